@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs everything Tallowin needs to build, run and test on Debian 12.
+# Idempotent: packages already present are left alone. Runs apt-get directly as
+# root (CI) and through sudo otherwise.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential g++ cmake ninja-build git pkg-config
+  # windows and tests
+  qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev googletest
+  # the word processor behind the automation server, and its C++ SDK
+  libreoffice-writer-nogui libreoffice-dev
+  # an independent reader of the Word documents we write, a virtual display
+  # for the smoke test, and the desktop's default-browser query
+  catdoc xvfb xauth xdg-utils
+  # fonts the windows fall back on
+  fonts-dejavu-core fonts-liberation
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,7 @@
+#include "engine/EngineRegistration.h"
+
+namespace engine {
+
+void RegisterEngine() {}
+
+} // namespace engine

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+// Ends the program at once: runs the registered end hooks (which must be
+// quick: they stop helper processes and remove private temporary folders),
+// then leaves the process without any further clean-up. Tests replace the
+// final step with SetEndProgramHandler.
+[[noreturn]] void EndProgram(int exitCode = 0);
+
+// Work that must happen even when the program ends at once.
+void AddEndHook(std::function<void()> hook);
+void RunEndHooks();
+
+// Replaces the way EndProgram leaves the process; the handler must not return
+// (tests throw). An empty handler restores the default.
+void SetEndProgramHandler(std::function<void(int)> handler);
+
+// The folder that holds the executable, without a trailing separator.
+QString AppPath();
+// Overrides AppPath (tests); an empty text restores the default.
+void SetAppPath(const QString& path);
+
+// The program's title and version.
+QString AppTitle();
+int VersionMajor();
+int VersionMinor();
+int VersionRevision();
+
+} // namespace platform

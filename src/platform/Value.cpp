@@ -1,0 +1,71 @@
+#include "platform/Value.h"
+
+#include "platform/RuntimeError.h"
+
+namespace platform {
+
+namespace {
+[[noreturn]] void mismatch()
+{
+    throw RuntimeError(RuntimeError::TypeMismatch, QStringLiteral("Type mismatch"));
+}
+} // namespace
+
+Value Value::null()
+{
+    Value v;
+    v.mType = Type::Null;
+    return v;
+}
+
+qint64 Value::toInteger() const
+{
+    switch (mType) {
+    case Type::Empty:
+        return 0;
+    case Type::Null:
+        mismatch();
+    case Type::Boolean:
+    case Type::Integer:
+        return mInt;
+    case Type::Text: {
+        bool ok = false;
+        const qint64 n = mText.trimmed().toLongLong(&ok);
+        if (!ok)
+            mismatch();
+        return n;
+    }
+    }
+    mismatch();
+}
+
+bool Value::toBool() const
+{
+    return toInteger() != 0;
+}
+
+QString Value::toText() const
+{
+    switch (mType) {
+    case Type::Empty:
+        return QString();
+    case Type::Null:
+        mismatch();
+    case Type::Boolean:
+        return mInt ? QStringLiteral("True") : QStringLiteral("False");
+    case Type::Integer:
+        return QString::number(mInt);
+    case Type::Text:
+        return mText;
+    }
+    mismatch();
+}
+
+bool Value::operator==(const Value& other) const
+{
+    if (mType != other.mType)
+        return false;
+    return mType == Type::Text ? mText == other.mText : mInt == other.mInt;
+}
+
+} // namespace platform

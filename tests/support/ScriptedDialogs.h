@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace testsupport {
+
+// Answers every modal choice from a script and records what was asked.
+// Installed for its lifetime; the previous provider comes back afterwards.
+class ScriptedDialogs final : public platform::DialogProvider {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    // Message boxes: every box is recorded; the answer is the next queued
+    // one, or OK / the first button when none is queued.
+    QList<platform::MessageBoxRequest> messages;
+    QList<platform::MsgResult> messageAnswers;
+
+    // File dialogs: recorded; answered with the next queued answer, where
+    // nullopt means "cancelled". With none queued: cancelled.
+    QList<platform::FileDialogRequest> fileRequests;
+    QList<std::optional<QString>> fileAnswers;
+
+    // Folder browser: recorded prompts; answered with the next queued text
+    // (empty text = cancelled). With none queued: cancelled.
+    QStringList folderPrompts;
+    QStringList folderAnswers;
+
+    // Modal windows: the window titles shown modal, in order. `onModal`, when
+    // set, runs while the window is "shown" (it may click its buttons); the
+    // window is hidden afterwards if it is still visible.
+    QStringList modalTitles;
+    std::function<void(QWidget*)> onModal;
+
+    // Called during each message box, file dialog or folder browse (tests
+    // use it to act while a dialog "is open").
+    std::function<void()> duringDialog;
+
+    platform::MsgResult messageBox(const platform::MessageBoxRequest& request) override;
+    std::optional<QString> fileDialog(const platform::FileDialogRequest& request) override;
+    QString browseForFolder(const QString& prompt, QWidget* owner) override;
+    void runModal(QWidget* window, QWidget* owner) override;
+
+    // Texts of the recorded message boxes, in order.
+    QStringList messageTexts() const;
+
+private:
+    platform::DialogProvider* mPrevious;
+};
+
+} // namespace testsupport
