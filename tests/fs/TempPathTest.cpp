@@ -1,0 +1,227 @@
+// Temporary files: where they are made, that they exist and are empty, that
+// no two calls share a name (also from several processes at once), and the
+// error-report box when none can be made.
+#include "fs/clsFileSystem.h"
+#include "QStringPrinter.h"
+
+#include "platform/Program.h"
+#include "platform/TempFiles.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Points TMPDIR at a fresh folder for the test's lifetime.
+class TempDirEnvironment {
+public:
+    TempDirEnvironment()
+    {
+        if (qEnvironmentVariableIsSet("TMPDIR"))
+            mPrevious = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(mFolder.path()));
+    }
+    ~TempDirEnvironment()
+    {
+        if (mPrevious)
+            qputenv("TMPDIR", *mPrevious);
+        else
+            qunsetenv("TMPDIR");
+    }
+    QString folder() const { return mFolder.path() + QLatin1Char('/'); }
+
+private:
+    QTemporaryDir mFolder;
+    std::optional<QByteArray> mPrevious;
+};
+
+bool IsEmptyFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() == 0;
+}
+
+TEST(FnGetTempPathTest, EmptyArgumentsMakeAnEmptyFileInTheSystemFolder)
+{
+    TempDirEnvironment tmp;
+    testsupport::ScriptedDialogs dialogs;
+    const QString path = clsFileSystem().fnGetTempPath(QString(), QString());
+
+    ASSERT_EQ(platform::SystemTempPath(), tmp.folder());
+    EXPECT_TRUE(path.startsWith(tmp.folder())) << path.toStdString();
+    EXPECT_TRUE(IsEmptyFile(path)) << path.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]+\\.TMP$")).match(QFileInfo(path).fileName()).hasMatch())
+        << path.toStdString();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST(FnGetTempPathTest, TwoCallsGiveTwoFiles)
+{
+    TempDirEnvironment tmp;
+    const clsFileSystem fs;
+    const QString first = fs.fnGetTempPath();
+    const QString second = fs.fnGetTempPath();
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(IsEmptyFile(first));
+    EXPECT_TRUE(IsEmptyFile(second));
+}
+
+TEST(FnGetTempPathTest, AnExistingNameIsNeverReused)
+{
+    // Every name handed out stays taken while its file exists, however many
+    // files the folder already holds.
+    TempDirEnvironment tmp;
+    const clsFileSystem fs;
+    QSet<QString> seen;
+    for (int i = 0; i < 2000; ++i) {
+        const QString path = fs.fnGetTempPath(QStringLiteral("wp"));
+        ASSERT_FALSE(path.isEmpty());
+        ASSERT_FALSE(seen.contains(path)) << path.toStdString();
+        seen.insert(path);
+    }
+    EXPECT_EQ(QDir(tmp.folder()).entryList(QDir::Files).size(), 2000);
+}
+
+struct FolderCase {
+    const char* name;
+    QString folderArgument; // "@" stands for a real folder made by the test
+    bool usesGivenFolder;
+};
+
+class FnGetTempPathFolderTest : public testing::TestWithParam<FolderCase> {};
+
+TEST_P(FnGetTempPathFolderTest, ChoosesTheFolder)
+{
+    TempDirEnvironment tmp;
+    QTemporaryDir given;
+    QString argument = GetParam().folderArgument;
+    argument.replace(QLatin1Char('@'), given.path());
+
+    const QString path = clsFileSystem().fnGetTempPath(QString(), argument);
+
+    const QString expectedFolder = GetParam().usesGivenFolder ? given.path() + QLatin1Char('/') : tmp.folder();
+    EXPECT_EQ(QFileInfo(path).path() + QLatin1Char('/'), expectedFolder) << path.toStdString();
+    EXPECT_FALSE(path.contains(QStringLiteral("//"))) << path.toStdString();
+    EXPECT_TRUE(IsEmptyFile(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(, FnGetTempPathFolderTest, testing::Values(
+    FolderCase{"Empty", QString(), false},
+    FolderCase{"OneCharacterIgnored", QStringLiteral("x"), false},
+    FolderCase{"OneCharacterAfterTrimmingIgnored", QStringLiteral("  /  "), false},
+    FolderCase{"OnlyBlanksIgnored", QStringLiteral("    "), false},
+    FolderCase{"FolderWithoutSeparator", QStringLiteral("@"), true},
+    FolderCase{"FolderWithSeparator", QStringLiteral("@/"), true},
+    FolderCase{"FolderInBlanks", QStringLiteral("  @  "), true}),
+    [](const testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
+
+struct PrefixCase {
+    QString prefix;
+    const char* namePattern;
+};
+
+class FnGetTempPathPrefixTest : public testing::TestWithParam<PrefixCase> {};
+
+TEST_P(FnGetTempPathPrefixTest, NameStartsWithAtMostThreeCharacters)
+{
+    TempDirEnvironment tmp;
+    const QString path = clsFileSystem().fnGetTempPath(GetParam().prefix);
+    const QString name = QFileInfo(path).fileName();
+    EXPECT_TRUE(QRegularExpression(QString::fromUtf8(GetParam().namePattern)).match(name).hasMatch())
+        << name.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(, FnGetTempPathPrefixTest, testing::Values(
+    PrefixCase{QStringLiteral("wpdoc"), "^wpd[0-9A-F]+\\.TMP$"},
+    PrefixCase{QStringLiteral("  ab  "), "^ab[0-9A-F]+\\.TMP$"},
+    PrefixCase{QStringLiteral("x"), "^x[0-9A-F]+\\.TMP$"}));
+
+TEST(FnGetTempPathTest, FailureShowsTheErrorReportAndGivesEmptyText)
+{
+    TempDirEnvironment tmp;
+    testsupport::ScriptedDialogs dialogs;
+    platform::SetAppPath(QStringLiteral("/opt/tallowin"));
+    const QString missing = tmp.folder() + QStringLiteral("no such folder");
+
+    const QString path = clsFileSystem().fnGetTempPath(QString(), missing);
+    platform::SetAppPath(QString());
+
+    EXPECT_TRUE(path.isEmpty());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    const platform::MessageBoxRequest& box = dialogs.messages.first();
+    EXPECT_EQ(box.caption, QStringLiteral("You have a Problem!"));
+    EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
+    EXPECT_EQ(box.buttons, platform::MsgButtons::OK);
+    const QStringList lines = box.text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 7) << box.text.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Unexpected Error Returned"));
+    EXPECT_EQ(lines[1], QStringLiteral("At   modGetTempFile  fnGetTempPath"));
+    EXPECT_EQ(lines[2], QStringLiteral("Nmbr 76"));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("Desc ")) && lines[3].size() > 5);
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("Srce ")) && lines[4].size() > 5);
+    EXPECT_TRUE(lines[5].startsWith(QStringLiteral("Time ")) && lines[5].size() > 5);
+    EXPECT_EQ(lines[6], QStringLiteral("Path /opt/tallowin"));
+    EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+TEST(FnGetTempPathTest, UniqueAcrossConcurrentProcesses)
+{
+    constexpr int kChildren = 4;
+    constexpr int kFilesEach = 250;
+    QTemporaryDir shared;
+    QTemporaryDir reports;
+    testsupport::ScriptedDialogs dialogs; // no child may open a real box
+
+    std::vector<pid_t> children;
+    for (int child = 0; child < kChildren; ++child) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // The child lists the paths it was given, one a line, and leaves
+            // without running any of the parent's clean-up.
+            QFile report(reports.filePath(QString::number(child)));
+            bool ok = report.open(QIODevice::WriteOnly);
+            const clsFileSystem fs;
+            for (int i = 0; ok && i < kFilesEach; ++i) {
+                const QString path = fs.fnGetTempPath(QString(), shared.path());
+                ok = !path.isEmpty() && report.write(QFile::encodeName(path) + '\n') > 0;
+            }
+            report.close();
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    QSet<QString> all;
+    int handedOut = 0;
+    for (int child = 0; child < kChildren; ++child) {
+        QFile report(reports.filePath(QString::number(child)));
+        ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : report.readAll().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            ++handedOut;
+            all.insert(QFile::decodeName(line));
+        }
+    }
+    EXPECT_EQ(handedOut, kChildren * kFilesEach);
+    EXPECT_EQ(all.size(), handedOut) << "a name was handed out twice";
+    EXPECT_EQ(QDir(shared.path()).entryList(QDir::Files).size(), handedOut);
+}
+
+} // namespace
