@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "platform/Program.h"
+#include "platform/RuntimeError.h"
 
 #include <QDir>
 #include <QEvent>
@@ -154,6 +155,19 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
 void ShowModal(QWidget* window, QWidget* owner)
 {
     Dialogs().runModal(window, owner);
+}
+
+} // namespace platform
+
+namespace platform {
+
+void RunHandler(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const RuntimeError& e) {
+        MsgBox(e.description(), MsgButtons::OK, MsgIcon::Critical);
+    }
 }
 
 } // namespace platform

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -57,5 +59,9 @@ MsgResult MsgBox(const QString& text, MsgButtons buttons = MsgButtons::OK,
 
 // Shows `window` modal through the provider.
 void ShowModal(QWidget* window, QWidget* owner = nullptr);
+
+// Runs a window's event handler. A failure that no handler of the program
+// caught is reported in a message box instead of ending the program.
+void RunHandler(const std::function<void()>& handler);
 
 } // namespace platform

@@ -4,10 +4,15 @@
 
 namespace platform {
 
+void Value::typeMismatch()
+{
+    throw RuntimeError(RuntimeError::TypeMismatch, QStringLiteral("Type mismatch"));
+}
+
 namespace {
 [[noreturn]] void mismatch()
 {
-    throw RuntimeError(RuntimeError::TypeMismatch, QStringLiteral("Type mismatch"));
+    Value::typeMismatch();
 }
 } // namespace
 
@@ -24,6 +29,7 @@ qint64 Value::toInteger() const
     case Type::Empty:
         return 0;
     case Type::Null:
+    case Type::Object:
         mismatch();
     case Type::Boolean:
     case Type::Integer:
@@ -50,6 +56,7 @@ QString Value::toText() const
     case Type::Empty:
         return QString();
     case Type::Null:
+    case Type::Object:
         mismatch();
     case Type::Boolean:
         return mInt ? QStringLiteral("True") : QStringLiteral("False");
@@ -65,6 +72,8 @@ bool Value::operator==(const Value& other) const
 {
     if (mType != other.mType)
         return false;
+    if (mType == Type::Object)
+        return mObject == other.mObject;
     return mType == Type::Text ? mText == other.mText : mInt == other.mInt;
 }
 

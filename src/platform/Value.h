@@ -1,15 +1,17 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 
 namespace platform {
 
-// The result of a late-bound call: empty, null, Boolean (True is -1),
-// integer or text.
+// A late-bound argument or result: empty, null, Boolean (True is -1),
+// integer, text, or a reference to one of the program's objects.
 class Value {
 public:
-    enum class Type { Empty, Null, Boolean, Integer, Text };
+    enum class Type { Empty, Null, Boolean, Integer, Text, Object };
 
     Value() = default;
     Value(bool b) : mType(Type::Boolean), mInt(b ? -1 : 0) {}
@@ -17,6 +19,7 @@ public:
     Value(qint64 i) : mType(Type::Integer), mInt(i) {}
     Value(const QString& s) : mType(Type::Text), mText(s) {}
     Value(const char*) = delete; // say QStringLiteral
+    Value(std::shared_ptr<QObject> object) : mType(Type::Object), mObject(std::move(object)) {}
 
     static Value null();
 
@@ -34,12 +37,25 @@ public:
     // Null raises a type mismatch.
     QString toText() const;
 
+    // The referenced object as a T; anything else raises a type mismatch.
+    template <class T>
+    std::shared_ptr<T> toObject() const
+    {
+        auto object = std::dynamic_pointer_cast<T>(mObject);
+        if (mType != Type::Object || !object)
+            typeMismatch();
+        return object;
+    }
+
     bool operator==(const Value& other) const;
+
+    [[noreturn]] static void typeMismatch();
 
 private:
     Type mType = Type::Empty;
     qint64 mInt = 0;
     QString mText;
+    std::shared_ptr<QObject> mObject;
 };
 
 } // namespace platform

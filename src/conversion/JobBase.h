@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/LateBinding.h"
+
+#include <QString>
+#include <memory>
+
+namespace platform {
+struct ListItem;
+}
+
+// What both conversion jobs share: the source path, the document's row in
+// the main window's list, the target name the program proposes, clean-up
+// after a failure, and the closing Command2. A job is called by name
+// ("init", "Execute"), as the decorator does.
+class JobBase : public platform::LateBound {
+public:
+    void init(const QString& str) { mPath = str; }
+    virtual void Execute() = 0;
+
+    platform::Value invokeMember(const QString& member, const QList<platform::Value>& args) override;
+
+protected:
+    JobBase();
+    ~JobBase() override;
+
+    // Adds the row for mPath (a path already listed raises) and writes the
+    // first status.
+    void addRow(const QString& status);
+    // Writes a status: a new sub-item at position 1, so the status column
+    // shows the latest one.
+    void writeStatus(const QString& status);
+    // Target folder, separator, base name, ".doc". An empty target folder
+    // raises: nothing may be written outside a folder the user chose.
+    QString proposedTarget() const;
+    // Raises when `target` is the source document itself.
+    void checkTarget(const QString& target) const;
+    // After a failure: closes the document if it is open and removes the
+    // temporary copy, quietly; failures of these steps are ignored.
+    void cleanUpAfterFailure();
+    // Creates a Cmd2, initialises it by name with gMediator and runs it.
+    static void issueNextCommand();
+    static void eventPasses(int count);
+
+    QString mPath;
+    bool mDocumentOpen = false;
+    QString mTempCopy;
+
+private:
+    std::shared_ptr<platform::ListItem> mRow;
+};

@@ -1,0 +1,229 @@
+#include "core/Mediator.h"
+
+#include "core/General.h"
+#include "core/Source.h"
+#include "fs/clsFileSystem.h"
+#include "modes/StateManager.h"
+#include "pipeline/Chain.h"
+#include "pipeline/Cmd2.h"
+#include "pipeline/cmd1.h"
+#include "platform/CommonDialog.h"
+#include "platform/Dialogs.h"
+#include "platform/FileListBox.h"
+#include "platform/ListView.h"
+#include "platform/ProgIdRegistry.h"
+#include "platform/Program.h"
+#include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/Forms.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+// Counts a scope as part of a run for as long as it lasts.
+class RunScope {
+public:
+    RunScope(int& depth, Mediator* owner) : mDepth(depth), mOwner(owner)
+    {
+        if (mDepth++ == 0)
+            emit mOwner->runningChanged(true);
+    }
+    ~RunScope()
+    {
+        if (--mDepth == 0)
+            emit mOwner->runningChanged(false);
+    }
+
+private:
+    int& mDepth;
+    Mediator* mOwner;
+};
+} // namespace
+
+Mediator::Mediator() = default;
+Mediator::~Mediator() = default;
+
+void Mediator::init()
+{
+    if (!ConnectServer()) {
+        platform::MsgBox(QStringLiteral("Could not find WordPerfect"), platform::MsgButtons::OK,
+                         platform::MsgIcon::Exclamation, QStringLiteral("Error!"));
+        platform::EndProgram(1);
+    }
+    const QString temp = platform::SystemTempPath();
+    mStateManager = std::make_unique<StateManager>();
+    mStateManager->init(this);
+    mSource = std::make_unique<Source>();
+    SetTempFolder(temp);
+    StartStateThree();
+}
+
+bool Mediator::ConnectServer()
+{
+    try {
+        gAutomation = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+        return true;
+    } catch (const platform::RuntimeError&) {
+        return false;
+    }
+}
+
+void Mediator::startStateOne()
+{
+    mStateManager->setStateOne();
+    Forms::Get<Form2>().Next()->setVisible(false);
+}
+
+void Mediator::StartStateTwo()
+{
+    mStateManager->SetStateTwo();
+}
+
+void Mediator::StartStateThree()
+{
+    Forms::Get<Form2>().ListView1().Clear();
+}
+
+void Mediator::registerCmd1(std::shared_ptr<cmd1> c) { mCmd1 = std::move(c); }
+void Mediator::registerCmd2(std::shared_ptr<Cmd2> c) { mCmd2 = std::move(c); }
+
+void Mediator::Command1(const QString& str)
+{
+    RunScope run(mRunDepth, this);
+    mStateManager->Command1(str);
+}
+
+void Mediator::Command2(const QString& str)
+{
+    // A Command2 issued by a job at its end, while an outer Command2 is still
+    // under way, is carried out by that outer call once the job has returned:
+    // documents are converted in the same order, and the nesting does not
+    // grow with the batch.
+    if (mCommand2Depth > 0) {
+        ++mCommand2Pending;
+        return;
+    }
+    struct Depth {
+        Mediator* m;
+        ~Depth()
+        {
+            --m->mCommand2Depth;
+            m->mCommand2Pending = 0;
+        }
+    } depth{this};
+    ++mCommand2Depth;
+    mStateManager->Command2(str);
+    while (mCommand2Pending > 0) {
+        --mCommand2Pending;
+        mStateManager->Command2(str);
+    }
+}
+
+void Mediator::Command3()
+{
+    mStateManager->Command3();
+}
+
+void Mediator::SetSourceFolder(const QString& strFolder)
+{
+    mSource->SetSourceFolder(strFolder);
+    emit foldersChanged();
+}
+QString Mediator::GetSourceFolder() const { return mSource->GetSourceFolder(); }
+void Mediator::SetTgtFolder(const QString& strFolder)
+{
+    mSource->SetTgtFolder(strFolder);
+    emit foldersChanged();
+}
+QString Mediator::GetTgtFolder() const { return mSource->GetTgtFolder(); }
+void Mediator::SetSourceFile(const QString& strFile) { mSource->SetSourceFile(strFile); }
+QString Mediator::GetSourceFile() const { return mSource->GetSourceFile(); }
+void Mediator::SetTgtFile(const QString& strFile) { mSource->SetTgtFile(strFile); }
+QString Mediator::GetTgtFile() const { return mSource->GetTgtFile(); }
+void Mediator::SetTempFolder(const QString& strTemp) { mTempFolder = strTemp; }
+QString Mediator::GetTempFolder() const { return mTempFolder; }
+
+void Mediator::SingleSourceFile()
+{
+    if (IsRunning())
+        return;
+    startStateOne();
+    // Cancelling the dialog, and any failure of the conversion it starts,
+    // end this silently.
+    try {
+        platform::CommonDialog& dialog = Forms::Get<Form2>().CommonDialog1();
+        dialog.CancelError = true;
+        dialog.Filter = QStringLiteral("All WordPerfect documents (*.wpd)|*.WPD");
+        dialog.Flags = platform::CommonDialog::FileMustExist;
+        dialog.ShowOpen();
+        if (dialog.FileName.isEmpty())
+            return;
+        const QString path = dialog.FileName;
+        SetSourceFile(path);
+        clsFileSystem fs;
+        SetTgtFolder(fs.GetPath(path));
+        startStateOne();
+        auto start = std::make_shared<cmd1>();
+        start->init(this);
+        static_cast<Command&>(*start).Execute();
+    } catch (const platform::RuntimeError&) {
+    }
+}
+
+void Mediator::SourceFolder()
+{
+    if (IsRunning())
+        return;
+    clsFileSystem fs;
+    const QString folder = BrowseForFolder(QStringLiteral("Select a Source Folder"));
+    if (folder.isEmpty())
+        return;
+    Form1& dialog = Forms::Get<Form1>();
+    dialog.List1()->clear();
+    dialog.txtSrcFolder()->setText(folder);
+    SetSourceFolder(folder);
+
+    platform::FileListBox& files = Forms::Get<Form2>().FileList();
+    try {
+        files.setPath(folder);
+    } catch (const platform::RuntimeError&) {
+        return; // a folder that cannot be read lists nothing
+    }
+    QStringList accepted;
+    const int count = files.listCount();
+    for (int i = 0; i < count; ++i) {
+        const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
+        try {
+            files.setListIndex(i);
+            const QString path = fs.JoinPath(files.path(), files.fileName());
+            QString extension = fs.GetFileExtension(path);
+            gAccepted = false;
+            chain->sendToChain(extension);
+            if (gAccepted)
+                accepted.append(fs.GetFileName(path));
+        } catch (const platform::RuntimeError&) {
+            // A file that cannot be examined is skipped.
+        }
+    }
+    dialog.List1()->addItems(accepted);
+}
+
+void Mediator::TargetFolder()
+{
+    if (IsRunning())
+        return;
+    const QString folder = BrowseForFolder(QStringLiteral("Select a Target Folder"));
+    Forms::Get<Form1>().txtTgtFolder()->setText(folder);
+    SetTgtFolder(folder);
+}
+
+QString Mediator::BrowseForFolder(const QString& szPrompt)
+{
+    // The folder is returned exactly as chosen: blanks at either end are
+    // part of a folder's name here, so nothing is trimmed.
+    return platform::Dialogs().browseForFolder(szPrompt, nullptr);
+}

@@ -1,0 +1,38 @@
+#include "modes/State1.h"
+
+#include "core/General.h"
+#include "fs/clsFileSystem.h"
+#include "modes/PendingQueue.h"
+#include "pipeline/Chain.h"
+#include "pipeline/Cmd2.h"
+#include "pipeline/ParseObject.h"
+#include "pipeline/Stack.h"
+#include "platform/ListView.h"
+#include "ui/Form2.h"
+#include "ui/Forms.h"
+
+void State1::State_Command1(const QString& str)
+{
+    const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
+    Forms::Get<Form2>().ListView1().Clear();
+    clsFileSystem fs;
+    mPending = std::make_shared<Stack>();
+
+    QString extension = fs.GetFileExtension(str).toLower();
+    gAccepted = false;
+    chain->sendToChain(extension);
+    if (gAccepted) {
+        auto document = std::make_shared<ParseObject2>();
+        document->init(str);
+        mPending->add(document);
+    }
+
+    auto next = std::make_shared<Cmd2>();
+    next->init(mMediator);
+    static_cast<Command&>(*next).Execute();
+}
+
+void State1::State_Command2(const QString&)
+{
+    ExecuteNextPending(mPending.get());
+}

@@ -1,0 +1,77 @@
+#include "modes/State2.h"
+
+#include "core/General.h"
+#include "core/Mediator.h"
+#include "fs/clsFileSystem.h"
+#include "modes/PendingQueue.h"
+#include "pipeline/Chain.h"
+#include "pipeline/Cmd2.h"
+#include "pipeline/ParseObject.h"
+#include "pipeline/Stack.h"
+#include "platform/Dialogs.h"
+#include "platform/FileListBox.h"
+#include "platform/RuntimeError.h"
+#include "platform/ListView.h"
+#include "ui/Form2.h"
+#include "ui/Forms.h"
+
+void State2::State_Command1(const QString&)
+{
+    // Without a target folder every document would be written outside any
+    // folder the user chose: refuse to start.
+    if (mMediator->GetTgtFolder().isEmpty()) {
+        platform::MsgBox(QStringLiteral("Select a target folder before starting the batch."),
+                         platform::MsgButtons::OK, platform::MsgIcon::Exclamation);
+        return;
+    }
+
+    const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
+    Forms::Get<Form2>().ListView1().Clear();
+    mPending = std::make_shared<Stack>();
+    clsFileSystem fs;
+
+    // A source folder that is not chosen, does not exist or cannot be read
+    // lists nothing, so nothing is converted.
+    platform::FileListBox& files = Forms::Get<Form2>().FileList();
+    try {
+        files.setPath(mMediator->GetSourceFolder());
+    } catch (const platform::RuntimeError&) {
+    }
+    const int count = files.listCount();
+    for (int i = 0; i < count; ++i) {
+        try {
+            files.setListIndex(i);
+            const QString path = fs.JoinPath(files.path(), files.fileName());
+            QString extension = fs.GetFileExtension(path).toLower();
+            gAccepted = false;
+            chain->sendToChain(extension);
+            if (gAccepted) {
+                auto document = std::make_shared<ParseObject1>();
+                document->init(path);
+                mPending->add(document);
+            }
+        } catch (const platform::RuntimeError&) {
+            // A file that cannot be examined is skipped.
+        }
+    }
+
+    // Convert the queue. A document that fails has already been taken off
+    // the queue and marked "Failed"; the batch goes on with the next one.
+    for (;;) {
+        const std::size_t before = mPending->size();
+        auto next = std::make_shared<Cmd2>();
+        next->init(mMediator);
+        try {
+            static_cast<Command&>(*next).Execute();
+            return;
+        } catch (const platform::RuntimeError&) {
+            if (!mPending->hasMoreElements() || mPending->size() >= before)
+                return;
+        }
+    }
+}
+
+void State2::State_Command2(const QString&)
+{
+    ExecuteNextPending(mPending.get());
+}

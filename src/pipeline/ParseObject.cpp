@@ -1,0 +1,44 @@
+#include "pipeline/ParseObject.h"
+
+#include "conversion/DecObj.h"
+#include "conversion/DecObj2.h"
+#include "pipeline/Decorator.h"
+#include "platform/RuntimeError.h"
+
+platform::Value ParseObject::invokeMember(const QString& member, const QList<platform::Value>& args)
+{
+    if (member.compare(QLatin1String("init"), Qt::CaseInsensitive) == 0 && args.size() == 1) {
+        init(args.constFirst().toText());
+        return {};
+    }
+    if (member.compare(QLatin1String("Execute"), Qt::CaseInsensitive) == 0 && args.isEmpty()) {
+        Execute();
+        return {};
+    }
+    throw platform::RuntimeError(platform::RuntimeError::MemberNotFound,
+                                 QStringLiteral("Object doesn't support this property or method: %1").arg(member));
+}
+
+namespace {
+// Runs `job` through a decorator: the job's Execute is called by name.
+void runDecorated(const std::shared_ptr<platform::LateBound>& job)
+{
+    std::shared_ptr<AbstractDecorator> decorator = std::make_shared<Decorator>();
+    decorator->init(job);
+    decorator->ShowIt();
+}
+} // namespace
+
+void ParseObject1::ParseObject_Execute()
+{
+    auto job = std::make_shared<DecObj>();
+    job->init(mPath);
+    runDecorated(job);
+}
+
+void ParseObject2::ParseObject_Execute()
+{
+    auto job = std::make_shared<DecObj2>();
+    job->init(mPath);
+    runDecorated(job);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/LateBinding.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace testsupport {
+
+// An automation server that answers the seven operations from a script,
+// records every call with its arguments, fails any operation on demand and
+// writes a small real file on each FileSave (unless told not to), so tests can
+// look at what a conversion produced.
+class ScriptedServer final : public platform::Dispatchable {
+public:
+    struct Call {
+        QString member;
+        QList<platform::Value> args;
+    };
+
+    ScriptedServer();
+
+    // What envDocBlank returns.
+    platform::Value docBlank = platform::Value(false);
+    // What envMacroPlaying returns, one value per query; once used up, False.
+    QList<platform::Value> macroPlaying;
+    // Write a file on FileSave (the text "saved <source>" with the format).
+    bool writeFiles = true;
+    // Record calls (a benchmark turns this off).
+    bool recordCalls = true;
+
+    // Makes `member` fail; with `path`, only when the call's path argument
+    // or the current document is that path.
+    void failOn(const QString& member, const QString& path = QString());
+    void clearFailures() { mFailures.clear(); }
+
+    QList<Call> calls;
+    // The members called, in order.
+    QStringList memberNames() const;
+    // The path arguments of the calls to `member`, in order.
+    QStringList pathsOf(const QString& member) const;
+    QString currentDocument() const { return mCurrent; }
+    bool documentOpen() const { return !mCurrent.isEmpty(); }
+
+private:
+    void record(const QString& member, const QList<platform::Value>& args);
+    void maybeFail(const QString& member, const QString& path) const;
+
+    struct Failure {
+        QString member;
+        QString path;
+    };
+    QList<Failure> mFailures;
+    QString mCurrent;
+};
+
+// Registers a new ScriptedServer under "WordPerfect.PerfectScript" for its
+// lifetime; the server created by the program is `server`.
+class ScriptedServerRegistration final {
+public:
+    ScriptedServerRegistration();
+    ~ScriptedServerRegistration();
+    std::shared_ptr<ScriptedServer> server;
+};
+
+} // namespace testsupport
