@@ -73,8 +73,15 @@ std::shared_ptr<ListItem> ListView::Add(const QString& key, const QString& text)
 
     // The first block whose last row comes after the new one takes it; rows
     // that come after every other row go to the end of the last block.
-    if (mBlocks.empty())
+    if (mBlocks.empty()) {
         mBlocks.emplace_back();
+        mBlocks.back().rows.push_back(item);
+        ++mCount;
+        if (mCurrent >= 0)
+            ++mCurrent;
+        scheduleRefresh();
+        return item;
+    }
     auto blockIt = std::partition_point(mBlocks.begin(), mBlocks.end(), [&](const Block& b) {
         return !shownBefore(text, b.rows.back()->Text);
     });

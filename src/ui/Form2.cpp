@@ -155,7 +155,12 @@ void Form2::Show()
             move(frame.topLeft());
         }
     }
-    show();
+    // A visible window is left where it is: a batch shows the window once
+    // per document, and must not pull it in front of the user's other work
+    // every time.
+    if (isVisible() && !isMinimized())
+        return;
+    showNormal();
     raise();
 }
 

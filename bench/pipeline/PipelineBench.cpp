@@ -1,0 +1,112 @@
+// Measures what the program itself costs per document in a batch: listing,
+// extension chain, queue, jobs, event passes, document list and painting.
+// The automation server is the scripted one, whose operations cost nothing.
+//
+//   bench_pipeline                 runs 1,000, 10,000 and 100,000 documents,
+//                                  each in a process of its own
+//   bench_pipeline --docs N        runs one batch of N documents
+#include "core/General.h"
+#include "core/Mediator.h"
+#include "pipeline/cmd1.h"
+#include "platform/ListView.h"
+#include "support/AppHarness.h"
+#include "ui/Form2.h"
+#include "ui/Forms.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Peak resident memory of this process so far, in KiB.
+qint64 peakKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+void makeEmptyFiles(const QString& folder, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const QByteArray path = QFile::encodeName(folder + QStringLiteral("/document %1.wpd").arg(i, 6, 10, QLatin1Char('0')));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+int runOne(int count)
+{
+    QTemporaryDir work;
+    const QString src = work.path() + QStringLiteral("/source"), tgt = work.path() + QStringLiteral("/target");
+    QDir().mkpath(src);
+    QDir().mkpath(tgt);
+    makeEmptyFiles(src, count);
+
+    testsupport::AppHarness app(/*showMainWindow=*/true);
+    app.server().writeFiles = false;
+    app.server().recordCalls = false;
+    Mediator& m = app.mediator();
+    m.SetSourceFolder(src);
+    m.SetTgtFolder(tgt);
+    QCoreApplication::processEvents();
+
+    const qint64 before = peakKiB();
+    QElapsedTimer timer;
+    timer.start();
+    m.StartStateTwo();
+    auto start = std::make_shared<cmd1>();
+    start->init(&m);
+    static_cast<Command&>(*start).Execute();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    const qint64 after = peakKiB();
+
+    platform::ListView& list = app.mainWindow().ListView1();
+    const bool allConverted = list.Count() == count && list.CellText(0, 1) == QLatin1String("Converted") &&
+                              list.CellText(count - 1, 1) == QLatin1String("Converted");
+    std::printf("%9d docs  %10.0f docs/s  %8.3f ms/doc  peak +%8.1f MiB (%6.2f KiB/doc)  paints %llu%s\n", count,
+                count / seconds, seconds * 1000.0 / count, (after - before) / 1024.0,
+                double(after - before) / count, static_cast<unsigned long long>(list.paintCount()),
+                allConverted ? "" : "  INCOMPLETE");
+    std::fflush(stdout);
+    return allConverted ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int at = static_cast<int>(args.indexOf(QStringLiteral("--docs")));
+    if (at >= 0 && at + 1 < args.size())
+        return runOne(args.at(at + 1).toInt());
+
+    // Each size in a process of its own, so that each peak is its own.
+    std::printf("Batch orchestration against the scripted automation server, main window painted offscreen\n");
+    std::fflush(stdout);
+    int failures = 0;
+    for (int n : {1000, 10000, 100000}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--docs"), QString::number(n)});
+        child.waitForFinished(-1);
+        failures += child.exitCode() != 0;
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,55 @@
+#include "core/Mediator.h"
+#include "pipeline/cmd1.h"
+#include "platform/ListView.h"
+#include "support/AppHarness.h"
+#include "ui/Form2.h"
+
+#include <QDir>
+#include <QFile>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
+
+TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
+{
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_STACK, &limit), 0);
+    EXPECT_LE(limit.rlim_cur, rlim_t(1024 * 1024)) << "run this test under ulimit -s 1024";
+
+    constexpr int kDocuments = 20000;
+    testsupport::AppHarness app(/*showMainWindow=*/true);
+    app.server().writeFiles = false;
+    app.server().recordCalls = false;
+    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
+    QDir().mkpath(src);
+    QDir().mkpath(tgt);
+    for (int i = 0; i < kDocuments; ++i) {
+        const QByteArray path = QFile::encodeName(src + QStringLiteral("/d%1.wpd").arg(i, 5, 10, QLatin1Char('0')));
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    // One document in the middle fails; the batch goes on past it.
+    app.server().failOn("FileOpen", src + "/d10000.wpd");
+
+    Mediator& m = app.mediator();
+    m.SetSourceFolder(src);
+    m.SetTgtFolder(tgt);
+    m.StartStateTwo();
+    auto start = std::make_shared<cmd1>();
+    start->init(&m);
+    static_cast<Command&>(*start).Execute();
+
+    platform::ListView& list = app.mainWindow().ListView1();
+    ASSERT_EQ(list.Count(), kDocuments);
+    int converted = 0, failed = 0;
+    for (int i = 0; i < kDocuments; ++i) {
+        const QString status = list.CellText(i, 1);
+        converted += status == "Converted";
+        failed += status == "Failed";
+    }
+    EXPECT_EQ(converted, kDocuments - 1);
+    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(list.Find(src + "/d10000.wpd")->SubItems.first(), "Failed");
+}
