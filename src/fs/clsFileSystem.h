@@ -53,7 +53,8 @@ public:
     // alone when the text holds none.
     QString GetPath(const QString& PathFile) const;
 
-    // Deletes the file; on failure shows "Error deleting File".
+    // Deletes the file (a link itself, not what it names); on failure shows
+    // "Error deleting File". A folder or a read-only file is not deleted.
     void DeleteFile(const QString& FileName) const;
 
     // True when a file or folder of that path exists.
@@ -83,9 +84,9 @@ public:
     // format; the empty text when it cannot be read.
     QString GetFileDate(const QString& FileName) const;
 
-    // Copies Source to Destination, replacing an existing destination file;
-    // on failure shows "Error copying File" and leaves the destination as it
-    // was.
+    // Copies Source to Destination, replacing an existing destination file
+    // unless it is read-only; on failure shows "Error copying File" and
+    // leaves the destination as it was. A file is never copied onto itself.
     void CopyFile(const QString& Source, const QString& Destination) const;
     // Copies Source to Destination, then deletes Source; the source is
     // deleted only after the copy succeeded. On failure shows
