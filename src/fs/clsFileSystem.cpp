@@ -12,7 +12,7 @@
 #include <QLocale>
 #include <QSaveFile>
 
-#include <cerrno>
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
