@@ -27,8 +27,10 @@ QString CreateTempFile(const QString& folder, const QString& prefix)
     // O_EXCL settles the collisions that remain.
     static std::atomic<quint32> next{QRandomGenerator::global()->generate()};
     const QString stem = prefix.left(3);
-    for (int attempt = 0; attempt < 65536; ++attempt) {
-        const quint32 unique = next.fetch_add(1) & 0xFFFFu;
+    // The number has 32 bits: a folder full of earlier temporary files does
+    // not run out of names.
+    for (int attempt = 0; attempt < 1000000; ++attempt) {
+        const quint32 unique = next.fetch_add(1);
         if (unique == 0)
             continue;
         const QString path = folder + stem + QString::number(unique, 16).toUpper() + QStringLiteral(".TMP");

@@ -1,5 +1,6 @@
 #include "support/ScriptedServer.h"
 
+#include "platform/EventPass.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/RuntimeError.h"
 
@@ -74,7 +75,7 @@ void ScriptedServer::failOn(const QString& member, const QString& path)
 void ScriptedServer::record(const QString& member, const QList<Value>& args)
 {
     if (recordCalls)
-        calls.append({member, args});
+        calls.append({member, args, platform::EventPassCount()});
 }
 
 void ScriptedServer::maybeFail(const QString& member, const QString& path) const

@@ -18,6 +18,7 @@ public:
     struct Call {
         QString member;
         QList<platform::Value> args;
+        quint64 eventPasses; // event passes run before this call
     };
 
     ScriptedServer();

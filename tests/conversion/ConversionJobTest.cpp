@@ -1,0 +1,233 @@
+// The two conversion jobs and the delay-code clean-up against the scripted
+// server: the steps in their order, the event passes between them, the
+// target names, and what a failure leaves behind.
+#include "conversion/DecObj.h"
+#include "conversion/DecObj2.h"
+#include "conversion/RmvDelayCode.h"
+#include "core/General.h"
+#include "core/Mediator.h"
+#include "platform/EventPass.h"
+#include "platform/ListView.h"
+#include "platform/Program.h"
+#include "platform/RuntimeError.h"
+#include "support/AppHarness.h"
+#include "ui/Form2.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using platform::Value;
+using testsupport::AppHarness;
+
+namespace {
+
+// "member:passes-since-previous-call" for every call, and the passes after
+// the last call until `end`.
+QStringList stepsWithPasses(const testsupport::ScriptedServer& server, quint64 start, quint64 end)
+{
+    QStringList steps;
+    quint64 previous = start;
+    for (const auto& call : server.calls) {
+        QString name = call.member;
+        if (call.member == "FileSave")
+            name += call.args.size() == 2 ? "(doc)" : "(tmp)";
+        steps << QStringLiteral("%1:%2").arg(name).arg(call.eventPasses - previous);
+        previous = call.eventPasses;
+    }
+    steps << QStringLiteral("end:%1").arg(end - previous);
+    return steps;
+}
+
+template <class Job>
+void runJob(const QString& path)
+{
+    auto job = std::make_shared<Job>();
+    job->init(path);
+    platform::CallByName(job.get(), "Execute");
+}
+
+} // namespace
+
+TEST(BatchJob, StepsAndEventPassesInOrder)
+{
+    AppHarness app;
+    app.server().docBlank = Value(true); // no clean-up macro
+    const QString doc = AppHarness::makeFile(app.tempDir() + "/in", "report.wpd");
+    app.mediator().SetTgtFolder(app.tempDir() + "/out");
+    QDir().mkpath(app.tempDir() + "/out");
+
+    const quint64 start = platform::EventPassCount();
+    runJob<DecObj>(doc);
+    const quint64 end = platform::EventPassCount();
+
+    EXPECT_EQ(stepsWithPasses(app.server(), start, end),
+              (QStringList{"FileOpen:1", "envDocBlank:0", "FileSave(tmp):0", "FileSave(doc):1", "CloseNoSave:7",
+                           "end:10"}));
+    EXPECT_EQ(app.server().pathsOf("FileSave").last(), app.tempDir() + "/out/report.doc");
+    EXPECT_EQ(app.server().calls[3].args[1].toInteger(), 69);
+    EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
+    // The status column shows the latest status; the earlier one is kept.
+    EXPECT_EQ(app.mainWindow().ListView1().Find(doc)->SubItems, (QStringList{"Converted", "Converting..."}));
+}
+
+TEST(SingleJob, StepsAndEventPassesInOrder)
+{
+    AppHarness app;
+    app.server().docBlank = Value(true);
+    const QString doc = AppHarness::makeFile(app.tempDir(), "a.b.wpd");
+    app.mediator().SetTgtFolder(app.tempDir());
+    app.dialogs().fileAnswers = {app.tempDir() + "/typed"};
+
+    const quint64 start = platform::EventPassCount();
+    runJob<DecObj2>(doc);
+    const quint64 end = platform::EventPassCount();
+
+    EXPECT_EQ(stepsWithPasses(app.server(), start, end),
+              (QStringList{"FileOpen:0", "envDocBlank:0", "FileSave(tmp):0", "FileSave(doc):3", "CloseNoSave:3",
+                           "end:15"}));
+    ASSERT_EQ(app.dialogs().fileRequests.size(), 1);
+    const auto& r = app.dialogs().fileRequests[0];
+    EXPECT_EQ(r.fileName, app.tempDir() + "/a.b.doc"); // proposed: base name with two dots
+    EXPECT_EQ(r.filters, QStringList{"*.doc"});
+    EXPECT_FALSE(r.mustExist); // a Save As dialog accepts a new name
+    // A name typed without an extension is used as typed.
+    EXPECT_EQ(app.server().pathsOf("FileSave").last(), app.tempDir() + "/typed");
+    EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
+}
+
+TEST(Jobs, ProposedTargetKeepsTheFolderTextUnchanged)
+{
+    struct Case {
+        QString folder;
+        QString expected;
+    } cases[] = {
+        {"/out", "/out/report.doc"},
+        {"/", "//report.doc"}, // a root folder gives a doubled separator, passed on as it is
+    };
+    for (const Case& c : cases) {
+        AppHarness app;
+        app.server().writeFiles = false;
+        const QString doc = AppHarness::makeFile(app.tempDir(), "report.wpd");
+        app.mediator().SetTgtFolder(c.folder);
+        runJob<DecObj>(doc);
+        EXPECT_EQ(app.server().pathsOf("FileSave").last(), c.expected);
+    }
+}
+
+TEST(Jobs, ADuplicateRowFailsBeforeAnyStatusIsWritten)
+{
+    AppHarness app;
+    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
+    app.mediator().SetTgtFolder(app.tempDir());
+    app.mainWindow().ListView1().Add(doc, doc);
+    EXPECT_THROW(runJob<DecObj>(doc), platform::RuntimeError);
+    EXPECT_THROW(runJob<DecObj2>(doc), platform::RuntimeError);
+    EXPECT_EQ(app.rows(), QStringList{doc + "|"});
+    EXPECT_TRUE(app.server().calls.isEmpty());
+}
+
+TEST(Jobs, AFailingStepMarksFailedAndLeavesNothingBehind)
+{
+    // Each step the jobs call themselves; the clean-up macro's failures never
+    // reach the job.
+    for (const char* member : {"FileOpen", "FileSave", "CloseNoSave"}) {
+        for (bool batch : {true, false}) {
+            SCOPED_TRACE(std::string(member) + (batch ? " batch" : " single"));
+            AppHarness app;
+            const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd", "source bytes");
+            app.mediator().SetTgtFolder(app.tempDir());
+            app.dialogs().fileAnswers = {app.tempDir() + "/a.doc"};
+            app.server().failOn(member);
+            if (batch) {
+                EXPECT_THROW(runJob<DecObj>(doc), platform::RuntimeError);
+            } else {
+                EXPECT_NO_THROW(runJob<DecObj2>(doc));
+            }
+            EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
+            EXPECT_FALSE(app.server().documentOpen() && QString(member) != "CloseNoSave");
+            for (const QString& saved : app.server().pathsOf("FileSave")) {
+                EXPECT_FALSE(saved.endsWith(".TMP") && QFile::exists(saved)) << qPrintable(saved);
+            }
+            QFile source(doc);
+            ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+            EXPECT_EQ(source.readAll(), QByteArray("source bytes"));
+        }
+    }
+}
+
+TEST(Jobs, AFailingCleanUpDoesNotStopTheConversion)
+{
+    AppHarness app;
+    app.server().failOn("MacroFilePlay");
+    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
+    app.mediator().SetTgtFolder(app.tempDir());
+    runJob<DecObj>(doc);
+    EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
+    EXPECT_TRUE(QFile::exists(app.tempDir() + "/a.doc"));
+}
+
+TEST(DelayCodeRemoval, WaitsInEventPassesWhileTheMacroPlays)
+{
+    struct Case {
+        const char* name;
+        Value blank;
+        QList<Value> playing;
+        const char* failing;
+        bool result;
+        QStringList calls;
+        int passes;
+    } cases[] = {
+        {"blank", Value(true), {}, nullptr, true, {"envDocBlank"}, 0},
+        {"blank as null", Value::null(), {}, nullptr, true, {"envDocBlank"}, 0},
+        {"finished at once", Value(false), {Value(false)}, nullptr, true,
+         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying"}, 8},
+        {"1 counts as not blank", Value(1), {Value(false)}, nullptr, true,
+         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying"}, 8},
+        {"three more queries", Value(false), {Value(true), Value(true), Value(true), Value(false)}, nullptr, true,
+         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying", "envMacroPlaying", "envMacroPlaying",
+          "envMacroPlaying"},
+         11},
+        {"1 is not playing", Value(false), {Value(1)}, nullptr, true,
+         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying"}, 8},
+        {"macro refused", Value(false), {}, "MacroFilePlay", false,
+         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay"}, 0},
+        {"blank query refused", Value(false), {}, "envDocBlank", false, {"envDocBlank"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppHarness app;
+        app.server().docBlank = c.blank;
+        app.server().macroPlaying = c.playing;
+        if (c.failing)
+            app.server().failOn(c.failing);
+        const quint64 start = platform::EventPassCount();
+        EXPECT_EQ(RmvDelayCode().RemoveDelayCode(), c.result);
+        EXPECT_EQ(int(platform::EventPassCount() - start), c.passes);
+        EXPECT_EQ(app.server().memberNames(), c.calls);
+    }
+}
+
+TEST(DelayCodeRemoval, PlaysTheMacroFromTheProgramsFolder)
+{
+    AppHarness app;
+    RmvDelayCode().RemoveDelayCode();
+    EXPECT_EQ(app.server().pathsOf("MacroFilePlay"), QStringList{platform::AppPath() + "/RmvDelayCode.wcm"});
+}
+
+TEST(DelayCodeRemoval, AServerThatNeverStopsPlayingIsGivenUpOnWithoutSpinning)
+{
+    AppHarness app;
+    QList<Value> endless;
+    for (int i = 0; i < 100000; ++i)
+        endless << Value(true);
+    app.server().macroPlaying = endless;
+    const int limit = RmvDelayCode::WaitLimitMs();
+    RmvDelayCode::SetWaitLimitMs(200);
+    const quint64 start = platform::EventPassCount();
+    EXPECT_FALSE(RmvDelayCode().RemoveDelayCode());
+    RmvDelayCode::SetWaitLimitMs(limit);
+    // Each pass of the wait sleeps until an event or the poll interval: a
+    // few dozen passes in 200 ms, not hundreds of thousands.
+    EXPECT_LT(platform::EventPassCount() - start, 200u);
+}

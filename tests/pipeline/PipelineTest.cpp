@@ -1,0 +1,278 @@
+// The small objects a document travels through: the extension chain, the
+// queue, parse objects, decorators and command objects.
+#include "core/General.h"
+#include "core/Mediator.h"
+#include "pipeline/Chain.h"
+#include "pipeline/Cmd2.h"
+#include "pipeline/Decorator.h"
+#include "pipeline/DummyObject.h"
+#include "pipeline/ParseObject.h"
+#include "pipeline/Stack.h"
+#include "pipeline/StackIterator.h"
+#include "pipeline/cmd1.h"
+#include "platform/RuntimeError.h"
+#include "support/AppHarness.h"
+#include "ui/Forms.h"
+#include "ui/frmExtension.h"
+
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+using platform::RuntimeError;
+using testsupport::AppHarness;
+
+namespace {
+
+// A late-bound object that counts the calls of its Execute.
+class Counter final : public ParseObject {
+public:
+    int executed = 0;
+    QString path;
+
+protected:
+    void ParseObject_init(const QString& s) override { path = s; }
+    void ParseObject_Execute() override { ++executed; }
+};
+
+class NotAParseObject final : public platform::LateBound {
+public:
+    platform::Value invokeMember(const QString&, const QList<platform::Value>&) override { return {}; }
+};
+
+void setExtensions(const QStringList& entries)
+{
+    QListWidget* list = Forms::Get<frmExtension>().LstExt();
+    list->clear();
+    list->addItems(entries);
+}
+
+} // namespace
+
+TEST(ExtensionChain, VerdictFollowsTheExtensionListIgnoringCase)
+{
+    struct Case {
+        QStringList list;
+        QString extension;
+        bool accepted;
+    } cases[] = {
+        {{"wpd"}, "wpd", true},
+        {{"wpd"}, "WPD", true},
+        {{"wpd"}, "doc", false},
+        {{"WPD"}, "wpd", true},
+        {{}, "wpd", false},
+        {{"wpd", "wpd"}, "wpd", true},
+        {{" wpd"}, "wpd", false},
+        {{".doc"}, "doc", false},
+        {{"Unknown"}, "Unknown", true},
+        {{"wpd"}, "Unknown", false},
+    };
+    AppHarness app;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.list.join(",") + " / " + c.extension));
+        setExtensions(c.list);
+        auto chain = Chain::BuildExtensionChain();
+        QString extension = c.extension;
+        gAccepted = false;
+        EXPECT_FALSE(chain->sendToChain(extension));
+        EXPECT_EQ(gAccepted, c.accepted);
+        EXPECT_EQ(extension, c.extension.toLower()); // lower-cased in place
+    }
+}
+
+TEST(ExtensionChain, AStaleTrueVerdictIsNotPassedOnSoCallersResetIt)
+{
+    AppHarness app;
+    setExtensions({"wpd"});
+    auto chain = Chain::BuildExtensionChain();
+    QString extension = "doc";
+    gAccepted = true;
+    chain->sendToChain(extension);
+    EXPECT_TRUE(gAccepted);
+}
+
+TEST(ExtensionChain, LinksReportTheirSuccessors)
+{
+    auto c1 = std::make_shared<Chain1>();
+    auto none = std::make_shared<NoCmd>();
+    EXPECT_FALSE(c1->hasChain());
+    EXPECT_EQ(c1->getChain(), nullptr);
+    c1->addChain(none);
+    EXPECT_TRUE(c1->hasChain());
+    EXPECT_EQ(c1->getChain(), none);
+    none->addChain(c1);
+    EXPECT_FALSE(none->hasChain());
+    EXPECT_EQ(none->getChain(), nullptr);
+}
+
+TEST(ExtensionChain, AnUnlinkedChainFailsInsteadOfCrashing)
+{
+    auto c2 = std::make_shared<Chain2>();
+    QString extension = "wpd";
+    EXPECT_THROW(c2->sendToChain(extension), RuntimeError);
+}
+
+TEST(Stack, HandsElementsOutFirstInFirstOut)
+{
+    Stack s;
+    auto a = std::make_shared<Counter>(), b = std::make_shared<Counter>(), c = std::make_shared<Counter>();
+    EXPECT_FALSE(s.hasMoreElements());
+    EXPECT_EQ(s.NextElement(), nullptr);
+    EXPECT_EQ(s.top(), nullptr);
+    s.add(a);
+    s.add(b);
+    EXPECT_EQ(s.top(), b);
+    EXPECT_EQ(s.nextTop(), a);
+    s.add(c);
+    EXPECT_EQ(s.NextElement(), a);
+    EXPECT_EQ(s.NextElement(), b);
+    EXPECT_EQ(s.NextElement(), c);
+    EXPECT_EQ(s.NextElement(), nullptr);
+    EXPECT_FALSE(s.hasMoreElements());
+}
+
+TEST(Stack, NextTopWithFewerThanTwoIsADummyThatDoesNothing)
+{
+    Stack s;
+    s.add(std::make_shared<Counter>());
+    auto dummy = s.nextTop();
+    ASSERT_NE(std::dynamic_pointer_cast<DummyObject>(dummy), nullptr);
+    dummy->Execute();
+    EXPECT_EQ(s.size(), 1u);
+}
+
+TEST(Stack, NextElement2addDropsTheTwoOldest)
+{
+    auto a = std::make_shared<Counter>(), b = std::make_shared<Counter>(), c = std::make_shared<Counter>(),
+         x = std::make_shared<Counter>();
+    Stack three;
+    three.add(a);
+    three.add(b);
+    three.add(c);
+    three.NextElement2add(x);
+    EXPECT_EQ(three.NextElement(), c);
+    EXPECT_EQ(three.NextElement(), x);
+    Stack one;
+    one.add(a);
+    one.NextElement2add(x);
+    EXPECT_EQ(one.NextElement(), a);
+    EXPECT_EQ(one.NextElement(), x);
+}
+
+TEST(Stack, TopOfSomethingElseIsATypeMismatchAndThereIsNoSizeLimit)
+{
+    Stack s;
+    s.add(std::make_shared<NotAParseObject>());
+    try {
+        s.top();
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), RuntimeError::TypeMismatch);
+    }
+    Stack big;
+    for (int i = 0; i < 40000; ++i)
+        big.add(std::make_shared<Counter>());
+    EXPECT_NE(big.top(), nullptr);
+    EXPECT_NE(big.nextTop(), nullptr);
+    big.NextElement2add(std::make_shared<Counter>());
+    EXPECT_EQ(big.size(), 39999u);
+}
+
+TEST(StackIterator, RunsEveryQueuedElementOnce)
+{
+    gStack = std::make_shared<Stack>();
+    auto a = std::make_shared<Counter>(), b = std::make_shared<Counter>();
+    gStack->add(a);
+    gStack->add(b);
+    StackIterator it;
+    it.add("plain.wpd"); // a plain parse object: does nothing
+    it.Execute();
+    EXPECT_EQ(a->executed, 1);
+    EXPECT_EQ(b->executed, 1);
+    EXPECT_FALSE(gStack->hasMoreElements());
+    gStack.reset();
+}
+
+TEST(Decorators, DecoratorRunsExecuteByNameAndFailsWithoutAnObject)
+{
+    auto job = std::make_shared<Counter>();
+    std::shared_ptr<AbstractDecorator> d = std::make_shared<Decorator>();
+    d->init(job);
+    EXPECT_EQ(d->getobject(), job);
+    d->ShowIt();
+    EXPECT_EQ(job->executed, 1);
+
+    std::shared_ptr<AbstractDecorator> empty = std::make_shared<Decorator>();
+    try {
+        empty->ShowIt();
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), RuntimeError::ObjectRequired);
+    }
+    std::shared_ptr<AbstractDecorator> noExecute = std::make_shared<Decorator>();
+    noExecute->init(std::make_shared<AbstractDecorator>());
+    try {
+        noExecute->ShowIt();
+        FAIL();
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), RuntimeError::MemberNotFound);
+    }
+}
+
+TEST(Decorators, ReDecoratorTakesOverTheObjectWithoutRunningIt)
+{
+    auto job = std::make_shared<Counter>();
+    auto inner = std::make_shared<Decorator>();
+    inner->init(job);
+    auto re = std::make_shared<ReDecorator>();
+    re->init(inner);
+    EXPECT_EQ(re->getobject(), job);
+    re->ShowIt();
+    EXPECT_EQ(job->executed, 0);
+    re->init(nullptr);
+    EXPECT_EQ(re->getobject(), nullptr);
+    EXPECT_THROW(re->init(job), RuntimeError); // not a decorator
+    AbstractDecorator::Object contents = inner;
+    std::static_pointer_cast<AbstractDecorator>(re)->initContents(contents);
+    EXPECT_EQ(re->getobject(), job);
+    EXPECT_EQ(contents, inner);
+
+    AbstractDecorator plain;
+    EXPECT_EQ(plain.getobject(), nullptr);
+    plain.ShowIt();
+}
+
+TEST(Commands, SendTheRecordsSourceFileAndRegisterTheLastOne)
+{
+    AppHarness app;
+    Mediator& m = app.mediator();
+    m.startStateOne();
+    auto first = std::make_shared<cmd1>();
+    first->init(&m);
+    auto second = std::make_shared<cmd1>();
+    second->init(&m);
+    EXPECT_EQ(m.registeredCmd1(), second);
+    // With no source file chosen, Command1 gets empty text: nothing queued.
+    static_cast<Command&>(*second).Execute();
+    EXPECT_TRUE(app.server().calls.isEmpty());
+
+    auto next = std::make_shared<Cmd2>();
+    platform::CallByName(next.get(), "INIT", {platform::Value(std::static_pointer_cast<QObject>(gMediator))});
+    EXPECT_EQ(m.registeredCmd2(), next);
+    static_cast<Command&>(*next).Execute();
+    static_cast<Command&>(*next).Execute();
+    EXPECT_TRUE(app.server().calls.isEmpty());
+    EXPECT_THROW(platform::CallByName(next.get(), "init", {platform::Value(1)}), RuntimeError);
+}
+
+TEST(ParseObjects, PlainParseObjectDoesNothingAndAnswersByName)
+{
+    ParseObject plain;
+    plain.init("x");
+    plain.Execute();
+    auto counter = std::make_shared<Counter>();
+    platform::CallByName(counter.get(), "init", {platform::Value(QStringLiteral("p.wpd"))});
+    platform::CallByName(counter.get(), "execute");
+    EXPECT_EQ(counter->path, "p.wpd");
+    EXPECT_EQ(counter->executed, 1);
+    EXPECT_THROW(platform::CallByName(counter.get(), "Run"), RuntimeError);
+}
