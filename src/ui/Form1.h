@@ -3,13 +3,17 @@
 #include <QWidget>
 #include <memory>
 
+class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class cmd1;
 
 // The batch folder dialog: choose the source and target folders, see the
-// documents found, and start the batch.
+// documents found, and start the batch. The two folder boxes only display
+// the folders kept by the Mediator (the ones "Start" converts from and
+// into); they are read-only and follow every change of those folders.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -25,13 +29,22 @@ public:
     QPushButton* btnTarget() const { return mBtnTarget; }
     QPushButton* Command1() const { return mCommand1; }
     QPushButton* Command2() const { return mCommand2; }
+    // The command object the last "Start" created.
+    std::shared_ptr<cmd1> lastCommand() const { return mCmd; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void start();
+    void showFolders();
+    void onRunningChanged(bool running);
 
+    QGroupBox* mFrame;
+    QLabel* mLabel1;
+    QLabel* mLabel2;
+    QLabel* mLabel3;
     QListWidget* mList1;
     QLineEdit* mTxtSrcFolder;
     QLineEdit* mTxtTgtFolder;

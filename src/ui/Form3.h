@@ -2,9 +2,12 @@
 
 #include <QWidget>
 
+class ClickableLabel;
+class QLabel;
 class QPushButton;
 
-// The start chooser: convert one document or a whole folder.
+// The start chooser: convert one document or a whole folder. Each button
+// hides the chooser first, then starts what it names.
 class Form3 final : public QWidget {
     Q_OBJECT
 
@@ -15,12 +18,15 @@ public:
     QPushButton* btnSingle() const { return mBtnSingle; }
     QPushButton* btnBatch() const { return mBtnBatch; }
     QPushButton* btnCancel() const { return mBtnCancel; }
+    ClickableLabel* Label3() const { return mLabel3; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QPushButton* mBtnSingle;
     QPushButton* mBtnBatch;
     QPushButton* mBtnCancel;
+    ClickableLabel* mLabel3;
 };
