@@ -1,0 +1,232 @@
+// The platform layer: values, late binding, object creation by ProgID, the
+// file list, the list view, the common dialog and ending the program.
+#include "platform/CommonDialog.h"
+#include "platform/EventPass.h"
+#include "platform/FileListBox.h"
+#include "platform/LateBinding.h"
+#include "platform/ListView.h"
+#include "platform/ProgIdRegistry.h"
+#include "platform/Program.h"
+#include "platform/RuntimeError.h"
+#include "platform/Value.h"
+#include "support/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+int errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+TEST(Value, ConversionsFollowTheRunTimeRules)
+{
+    EXPECT_EQ(Value(true).toInteger(), -1);
+    EXPECT_EQ(Value(false).toInteger(), 0);
+    EXPECT_EQ(Value().toInteger(), 0);
+    EXPECT_EQ(Value(QStringLiteral(" 42 ")).toInteger(), 42);
+    EXPECT_EQ(Value(7).toText(), "7");
+    EXPECT_EQ(Value(true).toText(), "True");
+    EXPECT_TRUE(Value().toText().isEmpty());
+    EXPECT_EQ(errorNumber([] { Value::null().toInteger(); }), RuntimeError::TypeMismatch);
+    EXPECT_EQ(errorNumber([] { Value(QStringLiteral("abc")).toInteger(); }), RuntimeError::TypeMismatch);
+    EXPECT_EQ(errorNumber([] { Value(1).toObject<QObject>(); }), RuntimeError::TypeMismatch);
+    EXPECT_FALSE(Value(true) == Value(-1)); // Boolean and integer are different kinds
+    EXPECT_TRUE(Value::null() == Value::null());
+}
+
+TEST(LateBinding, MissingMemberAndMissingObjectRaiseTheirNumbers)
+{
+    class Object final : public Dispatchable {
+    public:
+        Object()
+        {
+            addMember(QStringLiteral("Twice"), [](const QList<Value>& a) {
+                checkArgCount(QStringLiteral("Twice"), a, 1, 1);
+                return Value(a.at(0).toInteger() * 2);
+            });
+        }
+    } object;
+    EXPECT_EQ(CallByName(&object, "twice", {Value(21)}).toInteger(), 42); // letter case ignored
+    EXPECT_EQ(errorNumber([&] { CallByName(&object, "Thrice", {Value(1)}); }), RuntimeError::MemberNotFound);
+    EXPECT_EQ(errorNumber([&] { CallByName(&object, "Twice"); }), RuntimeError::InvalidProcedureCall);
+    EXPECT_EQ(errorNumber([] { CallByName(static_cast<LateBound*>(nullptr), "Twice"); }),
+              RuntimeError::ObjectRequired);
+}
+
+TEST(ProgIdRegistry, CreationFailsForUnknownFailingOrEmptyFactories)
+{
+    EXPECT_EQ(errorNumber([] { ProgIdRegistry::CreateObject("No.Such.Server"); }), RuntimeError::CannotCreateObject);
+    ProgIdRegistry::Register("Test.Failing", []() -> std::shared_ptr<LateBound> {
+        throw RuntimeError(RuntimeError::FileNotFound, "office missing");
+    });
+    EXPECT_EQ(errorNumber([] { ProgIdRegistry::CreateObject("test.failing"); }), RuntimeError::CannotCreateObject);
+    ProgIdRegistry::Register("Test.Empty", [] { return std::shared_ptr<LateBound>(); });
+    EXPECT_EQ(errorNumber([] { ProgIdRegistry::CreateObject("Test.Empty"); }), RuntimeError::CannotCreateObject);
+    ProgIdRegistry::Register("Test.Good", [] { return std::make_shared<Dispatchable>(); });
+    EXPECT_NE(ProgIdRegistry::CreateObject("TEST.GOOD"), nullptr);
+    for (const char* id : {"Test.Failing", "Test.Empty", "Test.Good"})
+        ProgIdRegistry::Unregister(id);
+}
+
+TEST(FileListBox, ListsOnlyVisibleRegularFilesInCaseInsensitiveOrder)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path();
+    for (const char* name : {"b.wpd", "A.wpd", "a.wpd", "C.txt", ".hidden", "space name.wpd", "ü.wpd"})
+        touch(d + "/" + name);
+    QDir().mkdir(d + "/folder.wpd");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(d + "/pipe.wpd").constData(), 0600), 0);
+    QFile::link(d + "/b.wpd", d + "/link.wpd");
+    QFile::link(d + "/missing", d + "/broken.wpd");
+    QFile::link(d + "/folder.wpd", d + "/dirlink.wpd");
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray sock = QFile::encodeName(d + "/sock.wpd");
+    if (sock.size() < int(sizeof(addr.sun_path))) {
+        std::copy(sock.begin(), sock.end(), addr.sun_path);
+        ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+    }
+
+    FileListBox list;
+    list.setPath(d + "/");
+    ::close(s);
+    EXPECT_EQ(list.path(), d);
+    EXPECT_EQ(list.names(), (QStringList{"A.wpd", "a.wpd", "b.wpd", "C.txt", "link.wpd", "space name.wpd", "ü.wpd"}));
+    list.setListIndex(2);
+    EXPECT_EQ(list.fileName(), "b.wpd");
+    EXPECT_NE(errorNumber([&] { list.setListIndex(7); }), 0);
+}
+
+TEST(FileListBox, EmptyMissingAndRootFolders)
+{
+    FileListBox list;
+    list.setPath(QString());
+    EXPECT_EQ(list.listCount(), 0);
+    EXPECT_EQ(errorNumber([&] { list.setPath("/no/such/folder"); }), RuntimeError::PathNotFound);
+    EXPECT_EQ(list.listCount(), 0);
+    list.setPath("/");
+    EXPECT_EQ(list.path(), "/"); // the root keeps its separator
+}
+
+TEST(ListView, KeepsRowsInDescendingOrderWithUniqueKeys)
+{
+    ListView view;
+    view.setColumns({"File Name:", "Status:"}, {100, 50});
+    view.Add("C:\\a.wpd", "C:\\a.wpd");
+    view.Add("C:\\b.wpd", "C:\\b.wpd");
+    EXPECT_EQ(view.CellText(0, 0), "C:\\b.wpd");
+    EXPECT_EQ(errorNumber([&] { view.Add("C:\\a.wpd", "again"); }), 35602);
+    EXPECT_EQ(view.Count(), 2);
+
+    auto row = view.Find("C:\\a.wpd");
+    view.InsertSubItem(row, 1, "Converting...");
+    view.InsertSubItem(row, 1, "Converted");
+    EXPECT_EQ(view.CellText(1, 1), "Converted");
+    EXPECT_EQ(row->SubItems, (QStringList{"Converted", "Converting..."}));
+
+    view.Clear();
+    EXPECT_EQ(view.Count(), 0);
+    view.InsertSubItem(row, 1, "Failed"); // a row no longer listed is harmless
+    EXPECT_EQ(view.Find("C:\\a.wpd"), nullptr);
+}
+
+TEST(ListView, ManyRowsInAnyOrderComeOutSorted)
+{
+    // Enough rows to split blocks many times, in ascending, descending and
+    // random order, with names that differ only in letter case.
+    for (int order = 0; order < 3; ++order) {
+        ListView view;
+        QStringList names;
+        for (int i = 0; i < 5000; ++i)
+            names << QStringLiteral("/docs/%1doc%2.wpd").arg(i % 2 ? "D" : "d").arg(i, 5, 10, QLatin1Char('0'));
+        if (order == 1)
+            std::reverse(names.begin(), names.end());
+        if (order == 2)
+            std::shuffle(names.begin(), names.end(), *QRandomGenerator::global());
+        for (const QString& n : names)
+            view.Add(n, n);
+        QStringList shown;
+        for (int i = 0; i < view.Count(); ++i)
+            shown << view.CellText(i, 0);
+        QStringList expected = names;
+        std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+            const int c = a.compare(b, Qt::CaseInsensitive);
+            return c != 0 ? c > 0 : a.compare(b) > 0;
+        });
+        EXPECT_EQ(shown, expected) << "order " << order;
+    }
+}
+
+TEST(CommonDialog, FiltersCancelAndFileMustExist)
+{
+    EXPECT_EQ(CommonDialog::qtFilters("All WordPerfect documents (*.wpd)|*.WPD"),
+              QStringList{"All WordPerfect documents (*.wpd)"});
+    EXPECT_EQ(CommonDialog::qtFilters("*.doc"), QStringList{"*.doc"});
+    EXPECT_EQ(CommonDialog::qtFilters("Text|*.txt;*.text|All|*.*"),
+              (QStringList{"Text (*.txt *.text)", "All (*.*)"}));
+
+    testsupport::ScriptedDialogs dialogs;
+    CommonDialog dialog;
+    dialog.FileName = "kept";
+    dialog.Flags = CommonDialog::FileMustExist;
+    dialog.ShowSave(); // cancelled without CancelError: nothing raised
+    EXPECT_EQ(dialog.FileName, "kept");
+    EXPECT_FALSE(dialogs.fileRequests[0].mustExist);
+    dialog.CancelError = true;
+    EXPECT_EQ(errorNumber([&] { dialog.ShowOpen(); }), RuntimeError::CancelSelected);
+    EXPECT_TRUE(dialogs.fileRequests[1].mustExist);
+    dialogs.fileAnswers = {QStringLiteral("/x/y.wpd")};
+    dialog.ShowOpen();
+    EXPECT_EQ(dialog.FileName, "/x/y.wpd");
+}
+
+TEST(Program, EndProgramRunsTheHooksNewestFirstOnce)
+{
+    QStringList ran;
+    AddEndHook([&] { ran << "first"; });
+    AddEndHook([&] { ran << "second"; });
+    struct Ended {};
+    SetEndProgramHandler([](int) { RunEndHooks(); throw Ended(); });
+    EXPECT_THROW(EndProgram(0), Ended);
+    SetEndProgramHandler({});
+    RunEndHooks();
+    EXPECT_EQ(ran, (QStringList{"second", "first"}));
+}
+
+TEST(Program, MessageBoxesCarryTheProgramsTitleByDefault)
+{
+    testsupport::ScriptedDialogs dialogs;
+    MsgBox("hello");
+    MsgBox("there", MsgButtons::OK, MsgIcon::Exclamation, "Caption");
+    EXPECT_EQ(dialogs.messages[0].caption, "Tallowin");
+    EXPECT_EQ(dialogs.messages[1].caption, "Caption");
+    RunHandler([] { throw RuntimeError(RuntimeError::FileNotFound, "lost"); });
+    EXPECT_EQ(dialogs.messages[2].text, "lost");
+}
