@@ -329,3 +329,26 @@ TEST(StateMachine, CommandsReachTheCurrentStateOnly)
     m.StartStateThree();
     EXPECT_EQ(sm.current(), sm.stateOne());
 }
+
+TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
+{
+    AppHarness app;
+    const QString src = app.tempDir() + "/sou rce #1 %20 ü", tgt = app.tempDir() + "/tar'get \"q\" é";
+    const QString longName = QString(200, QChar('n')) + ".wpd"; // near the file-name limit once ".doc" is added
+    const QStringList names{"a b.wpd", "100%.wpd", "#hash.wpd", "quote's \"x\".wpd", "ñandú.wpd", longName};
+    for (const QString& n : names)
+        AppHarness::makeFile(src, n);
+    QDir().mkpath(tgt);
+
+    startBatch(app.mediator(), src, tgt);
+
+    QStringList expected;
+    for (const QString& n : names)
+        expected << n.left(n.size() - 4) + ".doc";
+    QStringList written = filesIn(tgt);
+    std::sort(expected.begin(), expected.end());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, expected);
+    for (const QString& row : app.rows())
+        EXPECT_TRUE(row.endsWith("|Converted")) << qPrintable(row);
+}
