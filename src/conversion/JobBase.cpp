@@ -19,16 +19,13 @@ JobBase::~JobBase() = default;
 
 platform::Value JobBase::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    if (member.compare(QLatin1String("init"), Qt::CaseInsensitive) == 0 && args.size() == 1) {
+    if (platform::IsCallOf(member, "init", args, 1))
         init(args.constFirst().toText());
-        return {};
-    }
-    if (member.compare(QLatin1String("Execute"), Qt::CaseInsensitive) == 0 && args.isEmpty()) {
+    else if (platform::IsCallOf(member, "Execute", args, 0))
         Execute();
-        return {};
-    }
-    throw platform::RuntimeError(platform::RuntimeError::MemberNotFound,
-                                 QStringLiteral("Object doesn't support this property or method: %1").arg(member));
+    else
+        platform::RaiseMemberNotFound(member);
+    return {};
 }
 
 void JobBase::addRow(const QString& status)

@@ -2,7 +2,6 @@
 
 #include "core/General.h"
 #include "fs/clsFileSystem.h"
-#include "modes/PendingQueue.h"
 #include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/ParseObject.h"
@@ -30,9 +29,4 @@ void State1::State_Command1(const QString& str)
     auto next = std::make_shared<Cmd2>();
     next->init(mMediator);
     static_cast<Command&>(*next).Execute();
-}
-
-void State1::State_Command2(const QString&)
-{
-    ExecuteNextPending(mPending.get());
 }

@@ -3,7 +3,6 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
-#include "modes/PendingQueue.h"
 #include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/ParseObject.h"
@@ -69,9 +68,4 @@ void State2::State_Command1(const QString&)
                 return;
         }
     }
-}
-
-void State2::State_Command2(const QString&)
-{
-    ExecuteNextPending(mPending.get());
 }

@@ -4,12 +4,10 @@
 
 platform::Value AbstractDecorator::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    if (member.compare(QLatin1String("ShowIt"), Qt::CaseInsensitive) == 0 && args.isEmpty()) {
-        ShowIt();
-        return {};
-    }
-    throw platform::RuntimeError(platform::RuntimeError::MemberNotFound,
-                                 QStringLiteral("Object doesn't support this property or method: %1").arg(member));
+    if (!platform::IsCallOf(member, "ShowIt", args, 0))
+        platform::RaiseMemberNotFound(member);
+    ShowIt();
+    return {};
 }
 
 void Decorator::AbstractDecorator_ShowIt()

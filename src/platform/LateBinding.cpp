@@ -12,13 +12,22 @@ Value CallByName(LateBound* object, const QString& member, const QList<Value>& a
     return object->invokeMember(member, args);
 }
 
+bool IsCallOf(const QString& member, const char* name, const QList<Value>& args, int argCount)
+{
+    return args.size() == argCount && member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+void RaiseMemberNotFound(const QString& member)
+{
+    throw RuntimeError(RuntimeError::MemberNotFound,
+                       QStringLiteral("Object doesn't support this property or method: %1").arg(member));
+}
+
 Value Dispatchable::invokeMember(const QString& member, const QList<Value>& args)
 {
     const auto it = mMembers.constFind(member.toLower());
     if (it == mMembers.constEnd())
-        throw RuntimeError(RuntimeError::MemberNotFound,
-                           QStringLiteral("Object doesn't support this property or method: %1")
-                               .arg(member));
+        RaiseMemberNotFound(member);
     return (*it)(args);
 }
 

@@ -29,6 +29,12 @@ inline Value CallByName(const std::shared_ptr<LateBound>& object, const QString&
     return CallByName(object.get(), member, args);
 }
 
+// True when `member` names `name` (letter case ignored) and `args` holds
+// `argCount` values: for LateBound implementations that dispatch by hand.
+bool IsCallOf(const QString& member, const char* name, const QList<Value>& args, int argCount);
+// Raises MemberNotFound (438) for `member`.
+[[noreturn]] void RaiseMemberNotFound(const QString& member);
+
 // A LateBound whose members are registered by name in its constructor.
 class Dispatchable : public LateBound {
 public:

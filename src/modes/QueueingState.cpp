@@ -1,13 +1,13 @@
-#include "modes/PendingQueue.h"
+#include "modes/QueueingState.h"
 
 #include "pipeline/ParseObject.h"
 #include "pipeline/Stack.h"
 
-void ExecuteNextPending(Stack* pending)
+void QueueingState::State_Command2(const QString&)
 {
-    if (!pending || !pending->hasMoreElements())
+    if (!mPending || !mPending->hasMoreElements())
         return;
-    const Stack::Element next = pending->NextElement();
+    const Stack::Element next = mPending->NextElement();
     if (auto parse = std::dynamic_pointer_cast<ParseObject>(next))
         parse->Execute();
     else
