@@ -59,6 +59,7 @@ frmExtension::frmExtension()
     auto* group = new QGroupBox(panel);
     group->setObjectName(QStringLiteral("Frame1"));
     group->setGeometry(TwipsRect(3480, 120, 1215, 1815));
+    group->setAccessibleName(QStringLiteral("Edit the list"));
     mCmdAdd = new QPushButton(QStringLiteral("&Add"), group);
     mCmdAdd->setObjectName(QStringLiteral("cmdAddMovie"));
     mCmdAdd->setGeometry(TwipsRect(120, 240, 975, 375));

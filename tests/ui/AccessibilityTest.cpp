@@ -1,0 +1,110 @@
+// What screen readers are told: every control of every window has a name,
+// the caption it shows or the label beside it.
+#include "support/AppHarness.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/Form3.h"
+#include "ui/Forms.h"
+#include "ui/frmAbout.h"
+#include "ui/frmExtension.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using testsupport::AppHarness;
+
+namespace {
+
+// Name as an assistive tool reads it.
+QString AccessibleName(QWidget* w)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+QString Plain(QString caption)
+{
+    return caption.remove('&').trimmed();
+}
+
+// Every control of `window` with the name it must have; controls that show
+// a caption must be named by it.
+void ExpectNamedControls(QWidget* window, const QMap<QString, QString>& expected)
+{
+    QStringList unnamed;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
+                             || qobject_cast<QAbstractScrollArea*>(w) || qobject_cast<QGroupBox*>(w)
+                             || (qobject_cast<QLabel*>(w) && !qobject_cast<QLabel*>(w)->text().isEmpty());
+        if (!control || w->objectName().startsWith("qt_") || !w->parentWidget()
+            || qobject_cast<QAbstractScrollArea*>(w->parentWidget()))
+            continue;
+        const QString name = AccessibleName(w);
+        if (name.isEmpty())
+            unnamed << w->objectName() + "(" + w->metaObject()->className() + ")";
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_EQ(name, Plain(b->text())) << qPrintable(w->objectName());
+        }
+        if (auto* l = qobject_cast<QLabel*>(w); l && l->pixmap().isNull()) {
+            EXPECT_EQ(name, l->text()) << qPrintable(w->objectName());
+        }
+        if (auto* g = qobject_cast<QGroupBox*>(w); g && !g->title().isEmpty()) {
+            EXPECT_EQ(name, g->title()) << qPrintable(w->objectName());
+        }
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << qPrintable(window->objectName() + ": " + unnamed.join(", "));
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        QWidget* w = window->findChild<QWidget*>(it.key());
+        ASSERT_NE(w, nullptr) << qPrintable(it.key());
+        EXPECT_EQ(AccessibleName(w), it.value()) << qPrintable(it.key());
+    }
+}
+
+} // namespace
+
+TEST(Accessibility, BatchDialogBoxesAndListAreNamedByTheirLabels)
+{
+    AppHarness app;
+    ExpectNamedControls(&app.batchDialog(), {{"txtSrcFolder", "Source:"},
+                                             {"txtTgtFolder", "Target:"},
+                                             {"List1", "Found Documents"},
+                                             {"btnSource", "Select..."},
+                                             {"Command1", "Start"}});
+}
+
+TEST(Accessibility, StartChooserControlsAreNamedByTheirCaptions)
+{
+    AppHarness app;
+    ExpectNamedControls(&Forms::Get<Form3>(), {{"btnSingle", "Open Document"},
+                                               {"btnBatch", "BatchDocuments"},
+                                               {"btnCancel", "Cancel"},
+                                               {"Label3", "www.marrowfield.example"}});
+}
+
+TEST(Accessibility, AboutBoxControlsAreNamedByTheirCaptions)
+{
+    AppHarness app;
+    ExpectNamedControls(&Forms::Get<frmAbout>(),
+                        {{"cmdOK", "OK"}, {"lblTitle", "Tallowin"}, {"lblVersion", "Version 2.0.31"}});
+}
+
+TEST(Accessibility, ExtensionManagerControlsAreNamed)
+{
+    AppHarness app;
+    ExpectNamedControls(&Forms::Get<frmExtension>(), {{"txtExtension", "Extension:"},
+                                                      {"cmdAddMovie", "Add"},
+                                                      {"Command2", "Remove"},
+                                                      {"cmdExit", "Exit"}});
+}
+
+TEST(Accessibility, MainWindowControlsAreNamed)
+{
+    AppHarness app;
+    ExpectNamedControls(&app.mainWindow(), {{"btnExit", "Exit"}, {"Next", "Next Document"}});
+}
