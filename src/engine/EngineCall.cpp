@@ -1,0 +1,95 @@
+#include "engine/EngineCall.h"
+
+#include "engine/EngineThread.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <mutex>
+
+namespace engine {
+
+namespace {
+
+struct Completion {
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    std::exception_ptr failure;
+    QAbstractEventDispatcher* waiter = nullptr; // woken when done, while set
+};
+
+std::shared_ptr<Completion> post(std::function<void()> task, QAbstractEventDispatcher* waiter)
+{
+    auto completion = std::make_shared<Completion>();
+    completion->waiter = waiter;
+    EngineThread::Instance().post([completion, task = std::move(task)]() mutable {
+        std::exception_ptr failure;
+        try {
+            task();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // What the task holds goes before the caller is told it is done.
+        task = nullptr;
+        std::lock_guard guard(completion->lock);
+        completion->failure = failure;
+        completion->done = true;
+        completion->finished.notify_all();
+        if (completion->waiter)
+            completion->waiter->wakeUp();
+    });
+    return completion;
+}
+
+} // namespace
+
+void EngineCall::Run(std::function<void()> task)
+{
+    if (EngineThread::Instance().isCurrent()) {
+        task();
+        return;
+    }
+    QAbstractEventDispatcher* dispatcher = nullptr;
+    if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+        dispatcher = QAbstractEventDispatcher::instance();
+    const auto completion = post(std::move(task), dispatcher);
+    if (dispatcher) {
+        // The wake-up from the engine ends the wait at once; the timer only
+        // bounds it should a wake-up ever be missed.
+        QTimer safety;
+        safety.start(100);
+        for (;;) {
+            {
+                std::lock_guard guard(completion->lock);
+                if (completion->done) {
+                    completion->waiter = nullptr;
+                    break;
+                }
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        }
+    } else {
+        std::unique_lock guard(completion->lock);
+        completion->finished.wait(guard, [&] { return completion->done; });
+    }
+    if (completion->failure)
+        std::rethrow_exception(completion->failure);
+}
+
+bool EngineCall::RunQuietly(std::function<void()> task, std::chrono::milliseconds limit)
+{
+    if (EngineThread::Instance().isCurrent()) {
+        task();
+        return true;
+    }
+    const auto completion = post(std::move(task), nullptr);
+    std::unique_lock guard(completion->lock);
+    return completion->finished.wait_for(guard, limit, [&] { return completion->done; });
+}
+
+} // namespace engine

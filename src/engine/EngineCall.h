@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+namespace engine {
+
+// Carries out one task on the engine thread while the calling thread waits.
+// A waiting user-interface thread keeps processing its window events (the
+// windows stay responsive), and is woken the moment the task is done. This
+// wait is the engine's own: it does not count as one of the program's event
+// passes.
+class EngineCall final {
+public:
+    EngineCall() = delete;
+
+    // Runs `task` and returns when it has finished; a failure it raised is
+    // raised again here.
+    static void Run(std::function<void()> task);
+
+    // Runs `task` without processing events, waiting at most `limit`; returns
+    // false when the task had not finished by then (it still runs later).
+    static bool RunQuietly(std::function<void()> task, std::chrono::milliseconds limit);
+};
+
+} // namespace engine

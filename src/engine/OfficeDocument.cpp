@@ -1,0 +1,291 @@
+#include "engine/OfficeDocument.h"
+
+#include "engine/AbortingInteractionHandler.h"
+#include "engine/OfficeSession.h"
+#include "engine/RunFolder.h"
+#include "engine/UnoRuntime.h"
+#include "platform/RuntimeError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <rtl/ref.hxx>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XReplaceDescriptor.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
+
+using namespace css;
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+
+const QString kSource = QStringLiteral("Office engine");
+
+beans::PropertyValue property(const char* name, const uno::Any& value)
+{
+    beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+uno::Sequence<beans::PropertyValue> properties(std::initializer_list<beans::PropertyValue> list)
+{
+    uno::Sequence<beans::PropertyValue> sequence(static_cast<sal_Int32>(list.size()));
+    std::copy(list.begin(), list.end(), sequence.getArray());
+    return sequence;
+}
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// What the office made of a file that is not a text document.
+QString kindOf(const uno::Reference<lang::XServiceInfo>& info)
+{
+    if (!info.is())
+        return QStringLiteral("not a document");
+    const struct {
+        const char* service;
+        const char* kind;
+    } kinds[] = {
+        {"com.sun.star.sheet.SpreadsheetDocument", "a spreadsheet"},
+        {"com.sun.star.presentation.PresentationDocument", "a presentation"},
+        {"com.sun.star.drawing.DrawingDocument", "a drawing or picture"},
+        {"com.sun.star.formula.FormulaProperties", "a formula"},
+        {"com.sun.star.sdb.OfficeDatabaseDocument", "a database"},
+    };
+    for (const auto& k : kinds)
+        if (info->supportsService(rtl::OUString::createFromAscii(k.service)))
+            return QString::fromLatin1(k.kind);
+    return QStringLiteral("not a text document");
+}
+
+} // namespace
+
+OfficeDocument::OfficeDocument(uno::Reference<lang::XComponent> component, QString source)
+    : mComponent(std::make_unique<uno::Reference<lang::XComponent>>(std::move(component))), mSource(std::move(source))
+{
+}
+
+OfficeDocument::~OfficeDocument()
+{
+    abandon();
+}
+
+void OfficeDocument::abandon() noexcept
+{
+    (void)mComponent.release(); // left behind untouched
+}
+
+std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path)
+{
+    rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("Hidden", uno::Any(true)),
+        property("ReadOnly", uno::Any(true)),
+        property("Silent", uno::Any(true)),
+        // Untrusted documents: no macro runs, no link is followed.
+        property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+        property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+        property("InteractionHandler", uno::Any(uno::Reference<task::XInteractionHandler>(handler.get()))),
+    });
+    uno::Reference<lang::XComponent> component;
+    const auto refused = [&](const QString& why) {
+        QString reason = why;
+        if (handler->askedForPassword())
+            reason = QStringLiteral("it is password-protected");
+        return RuntimeError(RuntimeError::AutomationError,
+                            QStringLiteral("Cannot open %1: %2").arg(path, reason), kSource);
+    };
+    try {
+        component = session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(path), rtl::OUString("_blank"), 0, arguments);
+    } catch (const lang::IllegalArgumentException& e) {
+        throw refused(QStringLiteral("the office cannot read it (%1)").arg(UnoRuntime::Describe(e)));
+    } catch (const io::IOException& e) {
+        throw refused(QStringLiteral("the office cannot read it (%1)").arg(UnoRuntime::Describe(e)));
+    }
+    if (!component.is())
+        throw refused(QStringLiteral("the office does not recognise it as a document"));
+
+    std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, path));
+    const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
+    if (!info.is() || !info->supportsService(rtl::OUString("com.sun.star.text.TextDocument"))) {
+        const QString kind = kindOf(info);
+        document->close();
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("Cannot open %1: the office reads it as %2, not as a text document")
+                               .arg(path, kind),
+                           kSource);
+    }
+    return document;
+}
+
+bool OfficeDocument::isBlank()
+{
+    const uno::Reference<text::XTextDocument> text(*mComponent, uno::UNO_QUERY_THROW);
+    if (!text->getText()->getString().isEmpty())
+        return false;
+    const uno::Reference<text::XTextTablesSupplier> tables(*mComponent, uno::UNO_QUERY);
+    if (tables.is() && tables->getTextTables()->hasElements())
+        return false;
+    // Pictures, frames and drawings sit on the document's one drawing page.
+    // Its supplier is marked deprecated, but a text document offers no other
+    // single view of them.
+    const uno::Reference<drawing::XDrawPageSupplier> drawing(*mComponent, uno::UNO_QUERY);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (drawing.is() && drawing->getDrawPage()->hasElements())
+        return false;
+#pragma GCC diagnostic pop
+    return true;
+}
+
+void OfficeDocument::moveToTop()
+{
+    const uno::Reference<frame::XModel> model(*mComponent, uno::UNO_QUERY_THROW);
+    const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(), uno::UNO_QUERY);
+    if (view.is())
+        view->getViewCursor()->gotoStart(false);
+}
+
+void OfficeDocument::play(const MacroFile& macro)
+{
+    if (macro.commands().isEmpty())
+        return;
+    const uno::Reference<util::XReplaceable> replaceable(*mComponent, uno::UNO_QUERY_THROW);
+    // One descriptor for all commands: each property crosses the bridge only
+    // when it changes.
+    const uno::Reference<util::XReplaceDescriptor> descriptor = replaceable->createReplaceDescriptor();
+    const uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+    options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(true));
+    const uno::Reference<util::XSearchDescriptor> search(descriptor.get());
+    bool regex = false;
+    for (const MacroFile::Command& command : macro.commands()) {
+        if (command.regex != regex) {
+            regex = command.regex;
+            options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(regex));
+        }
+        descriptor->setSearchString(UnoRuntime::ToOUString(command.find));
+        descriptor->setReplaceString(UnoRuntime::ToOUString(command.replacement));
+        replaceable->replaceAll(search);
+    }
+}
+
+void OfficeDocument::storeCopy(const QString& path)
+{
+    const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("FilterName", uno::Any(rtl::OUString("Text"))),
+        property("Overwrite", uno::Any(true)),
+    });
+    storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
+}
+
+void OfficeDocument::storeWord(const QString& path, RunFolder& journal)
+{
+    const QFileInfo target(path);
+    const QString folder = target.absolutePath();
+    struct stat info {};
+    if (::stat(native(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        throw RuntimeError(RuntimeError::PathNotFound,
+                           QStringLiteral("Cannot save %1: the folder %2 does not exist").arg(path, folder), kSource);
+    if (::access(native(folder).constData(), W_OK | X_OK) != 0)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot save %1: the folder %2 is not writable (%3)")
+                               .arg(path, folder, errnoText(errno)),
+                           kSource);
+    if (::stat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot save %1: a folder has that name").arg(path), kSource);
+
+    const QString temporary = folder + QLatin1Char('/') + RunFolder::PendingPrefix()
+                              + QString::number(QRandomGenerator::global()->generate64(), 16)
+                              + QStringLiteral(".tmp");
+    journal.notePending(temporary);
+    const auto discard = [&] {
+        ::unlink(native(temporary).constData());
+        journal.clearPending(temporary);
+    };
+    try {
+        const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
+        const uno::Sequence<beans::PropertyValue> arguments = properties({
+            property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+            property("Overwrite", uno::Any(false)),
+        });
+        storable->storeToURL(UnoRuntime::FileUrl(temporary), arguments);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    if (::stat(native(temporary).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        discard();
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot save %1: the office wrote nothing").arg(path), kSource);
+    }
+    if (::rename(native(temporary).constData(), native(path).constData()) != 0) {
+        const int err = errno;
+        discard();
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot save %1: %2").arg(path, errnoText(err)), kSource);
+    }
+    journal.clearPending(temporary);
+}
+
+void OfficeDocument::close() noexcept
+{
+    if (!mComponent)
+        return;
+    const uno::Reference<lang::XComponent> component = *mComponent;
+    mComponent.reset();
+    try {
+        const uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            component->dispose();
+    } catch (const util::CloseVetoException&) {
+        try {
+            component->dispose();
+        } catch (...) {
+        }
+    } catch (...) {
+        // The office is gone or refuses: nothing is left to close.
+    }
+}
+
+} // namespace engine

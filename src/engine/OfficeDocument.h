@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/MacroFile.h"
+
+#include <QString>
+#include <memory>
+
+#include <com/sun/star/lang/XComponent.hpp>
+
+namespace engine {
+
+class OfficeSession;
+class RunFolder;
+
+// One document open in the office, hidden and read-only. Every member runs on
+// the engine thread and raises UNO exceptions or RuntimeErrors; the server
+// turns them into the failures its callers see.
+class OfficeDocument final {
+public:
+    // Loads `path` (a regular file, checked by the caller) into the office.
+    // Raises a RuntimeError naming the file when the office cannot load it,
+    // when it needs a password, or when it is not a text document.
+    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& path);
+    ~OfficeDocument();
+
+    const QString& sourcePath() const { return mSource; }
+
+    // True when the document holds nothing: no character, no table, no
+    // picture or other object.
+    bool isBlank();
+    // Moves the insertion point to the very top.
+    void moveToTop();
+    // Runs the commands of a clean-up macro, in order.
+    void play(const MacroFile& macro);
+    // Writes a copy in the fastest format the office has (plain text).
+    void storeCopy(const QString& path);
+    // Writes the document as a Word 97 document: under a temporary name in the
+    // target's folder, then renamed over the target, so that the target is
+    // either the old file or the whole new one.
+    void storeWord(const QString& path, RunFolder& journal);
+    // Closes the document without saving; never raises.
+    void close() noexcept;
+    // Forgets the document without a word to the office (which is being
+    // killed). Nothing of the office's is touched: at process exit the UNO
+    // runtime may already have freed the bridge and its proxies.
+    void abandon() noexcept;
+
+private:
+    OfficeDocument(css::uno::Reference<css::lang::XComponent> component, QString source);
+
+    std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
+    QString mSource;
+};
+
+} // namespace engine

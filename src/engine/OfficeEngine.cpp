@@ -1,0 +1,161 @@
+#include "engine/OfficeEngine.h"
+
+#include "engine/RunFolder.h"
+#include "engine/UnoRuntime.h"
+#include "platform/RuntimeError.h"
+
+#include <com/sun/star/lang/DisposedException.hpp>
+
+using namespace css;
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+const QString kSource = QStringLiteral("Office engine");
+
+QString seconds(std::chrono::milliseconds limit)
+{
+    return QString::number(limit.count() / 1000.0, 'g', 4);
+}
+} // namespace
+
+OfficeEngine::OfficeEngine() = default;
+
+OfficeEngine::~OfficeEngine()
+{
+    abandon();
+}
+
+std::chrono::milliseconds OfficeEngine::limitFor(qint64 bytes) const
+{
+    return mLimits.base + mLimits.perMegabyte * bytes / (1024 * 1024);
+}
+
+void OfficeEngine::start()
+{
+    guarded(QStringLiteral("start"), QStringLiteral("the office"), mLimits.base + std::chrono::seconds(60),
+            [this] { mSession.ensureRunning(); });
+}
+
+void OfficeEngine::requireDocument(const QString& action) const
+{
+    if (!mDocument)
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("Cannot %1: no document is open").arg(action), kSource);
+}
+
+void OfficeEngine::guarded(const QString& action, const QString& file, std::chrono::milliseconds limit,
+                           const std::function<void()>& body)
+{
+    WatchdogScope watchdog(mSession.watchdog(), limit, [this] { mSession.killFromAnyThread(); });
+    const auto failed = [&](const QString& reason, bool bridgeGone) {
+        const bool timedOut = watchdog.fired();
+        const QString death = mSession.checkAfterFailure(bridgeGone);
+        if ((!death.isEmpty() || timedOut) && mDocument) {
+            mDocument->abandon(); // it went with the office
+            mDocument.reset();
+        }
+        if (timedOut)
+            return RuntimeError(RuntimeError::AutomationError,
+                                QStringLiteral("Cannot %1 %2: the office did not finish within %3 s and was "
+                                               "stopped; a new one starts with the next document")
+                                    .arg(action, file, seconds(limit)),
+                                kSource);
+        if (!death.isEmpty())
+            return RuntimeError(RuntimeError::AutomationError,
+                                QStringLiteral("Cannot %1 %2: %3; a new office starts with the next document")
+                                    .arg(action, file, death),
+                                kSource);
+        return RuntimeError(RuntimeError::AutomationError,
+                            QStringLiteral("Cannot %1 %2: %3").arg(action, file, reason), kSource);
+    };
+    try {
+        body();
+    } catch (const RuntimeError& e) {
+        const bool timedOut = watchdog.fired();
+        if (timedOut || !mSession.checkAfterFailure(false).isEmpty())
+            throw failed(e.description(), false);
+        throw;
+    } catch (const lang::DisposedException& e) {
+        throw failed(UnoRuntime::Describe(e), true);
+    } catch (const uno::Exception& e) {
+        throw failed(UnoRuntime::Describe(e), false);
+    } catch (const std::exception& e) {
+        throw failed(QString::fromLocal8Bit(e.what()), false);
+    }
+}
+
+void OfficeEngine::open(const QString& path, qint64 size)
+{
+    // A document left open by an earlier job that failed half-way.
+    if (mDocument) {
+        mDocument->close();
+        mDocument.reset();
+    }
+    mSession.restartIfOverMemoryLimit();
+    guarded(QStringLiteral("open"), path, limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)),
+            [&] {
+                mSession.ensureRunning();
+                mDocument = OfficeDocument::Load(mSession, path);
+                mDocumentSize = size;
+            });
+}
+
+bool OfficeEngine::isBlank()
+{
+    requireDocument(QStringLiteral("test for a blank document"));
+    bool blank = false;
+    guarded(QStringLiteral("examine"), mDocument->sourcePath(), limitFor(mDocumentSize),
+            [&] { blank = mDocument->isBlank(); });
+    return blank;
+}
+
+void OfficeEngine::moveToTop()
+{
+    requireDocument(QStringLiteral("move to the top"));
+    guarded(QStringLiteral("move to the top of"), mDocument->sourcePath(), limitFor(mDocumentSize),
+            [&] { mDocument->moveToTop(); });
+}
+
+void OfficeEngine::play(const MacroFile& macro)
+{
+    requireDocument(QStringLiteral("play a macro"));
+    guarded(QStringLiteral("play the macro on"), mDocument->sourcePath(), limitFor(mDocumentSize),
+            [&] { mDocument->play(macro); });
+}
+
+void OfficeEngine::saveCopy(const QString& path)
+{
+    requireDocument(QStringLiteral("save"));
+    guarded(QStringLiteral("save"), path, limitFor(mDocumentSize), [&] { mDocument->storeCopy(path); });
+}
+
+void OfficeEngine::saveWord(const QString& path)
+{
+    requireDocument(QStringLiteral("save"));
+    guarded(QStringLiteral("save"), path, limitFor(mDocumentSize),
+            [&] { mDocument->storeWord(path, RunFolder::Instance()); });
+}
+
+void OfficeEngine::close()
+{
+    if (!mDocument)
+        return;
+    WatchdogScope watchdog(mSession.watchdog(), mLimits.base, [this] { mSession.killFromAnyThread(); });
+    mDocument->close();
+    mDocument.reset();
+    if (watchdog.fired())
+        mSession.checkAfterFailure(false);
+}
+
+void OfficeEngine::abandon()
+{
+    mSession.killFromAnyThread();
+    if (mDocument)
+        mDocument->abandon();
+    mDocument.reset();
+    mSession.abandon();
+}
+
+} // namespace engine

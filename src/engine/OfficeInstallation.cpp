@@ -1,0 +1,62 @@
+#include "engine/OfficeInstallation.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+QString& folderOverride()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString OfficeInstallation::ProgramFolder()
+{
+    if (!folderOverride().isEmpty())
+        return folderOverride();
+    return QStringLiteral(TALLOWIN_OFFICE_PROGRAM_DIR);
+}
+
+QString OfficeInstallation::Executable()
+{
+    // The office binary itself, not its launcher script: the engine must be
+    // the office's parent so that the office can be tied to its lifetime.
+    return ProgramFolder() + QStringLiteral("/soffice.bin");
+}
+
+void OfficeInstallation::Check()
+{
+    const QString program = Executable();
+    const QByteArray native = QFile::encodeName(program);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0)
+        throw RuntimeError(RuntimeError::FileNotFound,
+                           QStringLiteral("The office program %1 is not installed (%2)")
+                               .arg(program, QString::fromLocal8Bit(std::strerror(errno))),
+                           QStringLiteral("Office engine"));
+    if (!S_ISREG(info.st_mode))
+        throw RuntimeError(RuntimeError::FileNotFound,
+                           QStringLiteral("The office program %1 is not a regular file").arg(program),
+                           QStringLiteral("Office engine"));
+    if (::access(native.constData(), X_OK) != 0)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("The office program %1 may not be executed").arg(program),
+                           QStringLiteral("Office engine"));
+}
+
+void OfficeInstallation::SetProgramFolder(const QString& folder)
+{
+    folderOverride() = folder;
+}
+
+} // namespace engine

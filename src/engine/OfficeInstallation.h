@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace engine {
+
+// Where the office is installed, and whether it can be run at all. The check
+// looks at files only: it starts no process, so that the program can tell at
+// once whether a word processor is there.
+class OfficeInstallation final {
+public:
+    OfficeInstallation() = delete;
+
+    // The office's program folder (which also holds the UNO runtime).
+    static QString ProgramFolder();
+    // The office program the engine starts.
+    static QString Executable();
+
+    // Raises a RuntimeError naming the program and the reason unless the
+    // office program is there, is a regular file and may be executed.
+    static void Check();
+
+    // Points the engine at another program folder; an empty text restores the
+    // installed one. For tests of a missing office.
+    static void SetProgramFolder(const QString& folder);
+};
+
+} // namespace engine

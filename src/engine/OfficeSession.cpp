@@ -1,0 +1,271 @@
+#include "engine/OfficeSession.h"
+
+#include "engine/OfficeInstallation.h"
+#include "engine/OfficePipes.h"
+#include "engine/RunFolder.h"
+#include "engine/UnoRuntime.h"
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+#include <QThread>
+#include <csignal>
+#include <cstdlib>
+
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/ConnectionSetupException.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+
+using namespace css;
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+
+const QString kSource = QStringLiteral("Office engine");
+// The office asks to be started again once it has set up a new profile.
+constexpr int kRestartExitCode = 81;
+// After this many failed starts in a row the engine stops trying for each
+// document and fails at once.
+constexpr int kMaxFailedStarts = 3;
+
+bool localeIsUtf8()
+{
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (!value.isEmpty())
+            return value.toLower().contains("utf-8") || value.toLower().contains("utf8");
+    }
+    return false;
+}
+
+} // namespace
+
+OfficeSession::OfficeSession() = default;
+
+OfficeSession::~OfficeSession()
+{
+    abandon();
+    if (!mFolder.isEmpty())
+        RunFolder::RemoveTree(mFolder);
+}
+
+void OfficeSession::ensureRunning()
+{
+    if (mConnection && mProcess && mProcess->isRunning())
+        return;
+    if (mConnection || mProcess)
+        stop(); // it died since the last call
+    if (mFailedStarts >= kMaxFailedStarts)
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("The office could not be started (%1 attempts): %2")
+                               .arg(mFailedStarts)
+                               .arg(mLastStartFailure),
+                           kSource);
+    try {
+        startOnce();
+        mFailedStarts = 0;
+    } catch (const RuntimeError&) {
+        // A profile damaged by a crash is the usual reason: try once more
+        // with a fresh one.
+        stop();
+        if (!mFolder.isEmpty())
+            RunFolder::RemoveTree(mFolder);
+        mFolder.clear();
+        try {
+            startOnce();
+            mFailedStarts = 0;
+        } catch (const RuntimeError& second) {
+            stop();
+            ++mFailedStarts;
+            mLastStartFailure = second.description();
+            throw;
+        }
+    }
+}
+
+void OfficeSession::startOnce()
+{
+    RunFolder& run = RunFolder::Instance();
+    if (mFolder.isEmpty() || !QDir(mFolder).exists())
+        mFolder = run.newSubfolder(QStringLiteral("office"));
+    mProfile = mFolder + QStringLiteral("/profile");
+    const QString temp = mFolder + QStringLiteral("/tmp");
+    QDir(temp).removeRecursively();
+    QDir().mkpath(temp);
+    mPipeName = run.pipePrefix() + QStringLiteral("-%1").arg(++mStarts);
+
+    const QStringList arguments{
+        QStringLiteral("-env:UserInstallation=") + OfficePipes::ProfileUrl(mProfile),
+        QStringLiteral("--headless"),
+        QStringLiteral("--invisible"),
+        QStringLiteral("--norestore"),
+        QStringLiteral("--nologo"),
+        QStringLiteral("--nodefault"),
+        QStringLiteral("--nolockcheck"),
+        QStringLiteral("--nofirststartwizard"),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName),
+    };
+    QStringList environment{
+        // The office's own temporary files stay in the run folder.
+        QStringLiteral("TMPDIR=") + temp,
+        QStringLiteral("SAL_USE_VCLPLUGIN=svp"),
+    };
+    // File names travel as UTF-8 URLs; the office turns them back into names
+    // with its locale's encoding, so it must be a UTF-8 one.
+    if (!localeIsUtf8())
+        environment << QStringLiteral("LC_ALL=C.UTF-8");
+
+    const auto deadline = std::chrono::steady_clock::now() + mStartLimit;
+    const uno::Reference<uno::XComponentContext> local = UnoRuntime::LocalContext(run.path());
+    uno::Reference<bridge::XUnoUrlResolver> resolver;
+    try {
+        resolver = bridge::UnoUrlResolver::create(local);
+    } catch (const uno::Exception& e) {
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("Cannot create the office connector: %1").arg(UnoRuntime::Describe(e)),
+                           kSource);
+    }
+
+    mProcess = std::make_unique<OfficeProcess>(OfficeInstallation::Executable(), arguments, environment);
+    mProcess->start();
+    mKillGroup = mProcess->pid();
+    const rtl::OUString connectString = UnoRuntime::ToOUString(
+        QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName));
+    int restarts = 0;
+    uno::Reference<uno::XInterface> remote;
+    for (;;) {
+        try {
+            remote = resolver->resolve(connectString);
+            break;
+        } catch (const connection::NoConnectException&) {
+        } catch (const connection::ConnectionSetupException&) {
+        } catch (const uno::Exception& e) {
+            throw RuntimeError(RuntimeError::CannotCreateObject,
+                               QStringLiteral("Cannot connect to the office: %1").arg(UnoRuntime::Describe(e)),
+                               kSource);
+        }
+        if (!mProcess->isRunning()) {
+            const auto exit = mProcess->exitStatus();
+            if (exit && !exit->signalled && exit->code == kRestartExitCode && restarts < 3) {
+                ++restarts;
+                mProcess->start();
+                mKillGroup = mProcess->pid();
+                continue;
+            }
+            throw RuntimeError(RuntimeError::CannotCreateObject,
+                               QStringLiteral("The office %1 stopped while starting (%2)")
+                                   .arg(OfficeInstallation::Executable(),
+                                        exit ? exit->describe() : QStringLiteral("unknown reason")),
+                               kSource);
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            throw RuntimeError(RuntimeError::CannotCreateObject,
+                               QStringLiteral("The office %1 did not start within %2 s")
+                                   .arg(OfficeInstallation::Executable())
+                                   .arg(mStartLimit.count() / 1000.0),
+                               kSource);
+        QThread::msleep(10);
+    }
+    try {
+        auto connection = std::make_unique<Connection>();
+        connection->context.set(remote, uno::UNO_QUERY_THROW);
+        const uno::Reference<frame::XDesktop2> desktop = frame::Desktop::create(connection->context);
+        connection->loader.set(desktop, uno::UNO_QUERY_THROW);
+        mConnection = std::move(connection);
+    } catch (const uno::Exception& e) {
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("The office does not offer its desktop: %1").arg(UnoRuntime::Describe(e)),
+                           kSource);
+    }
+}
+
+void OfficeSession::releaseConnection(bool overBridge)
+{
+    if (overBridge)
+        mConnection.reset();
+    else
+        (void)mConnection.release(); // left behind untouched: see abandon
+}
+
+uno::Reference<frame::XComponentLoader> OfficeSession::loader() const
+{
+    return mConnection ? mConnection->loader : uno::Reference<frame::XComponentLoader>();
+}
+
+void OfficeSession::stop()
+{
+    mKillGroup = 0;
+    if (mProcess)
+        mProcess->killNow();
+    releaseConnection(true);
+    stopProcess();
+}
+
+void OfficeSession::abandon()
+{
+    mKillGroup = 0;
+    if (mProcess)
+        mProcess->killNow();
+    releaseConnection(false);
+    stopProcess();
+}
+
+void OfficeSession::stopProcess()
+{
+    if (mProcess) {
+        mProcess->stop();
+        mProcess.reset();
+    }
+    if (!mPipeName.isEmpty())
+        OfficePipes::Remove(mPipeName, mProfile);
+}
+
+QString OfficeSession::checkAfterFailure(bool bridgeGone)
+{
+    if (!mProcess)
+        return QString(); // nothing was running
+    if (mProcess->isRunning() && !bridgeGone)
+        return QString();
+    QString how = QStringLiteral("the connection to the office broke");
+    if (!mProcess->isRunning()) {
+        if (const auto exit = mProcess->exitStatus())
+            how = QStringLiteral("the office stopped (%1)").arg(exit->describe());
+    }
+    stop();
+    return how;
+}
+
+void OfficeSession::killFromAnyThread()
+{
+    const pid_t group = mKillGroup.load();
+    if (group != 0)
+        ::kill(-group, SIGKILL);
+}
+
+void OfficeSession::restartIfOverMemoryLimit()
+{
+    if (mMemoryLimit > 0 && mProcess && mProcess->residentBytes() > mMemoryLimit)
+        stop();
+}
+
+pid_t OfficeSession::officePid() const
+{
+    return mProcess ? mProcess->pid() : 0;
+}
+
+qint64 OfficeSession::officeResidentBytes() const
+{
+    return mProcess ? mProcess->residentBytes() : 0;
+}
+
+qint64 OfficeSession::officePeakResidentBytes() const
+{
+    return mProcess ? mProcess->peakResidentBytes() : 0;
+}
+
+} // namespace engine

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/OfficeProcess.h"
+#include "engine/Watchdog.h"
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+namespace engine {
+
+// One private office at a time, as seen from the engine thread: starts it
+// (its own profile, pipe and temporary folder), connects to it, notices when
+// it has died, and starts a new one when asked. Every member except
+// killFromAnyThread runs on the engine thread.
+class OfficeSession final {
+public:
+    OfficeSession();
+    ~OfficeSession();
+    OfficeSession(const OfficeSession&) = delete;
+    OfficeSession& operator=(const OfficeSession&) = delete;
+
+    // Makes sure a connected office is there, starting one when none is (the
+    // first time, after a crash, after a kill, or past the memory limit).
+    // Raises a RuntimeError when the office cannot be started.
+    void ensureRunning();
+    bool isConnected() const { return mConnection != nullptr; }
+
+    // The office's document loader; ensureRunning first.
+    css::uno::Reference<css::frame::XComponentLoader> loader() const;
+
+    // Ends the office now and forgets it; the next ensureRunning starts a new one.
+    void stop();
+    // Kills the office and forgets it without any call across the bridge
+    // (for the end of the server, which may come at process exit).
+    void abandon();
+
+    // After a failed call: when the office has died (or the bridge to it is
+    // gone: `bridgeGone`), forgets it and returns how it ended; else returns
+    // empty text.
+    QString checkAfterFailure(bool bridgeGone);
+
+    // Kills the office at once, from any thread (the watchdog).
+    void killFromAnyThread();
+
+    // Restarts the office before the next document once its resident memory
+    // passes this many bytes (0: never).
+    void setMemoryLimit(qint64 bytes) { mMemoryLimit = bytes; }
+    // Restarts the office before the next document when it is over the limit.
+    void restartIfOverMemoryLimit();
+
+    // Limit for starting and connecting.
+    void setStartLimit(std::chrono::milliseconds limit) { mStartLimit = limit; }
+
+    Watchdog& watchdog() { return mWatchdog; }
+    pid_t officePid() const;
+    qint64 officeResidentBytes() const;
+    qint64 officePeakResidentBytes() const;
+    int startCount() const { return mStarts; }
+
+private:
+    void startOnce();
+    void releaseConnection(bool overBridge);
+    void stopProcess();
+
+    std::unique_ptr<OfficeProcess> mProcess;
+    // The office's objects, on the heap so that they can be left behind
+    // without a call across the bridge.
+    struct Connection {
+        css::uno::Reference<css::uno::XComponentContext> context;
+        css::uno::Reference<css::frame::XComponentLoader> loader;
+    };
+    std::unique_ptr<Connection> mConnection;
+    QString mFolder;
+    QString mPipeName;
+    QString mProfile;
+    qint64 mMemoryLimit = 0;
+    std::chrono::milliseconds mStartLimit{60000};
+    Watchdog mWatchdog;
+    std::atomic<pid_t> mKillGroup{0};
+    int mStarts = 0;
+    int mFailedStarts = 0;
+    QString mLastStartFailure;
+};
+
+} // namespace engine

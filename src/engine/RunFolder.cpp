@@ -1,0 +1,240 @@
+#include "engine/RunFolder.h"
+
+#include "engine/OfficePipes.h"
+#include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+
+const QString kSource = QStringLiteral("Office engine");
+const QString kRunPrefix = QStringLiteral("run-");
+const QString kNewPrefix = QStringLiteral("new-");
+const QString kLockName = QStringLiteral("lock");
+const QString kJournalName = QStringLiteral("pending");
+
+RunFolder*& instancePointer()
+{
+    static RunFolder* instance = nullptr;
+    return instance;
+}
+
+std::mutex& instanceLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+QString errnoText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A folder only this user can use: not a link, owned by us, closed to others.
+bool isPrivateFolder(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(native(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+// Removes a killed run's half-written Word files, named in its journal. Only
+// files that carry the engine's temporary prefix are touched.
+void removeJournalledFiles(const QString& runFolder)
+{
+    const QDir journal(QDir(runFolder).filePath(kJournalName));
+    const QStringList entries = journal.entryList(QDir::Files | QDir::Hidden);
+    for (const QString& entry : entries) {
+        QFile note(journal.filePath(entry));
+        if (!note.open(QIODevice::ReadOnly))
+            continue;
+        const QString file = QString::fromUtf8(note.readAll());
+        if (QFileInfo(file).fileName().startsWith(RunFolder::PendingPrefix()))
+            ::unlink(native(file).constData());
+    }
+}
+
+void removeStaleRun(const QString& folder, const QString& runId)
+{
+    removeJournalledFiles(folder);
+    OfficePipes::RemoveForRun(QStringLiteral("tallowin-") + runId, folder);
+    RunFolder::RemoveTree(folder);
+}
+
+} // namespace
+
+bool RunFolder::RemoveTree(const QString& folder)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (QDir(folder).removeRecursively() || !QFileInfo::exists(folder))
+            return true;
+        const timespec pause{0, 20 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+    return false;
+}
+
+QString RunFolder::ParentFolder()
+{
+    return platform::SystemTempPath() + QStringLiteral("tallowin-engine-%1").arg(::getuid());
+}
+
+RunFolder& RunFolder::Instance()
+{
+    std::lock_guard guard(instanceLock());
+    // A folder removed by an end hook is replaced when the process goes on
+    // (tests end the program without leaving the process).
+    if (!instancePointer() || instancePointer()->mRemoved.load())
+        instancePointer() = new RunFolder(); // lives until the process ends
+    return *instancePointer();
+}
+
+void RunFolder::RemoveAtEnd()
+{
+    // No lock here: an end hook must not wait for a thread that holds it.
+    if (RunFolder* folder = instancePointer())
+        folder->removeNow();
+}
+
+RunFolder::RunFolder()
+{
+    QString parent = ParentFolder();
+    if (::mkdir(native(parent).constData(), 0700) != 0 && errno != EEXIST)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create the engine's folder %1: %2").arg(parent, errnoText()),
+                           kSource);
+    if (!isPrivateFolder(parent)) {
+        // Somebody else's folder (or a link) under the shared name: use a
+        // fresh private one instead, and leave the other alone.
+        QByteArray pattern = native(parent + QStringLiteral("-XXXXXX"));
+        if (!::mkdtemp(pattern.data()))
+            throw RuntimeError(RuntimeError::PermissionDenied,
+                               QStringLiteral("Cannot create a private engine folder in %1: %2")
+                                   .arg(platform::SystemTempPath(), errnoText()),
+                               kSource);
+        parent = QFile::decodeName(pattern);
+    } else {
+        CleanStaleRuns(parent);
+    }
+
+    // Built under a temporary name and renamed once its lock is held, so that
+    // a cleaner never sees a run folder without a lock.
+    QByteArray pattern = native(parent + QLatin1Char('/') + kNewPrefix + QStringLiteral("XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create the engine's run folder in %1: %2").arg(parent, errnoText()),
+                           kSource);
+    const QString building = QFile::decodeName(pattern);
+    const QString lockPath = building + QLatin1Char('/') + kLockName;
+    mLockFd = ::open(native(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (mLockFd < 0 || ::flock(mLockFd, LOCK_EX | LOCK_NB) != 0) {
+        const QString why = errnoText();
+        QDir(building).removeRecursively();
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot lock the engine's run folder %1: %2").arg(building, why),
+                           kSource);
+    }
+    mRunId = QStringLiteral("%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    mPath = parent + QLatin1Char('/') + kRunPrefix + mRunId;
+    if (::rename(native(building).constData(), native(mPath).constData()) != 0) {
+        const QString why = errnoText();
+        QDir(building).removeRecursively();
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create the engine's run folder %1: %2").arg(mPath, why),
+                           kSource);
+    }
+    QDir(mPath).mkdir(kJournalName);
+}
+
+void RunFolder::CleanStaleRuns(const QString& parent)
+{
+    const QDir dir(parent);
+    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo& entry : entries) {
+        const QString name = entry.fileName();
+        if (entry.isSymLink())
+            continue;
+        if (name.startsWith(kNewPrefix)) {
+            // A run that died while it was being set up.
+            if (entry.lastModified().secsTo(QDateTime::currentDateTime()) > 3600)
+                QDir(entry.filePath()).removeRecursively();
+            continue;
+        }
+        if (!name.startsWith(kRunPrefix))
+            continue;
+        const QString lockPath = entry.filePath() + QLatin1Char('/') + kLockName;
+        const int fd = ::open(native(lockPath).constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) {
+            // A live run holds its lock file from before its folder got this
+            // name: without one, the run is over (its removal was cut short).
+            if (errno == ENOENT)
+                removeStaleRun(entry.filePath(), name.mid(kRunPrefix.size()));
+            continue;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            removeStaleRun(entry.filePath(), name.mid(kRunPrefix.size()));
+        ::close(fd);
+    }
+}
+
+QString RunFolder::newSubfolder(const QString& stem)
+{
+    const QString path = mPath + QStringLiteral("/%1-%2").arg(stem).arg(mNextSubfolder.fetch_add(1));
+    QDir(path).removeRecursively();
+    if (::mkdir(native(path).constData(), 0700) != 0)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create the folder %1: %2").arg(path, errnoText()), kSource);
+    return path;
+}
+
+void RunFolder::notePending(const QString& file)
+{
+    std::lock_guard guard(mJournalLock);
+    const QByteArray key = QByteArray::number(qHash(file), 16);
+    QFile note(mPath + QLatin1Char('/') + kJournalName + QLatin1Char('/') + QString::fromLatin1(key));
+    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        note.write(file.toUtf8());
+}
+
+void RunFolder::clearPending(const QString& file)
+{
+    std::lock_guard guard(mJournalLock);
+    const QByteArray key = QByteArray::number(qHash(file), 16);
+    ::unlink(native(mPath + QLatin1Char('/') + kJournalName + QLatin1Char('/') + QString::fromLatin1(key)).constData());
+}
+
+void RunFolder::removeNow()
+{
+    if (mRemoved.exchange(true))
+        return;
+    removeJournalledFiles(mPath);
+    OfficePipes::RemoveForRun(pipePrefix(), mPath);
+    RemoveTree(mPath);
+    if (mLockFd >= 0)
+        ::close(mLockFd);
+    mLockFd = -1;
+}
+
+} // namespace engine

@@ -1,0 +1,100 @@
+#include "engine/UnoRuntime.h"
+
+#include "engine/OfficeInstallation.h"
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <cppuhelper/bootstrap.hxx>
+#include <mutex>
+#include <rtl/uri.hxx>
+#include <rtl/ustrbuf.hxx>
+
+using namespace css;
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+const QString kSource = QStringLiteral("Office engine");
+}
+
+uno::Reference<uno::XComponentContext> UnoRuntime::LocalContext(const QString& bootstrapFolder)
+{
+    static std::mutex lock;
+    static uno::Reference<uno::XComponentContext> context;
+    std::lock_guard guard(lock);
+    if (context.is())
+        return context;
+
+    // The office's own bootstrap files describe a whole office installation;
+    // a client needs only the type libraries, the service registry and the
+    // folder of the bridge libraries.
+    const QString program = OfficeInstallation::ProgramFolder();
+    const QString programUrl = UnoRuntime::ToQString(FileUrl(program));
+    const QString ini = QDir(bootstrapFolder).filePath(QStringLiteral("uno.ini"));
+    QFile file(ini);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot write the office bootstrap file %1: %2")
+                               .arg(ini, file.errorString()),
+                           kSource);
+    const QString text = QStringLiteral("[Bootstrap]\n"
+                                        "URE_INTERNAL_LIB_DIR=%1\n"
+                                        "UNO_TYPES=%1/types.rdb %1/types/offapi.rdb\n"
+                                        "UNO_SERVICES=%1/services.rdb\n")
+                             .arg(programUrl);
+    file.write(text.toUtf8());
+    file.close();
+    try {
+        context = cppu::defaultBootstrap_InitialComponentContext(FileUrl(ini));
+    } catch (const uno::Exception& e) {
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("Cannot start the office's UNO runtime from %1: %2")
+                               .arg(program, Describe(e)),
+                           kSource);
+    }
+    if (!context.is())
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("Cannot start the office's UNO runtime from %1").arg(program),
+                           kSource);
+    return context;
+}
+
+rtl::OUString UnoRuntime::ToOUString(const QString& text)
+{
+    return rtl::OUString(reinterpret_cast<const sal_Unicode*>(text.utf16()), text.size());
+}
+
+QString UnoRuntime::ToQString(const rtl::OUString& text)
+{
+    return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
+}
+
+rtl::OUString UnoRuntime::FileUrl(const QString& absolutePath)
+{
+    rtl::OUStringBuffer url("file://");
+    const QStringList segments = absolutePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (segments.isEmpty())
+        url.append("/");
+    for (const QString& segment : segments) {
+        url.append("/");
+        url.append(rtl::Uri::encode(ToOUString(segment), rtl_UriCharClassPchar,
+                                    rtl_UriEncodeIgnoreEscapes, RTL_TEXTENCODING_UTF8));
+    }
+    return url.makeStringAndClear();
+}
+
+QString UnoRuntime::Describe(const uno::Exception& e)
+{
+    QString message = ToQString(e.Message).trimmed();
+    // The office appends its source location to messages in some builds.
+    const int at = message.indexOf(QStringLiteral(" at /"));
+    if (at > 0)
+        message.truncate(at);
+    if (message.isEmpty())
+        message = QStringLiteral("the office gave no reason");
+    return message;
+}
+
+} // namespace engine

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/LateBinding.h"
+
+#include <chrono>
+#include <memory>
+#include <sys/types.h>
+
+namespace engine {
+
+class OfficeEngine;
+
+// The automation server registered as "WordPerfect.PerfectScript": the seven
+// operations the conversion jobs call by name, carried out by a private,
+// headless office on the engine thread.
+//
+//   FileOpen(path)        opens a document hidden and read-only, no macros, no links
+//   envDocBlank()         True (-1) when the document holds nothing, else False (0)
+//   PosDocVeryTop()       insertion point to the top
+//   MacroFilePlay(path)   plays a clean-up macro (see MacroFile) to its end
+//   envMacroPlaying()     False (0): MacroFilePlay returns once the macro is done
+//   FileSave(path)        a copy as plain text (the fastest format)
+//   FileSave(path, 69)    the Word 97 document, written atomically
+//   CloseNoSave()         closes the document without saving
+//
+// The office starts in the background when the server is created; the first
+// call waits for it.
+class WordPerfectServer final : public platform::Dispatchable {
+public:
+    WordPerfectServer();
+    ~WordPerfectServer() override;
+    WordPerfectServer(const WordPerfectServer&) = delete;
+    WordPerfectServer& operator=(const WordPerfectServer&) = delete;
+
+    // The format code of FileSave's Word 97 form.
+    static constexpr int kWordFormat = 69;
+
+    // Time limits of the watchdog: `base` for every call, plus `perMegabyte`
+    // for each MB of the source document.
+    void setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte);
+    // The office is restarted between documents once its resident memory
+    // passes `bytes` (0: never).
+    void setMemoryLimit(qint64 bytes);
+
+    // Waits until the background start has ended; raises its failure.
+    void waitForOffice();
+    // The office process now (0 when none runs), its memory, and how many
+    // offices this server has started.
+    pid_t officePid();
+    qint64 officeResidentBytes();
+    qint64 officePeakResidentBytes();
+    int officeStarts();
+
+    static constexpr qint64 kDefaultMemoryLimit = 1536LL * 1024 * 1024;
+
+private:
+    platform::Value fileOpen(const QList<platform::Value>& args);
+    platform::Value envDocBlank(const QList<platform::Value>& args);
+    platform::Value posDocVeryTop(const QList<platform::Value>& args);
+    platform::Value macroFilePlay(const QList<platform::Value>& args);
+    platform::Value envMacroPlaying(const QList<platform::Value>& args);
+    platform::Value fileSave(const QList<platform::Value>& args);
+    platform::Value closeNoSave(const QList<platform::Value>& args);
+
+    std::shared_ptr<OfficeEngine> mEngine; // shared with the tasks in flight
+};
+
+} // namespace engine

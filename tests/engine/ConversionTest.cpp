@@ -1,0 +1,35 @@
+// Real documents through the whole road of a conversion job.
+#include "EngineTestSupport.h"
+
+#include <QFile>
+
+using namespace enginetest;
+using platform::Value;
+
+namespace {
+
+class ConversionTest : public EngineTest {};
+
+TEST_F(ConversionTest, EverySampleBecomesAWordDocumentThatCatdocReads)
+{
+    const auto server = SharedServer();
+    for (const Sample& sample : Samples()) {
+        SCOPED_TRACE(sample.file);
+        const QString source = copySample(QString::fromLatin1(sample.file), QStringLiteral("in.wpd"));
+        const QByteArray before = Digest(source);
+        const QString target = path(QStringLiteral("out.doc"));
+        const auto failure = Convert(server, source, target);
+        ASSERT_FALSE(failure) << failure->description().toStdString();
+        const QString text = WordText(target);
+        bool found = false;
+        for (const QString& known : sample.texts)
+            found = found || text.contains(known);
+        EXPECT_TRUE(found) << text.left(400).toStdString();
+        EXPECT_EQ(Digest(source), before) << "the source changed";
+        EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("in.wpd"), QStringLiteral("out.doc")}));
+        QFile::remove(source);
+        QFile::remove(target);
+    }
+}
+
+} // namespace

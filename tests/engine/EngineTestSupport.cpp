@@ -1,0 +1,153 @@
+#include "EngineTestSupport.h"
+
+#include "engine/EngineRegistration.h"
+#include "platform/ProgIdRegistry.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <csignal>
+
+namespace enginetest {
+
+const QList<Sample>& Samples()
+{
+    static const QList<Sample> samples{
+        {"sample-wp6.wpd", {QStringLiteral("AND FURTHER"), QStringLiteral("test1-2")}},
+        {"sample-wp50.wpd", {QStringLiteral("Surrounded by her family")}},
+        {"sample-wp51.wpd", {QStringLiteral("STUDY RESULTS: Existing condition"), QStringLiteral("Seattle nonstop flights.")}},
+    };
+    return samples;
+}
+
+QString DataPath(const QString& file)
+{
+    return QStringLiteral(TALLOWIN_ENGINE_TEST_DATA "/") + file;
+}
+
+QString SamplePath(const QString& file)
+{
+    return DataPath(file);
+}
+
+QString MacroPath()
+{
+    return QStringLiteral(TALLOWIN_MACRO_SOURCE);
+}
+
+std::shared_ptr<platform::LateBound> SharedServer()
+{
+    static std::shared_ptr<platform::LateBound> server = [] {
+        engine::RegisterEngine();
+        return platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+    }();
+    return server;
+}
+
+engine::WordPerfectServer& SharedEngine()
+{
+    return dynamic_cast<engine::WordPerfectServer&>(*SharedServer());
+}
+
+platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,
+                     const QList<platform::Value>& args)
+{
+    return platform::CallByName(server, member, args);
+}
+
+std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
+                                              const QString& source, const QString& target, const QString& macro)
+{
+    try {
+        Call(server, QStringLiteral("FileOpen"), {source});
+        if (Call(server, QStringLiteral("envDocBlank")).toInteger() == 0) {
+            Call(server, QStringLiteral("PosDocVeryTop"));
+            Call(server, QStringLiteral("MacroFilePlay"), {macro});
+            while (Call(server, QStringLiteral("envMacroPlaying")).toInteger() == -1) {
+            }
+        }
+        const QString copy = target + QStringLiteral(".copy.TMP");
+        Call(server, QStringLiteral("FileSave"), {copy});
+        Call(server, QStringLiteral("FileSave"), {target, platform::Value(69)});
+        Call(server, QStringLiteral("CloseNoSave"));
+        QFile::remove(copy);
+        return std::nullopt;
+    } catch (const platform::RuntimeError& e) {
+        try {
+            Call(server, QStringLiteral("CloseNoSave"));
+        } catch (const platform::RuntimeError&) {
+        }
+        QFile::remove(target + QStringLiteral(".copy.TMP"));
+        return e;
+    }
+}
+
+QByteArray Digest(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+QString WordText(const QString& path)
+{
+    QProcess catdoc;
+    catdoc.start(QStringLiteral("catdoc"), {QStringLiteral("-d"), QStringLiteral("utf-8"), QStringLiteral("-w"), path});
+    if (!catdoc.waitForFinished(30000) || catdoc.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(catdoc.readAllStandardOutput());
+}
+
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool Exists(const QString& path)
+{
+    return QFileInfo::exists(path);
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool ProcessAlive(pid_t pid)
+{
+    if (pid <= 0 || ::kill(pid, 0) != 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const int close = text.lastIndexOf(')');
+    return close < 0 || text.mid(close + 2, 1) != "Z";
+}
+
+void EngineTest::SetUp()
+{
+    ASSERT_TRUE(mDir.isValid());
+}
+
+QString EngineTest::copySample(const QString& sample, const QString& name)
+{
+    const QString target = path(name);
+    QFile::copy(SamplePath(sample), target);
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+} // namespace enginetest

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/WordPerfectServer.h"
+#include "platform/LateBinding.h"
+#include "platform/RuntimeError.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+namespace enginetest {
+
+// One sample document and the texts an independent reader finds in its
+// Word conversion.
+struct Sample {
+    const char* file;
+    QStringList texts;
+};
+const QList<Sample>& Samples();
+QString SamplePath(const QString& file);
+QString DataPath(const QString& file);
+QString MacroPath(); // the shipped clean-up macro
+
+// The engine server the program would get, shared by the tests of this
+// executable (one office start for all of them).
+std::shared_ptr<platform::LateBound> SharedServer();
+engine::WordPerfectServer& SharedEngine();
+
+// Calls a member by name, as the program does.
+platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,
+                     const QList<platform::Value>& args = {});
+
+// The whole road of one document, in the order of the conversion jobs.
+// Returns the failure, if any.
+std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
+                                              const QString& source, const QString& target,
+                                              const QString& macro = MacroPath());
+
+QByteArray Digest(const QString& path);
+// The text catdoc reads from a Word document (empty when it reads nothing).
+QString WordText(const QString& path);
+// Every name in `folder`, hidden ones included.
+QStringList Entries(const QString& folder);
+bool Exists(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadFile(const QString& path);
+// True while a process with this pid exists (and is not a zombie).
+bool ProcessAlive(pid_t pid);
+
+// A test with a private temporary folder.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    QString path(const QString& name) const { return mDir.filePath(name); }
+    QString copySample(const QString& sample, const QString& name);
+
+    QTemporaryDir mDir;
+};
+
+} // namespace enginetest
