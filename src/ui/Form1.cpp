@@ -141,6 +141,10 @@ void Form1::showFolders()
         return;
     mTxtSrcFolder->setText(gMediator->GetSourceFolder());
     mTxtTgtFolder->setText(gMediator->GetTgtFolder());
+    // A long path shows its end (the folder's own name); the whole path is
+    // in the tip.
+    mTxtSrcFolder->setToolTip(mTxtSrcFolder->text());
+    mTxtTgtFolder->setToolTip(mTxtTgtFolder->text());
 }
 
 void Form1::onRunningChanged(bool running)

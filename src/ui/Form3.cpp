@@ -82,8 +82,11 @@ Form3::Form3()
     QLabel* createdBy =
         MakeLabel(QStringLiteral("Created by: Marrowfield"), TwipsRect(720, 2040, 3255, 375), panel, "Label6");
     createdBy->setFont(Fonts::MsSansSerif(12, true));
+    // The controls' default font, as in the About box: the window's bold
+    // 9.75 points would not fit the label.
     MakeLabel(QStringLiteral("For more details please contact Marrowfield"), TwipsRect(720, 2520, 3375, 255), panel,
-              "Label7");
+              "Label7")
+        ->setFont(Fonts::MsSansSerif(8.25));
     QLabel* converts = MakeLabel(QStringLiteral("Converts WordPerfect Documents to Microsoft Word"),
                                  TwipsRect(240, 3960, 5775, 375), panel, "Label5");
     converts->setFont(Fonts::MsSansSerif(8.25, true));

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QStringList>
+
+// Answers the program's modal questions without showing anything: folders
+// from a list, every file dialog cancelled, every message box "OK"; modal
+// windows are only shown.
+class StillDialogs final : public platform::DialogProvider {
+public:
+    QStringList folderAnswers;
+
+    platform::MsgResult messageBox(const platform::MessageBoxRequest& request) override;
+    std::optional<QString> fileDialog(const platform::FileDialogRequest& request) override;
+    QString browseForFolder(const QString& prompt, QWidget* owner) override;
+    void runModal(QWidget* window, QWidget* owner) override;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/LateBinding.h"
+
+#include <QString>
+
+// A stand-in word processor for pictures of the windows: it answers the
+// automation operations at once, writes a one-line file on each save and
+// fails to open the one document it is told to fail on.
+class StillServer final : public platform::Dispatchable {
+public:
+    explicit StillServer(QString failingName);
+
+private:
+    QString mFailingName;
+    QString mCurrent;
+};
