@@ -12,8 +12,9 @@ packages=(
   # the word processor behind the automation server, and its C++ SDK
   libreoffice-writer-nogui libreoffice-dev
   # an independent reader of the Word documents we write, a virtual display
-  # for the smoke test, and the desktop's default-browser query
-  catdoc xvfb xauth xdg-utils
+  # for the smoke test and the tools it watches and drives the windows with
+  # (xwininfo, xdotool), and the desktop's default-browser query
+  catdoc xvfb xauth x11-utils xdotool xdg-utils
   # fonts the windows fall back on
   fonts-dejavu-core fonts-liberation
 )
