@@ -3,6 +3,7 @@
 #include "engine/EngineCall.h"
 #include "engine/MacroFile.h"
 #include "engine/OfficeEngine.h"
+#include "engine/WordPerfectHeader.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -144,6 +145,9 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
     checkArgCount(QStringLiteral("FileOpen"), args, 1, 1);
     const QString path = absolute(args[0].toText());
     const qint64 size = checkSource(path);
+    if (WordPerfectHeader::IsPasswordProtected(path))
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("Cannot open %1: it is password-protected").arg(path), kSource);
     EngineCall::Run([engine = mEngine, path, size] { engine->open(path, size); });
     return Value();
 }

@@ -100,6 +100,13 @@ QString WordText(const QString& path)
     return QString::fromUtf8(catdoc.readAllStandardOutput());
 }
 
+bool WordReadable(const QString& path)
+{
+    QProcess catdoc;
+    catdoc.start(QStringLiteral("catdoc"), {QStringLiteral("-d"), QStringLiteral("utf-8"), path});
+    return catdoc.waitForFinished(30000) && catdoc.exitStatus() == QProcess::NormalExit && catdoc.exitCode() == 0;
+}
+
 QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);

@@ -43,6 +43,8 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
 QByteArray Digest(const QString& path);
 // The text catdoc reads from a Word document (empty when it reads nothing).
 QString WordText(const QString& path);
+// True when catdoc reads the file as a Word document without complaint.
+bool WordReadable(const QString& path);
 // Every name in `folder`, hidden ones included.
 QStringList Entries(const QString& folder);
 bool Exists(const QString& path);

@@ -1,0 +1,27 @@
+#include "engine/WordPerfectHeader.h"
+
+#include <QFile>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace engine {
+
+bool WordPerfectHeader::IsPasswordProtected(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char bytes[16];
+    const ssize_t got = ::read(fd, bytes, sizeof bytes);
+    ::close(fd);
+    return got > 0 && IsPasswordProtected(QByteArray(bytes, static_cast<int>(got)));
+}
+
+bool WordPerfectHeader::IsPasswordProtected(const QByteArray& firstBytes)
+{
+    if (firstBytes.startsWith(QByteArray("\xFF" "WPC", 4)) && firstBytes.size() >= 14)
+        return firstBytes[12] != 0 || firstBytes[13] != 0;
+    return firstBytes.startsWith(QByteArray("\xFE\xFF\x61\x61", 4));
+}
+
+} // namespace engine

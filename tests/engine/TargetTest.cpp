@@ -1,0 +1,143 @@
+// Where the Word document goes: awkward names, folders that refuse it, a
+// target that exists already. Nothing half-written is ever left.
+#include "EngineTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <unistd.h>
+
+using namespace enginetest;
+using platform::RuntimeError;
+using platform::Value;
+
+namespace {
+
+class TargetTest : public EngineTest {
+protected:
+    void open(const QString& source)
+    {
+        Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    }
+    void saveWord(const QString& target)
+    {
+        Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)});
+    }
+    void TearDown() override
+    {
+        try {
+            Call(SharedServer(), QStringLiteral("CloseNoSave"));
+        } catch (const RuntimeError&) {
+        }
+    }
+};
+
+TEST_F(TargetTest, AwkwardNamesWorkForSourceAndTarget)
+{
+    const QStringList names{
+        QStringLiteral("with spaces in it"),
+        QStringLiteral("hash#and%percent%20"),
+        QStringLiteral("non-ASCII Grüße ✓ 文書"),
+        QStringLiteral("semicolon;comma,quote'"),
+        QStringLiteral("question?star*"),
+    };
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString folder = path(name);
+        ASSERT_TRUE(QDir().mkdir(folder));
+        const QString source = folder + QLatin1Char('/') + name + QStringLiteral(".wpd");
+        ASSERT_TRUE(QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source));
+        const QString target = folder + QLatin1Char('/') + name + QStringLiteral(".doc");
+        const auto failure = Convert(SharedServer(), source, target);
+        ASSERT_FALSE(failure) << failure->description().toStdString();
+        EXPECT_TRUE(WordText(target).contains(QStringLiteral("AND FURTHER")));
+        EXPECT_EQ(Entries(folder), (QStringList{name + QStringLiteral(".doc"), name + QStringLiteral(".wpd")}));
+    }
+}
+
+TEST_F(TargetTest, AnExistingTargetIsReplacedWhole)
+{
+    const QString source = copySample(QStringLiteral("sample-wp50.wpd"), QStringLiteral("a.wpd"));
+    const QString target = path(QStringLiteral("a.doc"));
+    WriteFile(target, QByteArray(200000, 'x')); // longer than the new document
+    open(source);
+    saveWord(target);
+    EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
+    EXPECT_LT(QFileInfo(target).size(), 200000);
+    EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("a.doc"), QStringLiteral("a.wpd")}));
+}
+
+TEST_F(TargetTest, RefusedTargetsFailWithNothingWritten)
+{
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    const QString locked = path(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkdir(locked));
+    ASSERT_TRUE(QFile(locked).setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    const QString folderTarget = path(QStringLiteral("folder.doc"));
+    ASSERT_TRUE(QDir().mkdir(folderTarget));
+    struct Case {
+        QString target;
+        int number;
+        const char* reason;
+    };
+    QList<Case> cases{
+        {path(QStringLiteral("missing/a.doc")), RuntimeError::PathNotFound, "does not exist"},
+        {path(QStringLiteral("a.wpd/a.doc")), RuntimeError::PathNotFound, "does not exist"},
+        {folderTarget, RuntimeError::AutomationError, "a folder has that name"},
+    };
+    // root may write anywhere: the read-only folder refuses only others, and
+    // /proc refuses everybody (but only when the office tries to write).
+    if (::geteuid() != 0)
+        cases.append({locked + QStringLiteral("/a.doc"), RuntimeError::AutomationError, "not writable"});
+    cases.append({QStringLiteral("/proc/tallowin-engine-test.doc"), RuntimeError::AutomationError, "Cannot save"});
+    open(source);
+    for (const Case& c : cases) {
+        for (const bool word : {true, false}) {
+            SCOPED_TRACE(c.target.toStdString() + (word ? " (Word)" : " (copy)"));
+            try {
+                Call(SharedServer(), QStringLiteral("FileSave"),
+                     word ? QList<Value>{c.target, Value(69)} : QList<Value>{c.target});
+                ADD_FAILURE() << "saved";
+            } catch (const RuntimeError& e) {
+                EXPECT_TRUE(e.description().contains(c.target)) << e.description().toStdString();
+                if (word) {
+                    EXPECT_TRUE(e.description().contains(QString::fromLatin1(c.reason))) << e.description().toStdString();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(Entries(locked), QStringList());
+    EXPECT_EQ(Entries(folderTarget), QStringList());
+    EXPECT_EQ(Entries(mDir.path()),
+              (QStringList{QStringLiteral("a.wpd"), QStringLiteral("folder.doc"), QStringLiteral("locked")}));
+    // The document is still open and can be saved where it may go.
+    saveWord(path(QStringLiteral("fine.doc")));
+    EXPECT_TRUE(WordReadable(path(QStringLiteral("fine.doc"))));
+    QFile(locked).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(TargetTest, FileSaveWantsFormat69OrNone)
+{
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    open(source);
+    for (const Value& format : {Value(0), Value(1), Value(68), Value(70), Value(QStringLiteral("Word"))}) {
+        EXPECT_THROW(Call(SharedServer(), QStringLiteral("FileSave"), {path(QStringLiteral("x.doc")), format}),
+                     RuntimeError);
+    }
+    EXPECT_THROW(Call(SharedServer(), QStringLiteral("FileSave")), RuntimeError);
+    EXPECT_FALSE(Exists(path(QStringLiteral("x.doc"))));
+    // The format may come as text, as late-bound callers pass numbers.
+    Call(SharedServer(), QStringLiteral("FileSave"), {path(QStringLiteral("y.doc")), Value(QStringLiteral("69"))});
+    EXPECT_TRUE(WordReadable(path(QStringLiteral("y.doc"))));
+}
+
+TEST_F(TargetTest, TheCopyIsPlainTextOfTheDocument)
+{
+    const QString source = copySample(QStringLiteral("sample-wp51.wpd"), QStringLiteral("a.wpd"));
+    const QString copy = path(QStringLiteral("COPY.TMP"));
+    WriteFile(copy, {}); // the program creates it empty first
+    open(source);
+    Call(SharedServer(), QStringLiteral("FileSave"), {copy});
+    EXPECT_TRUE(QString::fromLocal8Bit(ReadFile(copy)).contains(QStringLiteral("Seattle nonstop flights.")));
+}
+
+} // namespace

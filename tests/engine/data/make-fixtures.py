@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Writes the engine tests' hand-made documents next to this script.
+
+  text.odt            an OpenDocument text (the tests rename it .wpd)
+  macro-on-load.odt   a text whose Basic macro, bound to "open document",
+                      would write <document>.ran next to the document
+  sheet.fods          a flat OpenDocument spreadsheet
+  password-wp6.wpd    the WordPerfect 6 sample marked as password-protected
+                      (a non-zero encryption key in its header, which is what
+                      the import looks at)
+"""
+import os
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+CONTENT_NS = (
+    'xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+    'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
+    'xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0" '
+    'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+    'xmlns:xlink="http://www.w3.org/1999/xlink" '
+    'xmlns:ooo="http://openoffice.org/2004/office" '
+    'xmlns:dom="http://www.w3.org/2001/xml-events" '
+)
+
+
+def content(paragraph, scripts=""):
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            f'<office:document-content {CONTENT_NS} office:version="1.2">'
+            f'{scripts}<office:body><office:text><text:p>{paragraph}</text:p>'
+            '</office:text></office:body></office:document-content>')
+
+
+def write_odt(name, paragraph, macro=None):
+    files = {"content.xml": content(paragraph)}
+    entries = ['<manifest:file-entry manifest:full-path="/" manifest:version="1.2" '
+               'manifest:media-type="application/vnd.oasis.opendocument.text"/>',
+               '<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>']
+    if macro:
+        listeners = ('<office:scripts><office:event-listeners>'
+                     '<script:event-listener script:language="ooo:script" script:event-name="dom:load" '
+                     'xlink:type="simple" xlink:href="vnd.sun.star.script:Standard.Module1.OnLoad'
+                     '?language=Basic&amp;location=document"/>'
+                     '</office:event-listeners></office:scripts>')
+        files["content.xml"] = content(paragraph, listeners)
+        files["Basic/script-lc.xml"] = (
+            '<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<!DOCTYPE library:libraries PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "libraries.dtd">\n'
+            '<library:libraries xmlns:library="http://openoffice.org/2000/library" '
+            'xmlns:xlink="http://www.w3.org/1999/xlink">'
+            '<library:library library:name="Standard" library:link="false"/></library:libraries>')
+        files["Basic/Standard/script-lb.xml"] = (
+            '<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<!DOCTYPE library:library PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "library.dtd">\n'
+            '<library:library xmlns:library="http://openoffice.org/2000/library" library:name="Standard" '
+            'library:readonly="false" library:passwordprotected="false">'
+            '<library:element library:name="Module1"/></library:library>')
+        files["Basic/Standard/Module1.xml"] = (
+            '<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<!DOCTYPE script:module PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "module.dtd">\n'
+            '<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1" '
+            'script:language="StarBasic" script:moduleType="normal">' + macro + '</script:module>')
+        for path in ("Basic/script-lc.xml", "Basic/Standard/script-lb.xml", "Basic/Standard/Module1.xml"):
+            entries.append(f'<manifest:file-entry manifest:full-path="{path}" manifest:media-type="text/xml"/>')
+    files["META-INF/manifest.xml"] = (
+        '<?xml version="1.0" encoding="UTF-8"?>\n'
+        '<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" '
+        'manifest:version="1.2">' + "".join(entries) + '</manifest:manifest>')
+    with zipfile.ZipFile(os.path.join(HERE, name), "w") as z:
+        z.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.text",
+                   compress_type=zipfile.ZIP_STORED)
+        for path, text in files.items():
+            z.writestr(path, text, compress_type=zipfile.ZIP_DEFLATED)
+
+
+MACRO = """Sub OnLoad
+  Dim n As Integer
+  n = FreeFile
+  Open ConvertFromURL(ThisComponent.getURL() &amp; ".ran") For Output As #n
+  Print #n, "the macro ran"
+  Close #n
+End Sub
+"""
+
+write_odt("text.odt", "An OpenDocument text under another name")
+write_odt("macro-on-load.odt", "A document with a macro bound to its opening", MACRO)
+
+with open(os.path.join(HERE, "sheet.fods"), "w", encoding="utf-8") as f:
+    f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
+            f'<office:document {CONTENT_NS} office:version="1.2" '
+            'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">'
+            '<office:body><office:spreadsheet><table:table table:name="Sheet1"><table:table-row>'
+            '<table:table-cell><text:p>a cell</text:p></table:table-cell>'
+            '</table:table-row></table:table></office:spreadsheet></office:body></office:document>')
+
+with open(os.path.join(HERE, "sample-wp6.wpd"), "rb") as f:
+    data = bytearray(f.read())
+data[12:14] = b"\x5a\xa5"  # the header's encryption key: non-zero means protected
+with open(os.path.join(HERE, "password-wp6.wpd"), "wb") as f:
+    f.write(data)
