@@ -142,7 +142,7 @@ void Form2::Form_Load()
     // Report view, sorted descending by the first column (the list keeps
     // that order itself), whole-row selection.
     mListView1->setColumns({QStringLiteral("File Name:"), QStringLiteral("Status:")},
-                           {Twips(10000), Twips(1400)});
+                           {Twips(9950), Twips(1400)}); // about 10000 and 1400 twips, within the visible width
 }
 
 void Form2::Show()
