@@ -52,6 +52,7 @@ void OfficeEngine::guarded(const QString& action, const QString& file, std::chro
     const auto failed = [&](const QString& reason, bool bridgeGone) {
         const bool timedOut = watchdog.fired();
         const QString death = mSession.checkAfterFailure(bridgeGone);
+        mLastFailure = timedOut ? Failure::TimedOut : death.isEmpty() ? Failure::None : Failure::OfficeDied;
         if ((!death.isEmpty() || timedOut) && mDocument) {
             mDocument->abandon(); // it went with the office
             mDocument.reset();
@@ -70,6 +71,7 @@ void OfficeEngine::guarded(const QString& action, const QString& file, std::chro
         return RuntimeError(RuntimeError::AutomationError,
                             QStringLiteral("Cannot %1 %2: %3").arg(action, file, reason), kSource);
     };
+    mLastFailure = Failure::None;
     try {
         body();
     } catch (const RuntimeError& e) {
@@ -94,12 +96,27 @@ void OfficeEngine::open(const QString& path, qint64 size)
         mDocument.reset();
     }
     mSession.restartIfOverMemoryLimit();
-    guarded(QStringLiteral("open"), path, limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)),
-            [&] {
-                mSession.ensureRunning();
-                mDocument = OfficeDocument::Load(mSession, path);
-                mDocumentSize = size;
-            });
+    const auto load = [&] {
+        guarded(QStringLiteral("open"), path,
+                limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)),
+                [&] {
+                    mSession.ensureRunning();
+                    mDocument = OfficeDocument::Load(mSession, path);
+                    mDocumentSize = size;
+                });
+    };
+    const bool officeWasUsed = mSession.isConnected();
+    try {
+        load();
+    } catch (const RuntimeError&) {
+        // An office that had already served documents may have died after
+        // the last of them (while it closed it, say): this document gets a
+        // fresh office before it is blamed. One that crashes a fresh office
+        // too fails.
+        if (!officeWasUsed || mLastFailure != Failure::OfficeDied)
+            throw;
+        load();
+    }
 }
 
 bool OfficeEngine::isBlank()

@@ -52,7 +52,10 @@ private:
     void guarded(const QString& action, const QString& file, std::chrono::milliseconds limit,
                  const std::function<void()>& body);
 
+    enum class Failure { None, OfficeDied, TimedOut };
+
     OfficeSession mSession;
+    Failure mLastFailure = Failure::None;
     std::unique_ptr<OfficeDocument> mDocument;
     qint64 mDocumentSize = 0;
     Limits mLimits;

@@ -164,7 +164,21 @@ void OfficeProcess::start()
 bool OfficeProcess::isRunning()
 {
     reap(false);
-    return mPid.load() != 0;
+    const pid_t pid = mPid.load();
+    if (pid == 0)
+        return false;
+    // A process killed with many threads is a zombie before it can be
+    // reaped: it counts as ended already.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray text = stat.read(512);
+        const int close = text.lastIndexOf(')');
+        if (close > 0 && close + 2 < text.size() && (text[close + 2] == 'Z' || text[close + 2] == 'X')) {
+            reap(true);
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<OfficeProcess::ExitStatus> OfficeProcess::exitStatus()

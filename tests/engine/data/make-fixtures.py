@@ -2,6 +2,7 @@
 """Writes the engine tests' hand-made documents next to this script.
 
   text.odt            an OpenDocument text (the tests rename it .wpd)
+  blank.odt           an OpenDocument text with nothing in it
   macro-on-load.odt   a text whose Basic macro, bound to "open document",
                       would write <document>.ran next to the document
   sheet.fods          a flat OpenDocument spreadsheet
@@ -84,6 +85,7 @@ End Sub
 """
 
 write_odt("text.odt", "An OpenDocument text under another name")
+write_odt("blank.odt", "")
 write_odt("macro-on-load.odt", "A document with a macro bound to its opening", MACRO)
 
 with open(os.path.join(HERE, "sheet.fods"), "w", encoding="utf-8") as f:

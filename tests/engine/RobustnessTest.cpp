@@ -1,0 +1,251 @@
+// What real old documents and real users do to the engine: the office
+// crashes or hangs, the batch is long, the program ends in the middle.
+#include "EngineTestSupport.h"
+
+#include "engine/RunFolder.h"
+#include "platform/ProgIdRegistry.h"
+#include "platform/Program.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+#include <csignal>
+#include <iostream>
+#include <unistd.h>
+
+using namespace enginetest;
+using platform::RuntimeError;
+using platform::Value;
+
+namespace {
+
+class RobustnessTest : public EngineTest {
+protected:
+    void TearDown() override
+    {
+        SharedEngine().setTimeLimits(std::chrono::seconds(60), std::chrono::seconds(10));
+        SharedEngine().setMemoryLimit(engine::WordPerfectServer::kDefaultMemoryLimit);
+        try {
+            Call(SharedServer(), QStringLiteral("CloseNoSave"));
+        } catch (const RuntimeError&) {
+        }
+    }
+
+    // Converts a sample and checks the result.
+    void convertSample(const QString& name)
+    {
+        const QString source = copySample(QStringLiteral("sample-wp50.wpd"), name + QStringLiteral(".wpd"));
+        const QString target = path(name + QStringLiteral(".doc"));
+        const auto failure = Convert(SharedServer(), source, target);
+        ASSERT_FALSE(failure) << failure->description().toStdString();
+        EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
+    }
+
+    static bool waitUntilGone(pid_t pid)
+    {
+        for (int i = 0; i < 500 && ProcessAlive(pid); ++i)
+            QThread::msleep(10);
+        return !ProcessAlive(pid);
+    }
+};
+
+TEST_F(RobustnessTest, AnOfficeKilledBetweenDocumentsIsReplacedByTheNextFileOpen)
+{
+    convertSample(QStringLiteral("first"));
+    const pid_t office = SharedEngine().officePid();
+    const int starts = SharedEngine().officeStarts();
+    ASSERT_GT(office, 0);
+    ::kill(office, SIGKILL);
+    ASSERT_TRUE(waitUntilGone(office));
+    convertSample(QStringLiteral("second"));
+    EXPECT_NE(SharedEngine().officePid(), office);
+    EXPECT_EQ(SharedEngine().officeStarts(), starts + 1);
+}
+
+TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingFailsThatSaveOnly)
+{
+    convertSample(QStringLiteral("before"));
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"));
+    const QString target = path(QStringLiteral("during.doc"));
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    // Stopped, the office cannot answer; the timer (run by the caller's wait)
+    // then kills it in the middle of the save.
+    const pid_t office = SharedEngine().officePid();
+    ::kill(office, SIGSTOP);
+    QTimer::singleShot(300, [office] { ::kill(office, SIGKILL); });
+    try {
+        Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)});
+        ADD_FAILURE() << "saved";
+    } catch (const RuntimeError& e) {
+        EXPECT_TRUE(e.description().contains(target)) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QStringLiteral("stopped"))) << e.description().toStdString();
+    }
+    EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
+                                                 QStringLiteral("during.wpd")}));
+    convertSample(QStringLiteral("after"));
+}
+
+TEST_F(RobustnessTest, ADocumentIsNotBlamedForAnOfficeThatDiedBeforeIt)
+{
+    convertSample(QStringLiteral("before"));
+    const int starts = SharedEngine().officeStarts();
+    const pid_t office = SharedEngine().officePid();
+    ::kill(office, SIGSTOP);
+    QTimer::singleShot(300, [office] { ::kill(office, SIGKILL); });
+    convertSample(QStringLiteral("next")); // its load meets the dying office
+    EXPECT_EQ(SharedEngine().officeStarts(), starts + 1);
+}
+
+TEST_F(RobustnessTest, TheWatchdogEndsAHungOfficeAndTheNextDocumentGetsANewOne)
+{
+    convertSample(QStringLiteral("before"));
+    SharedEngine().setTimeLimits(std::chrono::milliseconds(1500), std::chrono::milliseconds(0));
+    const pid_t office = SharedEngine().officePid();
+    ::kill(office, SIGSTOP); // hangs every call
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("hung.wpd"));
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+        ADD_FAILURE() << "opened";
+    } catch (const RuntimeError& e) {
+        EXPECT_TRUE(e.description().contains(source));
+        EXPECT_TRUE(e.description().contains(QStringLiteral("did not finish within 1.5 s"))) << e.description().toStdString();
+    }
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_TRUE(waitUntilGone(office));
+    SharedEngine().setTimeLimits(std::chrono::seconds(60), std::chrono::seconds(10));
+    convertSample(QStringLiteral("after"));
+}
+
+TEST_F(RobustnessTest, TheWindowsStayResponsiveWhileTheEngineWorks)
+{
+    // Timer events are window events: they must be handled during a call.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(5);
+    const pid_t office = SharedEngine().officePid();
+    ::kill(office, SIGSTOP);
+    QTimer::singleShot(400, [office] { ::kill(office, SIGCONT); });
+    convertSample(QStringLiteral("slow"));
+    EXPECT_GT(ticks, 20);
+}
+
+TEST_F(RobustnessTest, PastTheMemoryLimitTheOfficeIsRestartedBetweenDocuments)
+{
+    convertSample(QStringLiteral("one"));
+    const int starts = SharedEngine().officeStarts();
+    SharedEngine().setMemoryLimit(1); // every office is over it
+    convertSample(QStringLiteral("two"));
+    convertSample(QStringLiteral("three"));
+    EXPECT_EQ(SharedEngine().officeStarts(), starts + 2);
+    SharedEngine().setMemoryLimit(0); // never
+    convertSample(QStringLiteral("four"));
+    EXPECT_EQ(SharedEngine().officeStarts(), starts + 2);
+}
+
+TEST_F(RobustnessTest, TheOfficeGoesWithItsServer)
+{
+    std::shared_ptr<platform::LateBound> server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    engine.waitForOffice();
+    const pid_t office = engine.officePid();
+    ASSERT_TRUE(ProcessAlive(office));
+    server.reset();
+    EXPECT_TRUE(waitUntilGone(office));
+}
+
+// The program ending in its three ways: returning from main, ending at once
+// (EndProgram, as Exit does), and being killed. A helper process (this test
+// program again) converts a document and ends; its office and its folders
+// must be gone afterwards.
+const char* const kHelperVariable = "TALLOWIN_ENGINE_END_HELPER";
+
+TEST(EndOfRunHelper, Run)
+{
+    const QByteArray mode = qgetenv(kHelperVariable);
+    if (mode.isEmpty())
+        GTEST_SKIP() << "runs only as the helper of EndOfRunTest";
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("a.wpd"));
+    QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source);
+    const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
+    ASSERT_FALSE(failure);
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight
+    std::cout << "OFFICE " << SharedEngine().officePid() << "\n"
+              << "RUN " << engine::RunFolder::Instance().path().toStdString() << "\n"
+              << "PIPES " << engine::RunFolder::Instance().pipePrefix().toStdString() << "\n"
+              << std::flush;
+    if (mode == "end")
+        platform::EndProgram(0);
+    if (mode == "kill")
+        QThread::sleep(600); // until the test kills us
+}
+
+struct HelperReport {
+    pid_t office = 0;
+    QString runFolder;
+    QString pipePrefix;
+};
+
+HelperReport readReport(QProcess& helper)
+{
+    HelperReport report;
+    for (int i = 0; i < 600 && report.pipePrefix.isEmpty(); ++i) {
+        helper.waitForReadyRead(100);
+        while (helper.canReadLine()) {
+            const QString line = QString::fromUtf8(helper.readLine()).trimmed();
+            if (line.startsWith(QStringLiteral("OFFICE ")))
+                report.office = line.mid(7).toInt();
+            else if (line.startsWith(QStringLiteral("RUN ")))
+                report.runFolder = line.mid(4);
+            else if (line.startsWith(QStringLiteral("PIPES ")))
+                report.pipePrefix = line.mid(6);
+        }
+    }
+    return report;
+}
+
+QStringList pipesOf(const QString& prefix)
+{
+    return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("OSL_PIPE_%1_%2*").arg(::getuid()).arg(prefix)},
+                                                 QDir::System | QDir::Files);
+}
+
+TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
+{
+    for (const char* mode : {"return", "end", "kill"}) {
+        SCOPED_TRACE(mode);
+        QProcess helper;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kHelperVariable), QString::fromLatin1(mode));
+        helper.setProcessEnvironment(environment);
+        helper.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=EndOfRunHelper.Run")});
+        const HelperReport report = readReport(helper);
+        ASSERT_GT(report.office, 0) << helper.readAllStandardError().toStdString();
+        ASSERT_FALSE(report.runFolder.isEmpty());
+        if (QByteArray(mode) == "kill")
+            helper.kill();
+        ASSERT_TRUE(helper.waitForFinished(60000));
+        if (QByteArray(mode) != "kill") {
+            EXPECT_EQ(helper.exitCode(), 0);
+        }
+        for (int i = 0; i < 500 && ProcessAlive(report.office); ++i)
+            QThread::msleep(10);
+        EXPECT_FALSE(ProcessAlive(report.office)) << "the office outlived the program";
+        if (QByteArray(mode) == "kill") {
+            // What a killed run leaves is removed by the next start.
+            EXPECT_TRUE(Exists(report.runFolder));
+            engine::RunFolder::CleanStaleRuns(engine::RunFolder::ParentFolder());
+        }
+        EXPECT_FALSE(Exists(report.runFolder));
+        EXPECT_EQ(pipesOf(report.pipePrefix), QStringList());
+    }
+}
+
+} // namespace
