@@ -1,0 +1,175 @@
+// A batch of real WordPerfect documents (the samples copied to 200 files),
+// timed as the user sees it: from pressing "Start" to the last status, with
+// the office started behind the windows while the user chose the folders.
+// Beside it, the same files converted by LibreOffice's own command line from
+// cold (one call for all files), and, for information, the program with the
+// office started cold at "Start".
+//
+//   bench_office [--docs N]
+#include "core/General.h"
+#include "core/Mediator.h"
+#include "engine/EngineRegistration.h"
+#include "engine/WordPerfectServer.h"
+#include "pipeline/cmd1.h"
+#include "platform/ListView.h"
+#include "ui/Form2.h"
+#include "ui/Forms.h"
+#include "ui/frmExtension.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+namespace {
+
+const char* const kSamples[] = {"sample-wp6.wpd", "sample-wp50.wpd", "sample-wp51.wpd"};
+
+void copySamples(const QString& folder, int count)
+{
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        const QString sample = QStringLiteral(TALLOWIN_SAMPLE_DIR "/") + QLatin1String(kSamples[i % 3]);
+        QFile::copy(sample, folder + QStringLiteral("/doc%1.wpd").arg(i, 4, 10, QLatin1Char('0')));
+    }
+}
+
+int countFiles(const QString& folder, const QString& pattern)
+{
+    return static_cast<int>(QDir(folder).entryList({pattern}, QDir::Files).size());
+}
+
+// Runs the program's batch; `warm` starts the office before "Start" and
+// waits for it, as it would while the user chose the folders.
+int runProgram(int count, bool warm)
+{
+    QTemporaryDir work;
+    const QString src = work.path() + QStringLiteral("/source"), tgt = work.path() + QStringLiteral("/target");
+    copySamples(src, count);
+    QDir().mkpath(tgt);
+
+    engine::RegisterEngine();
+    QElapsedTimer timer;
+    if (!warm)
+        timer.start();
+    gMediator = std::make_shared<Mediator>();
+    Forms::Get<frmExtension>();
+    gMediator->init();
+    Forms::Get<Form2>().Show();
+    auto* server = dynamic_cast<engine::WordPerfectServer*>(gAutomation.get());
+    if (!server) {
+        std::fprintf(stderr, "the office engine is not available\n");
+        return 2;
+    }
+    gMediator->SetSourceFolder(src);
+    gMediator->SetTgtFolder(tgt);
+    if (warm) {
+        server->waitForOffice();
+        QCoreApplication::processEvents();
+        timer.start();
+    }
+    gMediator->StartStateTwo();
+    auto start = std::make_shared<cmd1>();
+    start->init(gMediator.get());
+    static_cast<Command&>(*start).Execute();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+
+    platform::ListView& list = Forms::Get<Form2>().ListView1();
+    int converted = 0;
+    for (int i = 0; i < list.Count(); ++i)
+        converted += list.CellText(i, 1) == QLatin1String("Converted");
+    std::printf("%.3f %d %d %lld\n", seconds, converted, countFiles(tgt, QStringLiteral("*.doc")),
+                static_cast<long long>(server->officePeakResidentBytes()));
+    std::fflush(stdout);
+    Forms::UnloadAll();
+    gAutomation.reset();
+    gMediator.reset();
+    return 0;
+}
+
+struct Result {
+    double seconds = 0;
+    int converted = 0;
+    int written = 0;
+    qint64 officePeak = 0;
+};
+
+Result runChild(int count, const char* mode)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--run"), QLatin1String(mode), QStringLiteral("--docs"), QString::number(count)});
+    child.waitForFinished(-1);
+    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+    Result r;
+    if (fields.size() == 4) {
+        r.seconds = fields[0].toDouble();
+        r.converted = fields[1].toInt();
+        r.written = fields[2].toInt();
+        r.officePeak = fields[3].toLongLong();
+    }
+    return r;
+}
+
+// LibreOffice's own batch conversion, from cold, with a fresh profile (as
+// the program's private office has).
+Result runCommandLine(int count)
+{
+    QTemporaryDir work;
+    const QString src = work.path() + QStringLiteral("/source"), out = work.path() + QStringLiteral("/out");
+    copySamples(src, count);
+    QDir().mkpath(out);
+    QStringList args{QStringLiteral("-env:UserInstallation=file://") + work.path() + QStringLiteral("/profile"),
+                     QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                     QStringLiteral("doc"), QStringLiteral("--outdir"), out};
+    for (const QString& f : QDir(src).entryList({QStringLiteral("*.wpd")}, QDir::Files, QDir::Name))
+        args << src + QLatin1Char('/') + f;
+    QElapsedTimer timer;
+    timer.start();
+    QProcess office;
+    office.setProcessChannelMode(QProcess::MergedChannels);
+    office.start(QStringLiteral("soffice"), args);
+    office.waitForFinished(-1);
+    Result r;
+    r.seconds = timer.nsecsElapsed() / 1e9;
+    r.written = countFiles(out, QStringLiteral("*.doc"));
+    r.converted = r.written;
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    int count = 200;
+    if (const int at = static_cast<int>(args.indexOf(QStringLiteral("--docs"))); at >= 0 && at + 1 < args.size())
+        count = args.at(at + 1).toInt();
+    if (const int at = static_cast<int>(args.indexOf(QStringLiteral("--run"))); at >= 0 && at + 1 < args.size())
+        return runProgram(count, args.at(at + 1) == QLatin1String("warm"));
+
+    std::printf("%d real WordPerfect documents (the samples, copied)\n", count);
+    std::fflush(stdout);
+    const Result cli = runCommandLine(count);
+    const Result warm = runChild(count, "warm");
+    const Result cold = runChild(count, "cold");
+    std::printf("  soffice --convert-to doc, cold        %7.2f s  %6.1f docs/s  (%d written)\n", cli.seconds,
+                count / cli.seconds, cli.written);
+    std::printf("  Tallowin, office started behind        %7.2f s  %6.1f docs/s  (%d converted, %d written)\n",
+                warm.seconds, count / warm.seconds, warm.converted, warm.written);
+    std::printf("  Tallowin, office started cold at Start %7.2f s  %6.1f docs/s  (%d converted)\n", cold.seconds,
+                count / cold.seconds, cold.converted);
+    std::printf("  ratio Tallowin / command line: %.2f (cold at Start: %.2f)\n", warm.seconds / cli.seconds,
+                cold.seconds / cli.seconds);
+    std::printf("  office peak resident memory: %.1f MiB (warm run), %.1f MiB (cold run)\n",
+                warm.officePeak / 1048576.0, cold.officePeak / 1048576.0);
+    return warm.converted == count && warm.written == count ? 0 : 1;
+}
