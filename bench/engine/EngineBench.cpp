@@ -1,0 +1,157 @@
+// Times the office engine alone on a batch of real documents: the eight
+// automation calls per document that a conversion job makes, against
+// LibreOffice's own command line (soffice --headless --convert-to doc, one
+// call for all files) on the same files. Prints both times, their ratio,
+// documents per second and the office's memory.
+//
+//   bench_engine [documents=200] [--memory-every N]
+#include "engine/EngineRegistration.h"
+#include "engine/OfficeInstallation.h"
+#include "engine/WordPerfectServer.h"
+#include "platform/LateBinding.h"
+#include "platform/ProgIdRegistry.h"
+#include "platform/RuntimeError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using platform::CallByName;
+using platform::Value;
+
+namespace {
+
+const QStringList kSamples{QStringLiteral("sample-wp6.wpd"), QStringLiteral("sample-wp50.wpd"),
+                           QStringLiteral("sample-wp51.wpd")};
+
+QStringList makeBatch(const QString& folder, int count)
+{
+    QDir().mkpath(folder);
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString file = folder + QStringLiteral("/doc-%1.wpd").arg(i, 5, 10, QLatin1Char('0'));
+        QFile::copy(QStringLiteral(TALLOWIN_SAMPLE_DIR "/") + kSamples[i % kSamples.size()], file);
+        files << file;
+    }
+    return files;
+}
+
+double mib(qint64 bytes)
+{
+    return bytes / (1024.0 * 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int count = 200;
+    int memoryEvery = 0;
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--memory-every") && i + 1 < args.size())
+            memoryEvery = args[++i].toInt();
+        else
+            count = args[i].toInt();
+    }
+    if (count <= 0) {
+        std::fprintf(stderr, "usage: bench_engine [documents] [--memory-every N]\n");
+        return 2;
+    }
+    QTemporaryDir work;
+    const QStringList sources = makeBatch(work.filePath(QStringLiteral("in")), count);
+    const QString engineOut = work.filePath(QStringLiteral("engine"));
+    const QString cliOut = work.filePath(QStringLiteral("cli"));
+    QDir().mkpath(engineOut);
+    const QString macro = QStringLiteral(TALLOWIN_MACRO_SOURCE);
+
+    // The engine, cold: creation to the office ready, then the batch.
+    engine::RegisterEngine();
+    QElapsedTimer clock;
+    clock.start();
+    const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    engine.setMemoryLimit(0); // measure the office as it grows
+    engine.waitForOffice();
+    const qint64 startMs = clock.elapsed();
+    clock.restart();
+    int failures = 0;
+    // Time spent in each operation, to see where a document's time goes.
+    QMap<QString, qint64> spent;
+    QElapsedTimer callClock;
+    const auto call = [&](const QString& member, const QList<Value>& callArgs = {}) {
+        callClock.start();
+        const Value result = CallByName(server, member, callArgs);
+        spent[member + (callArgs.size() == 2 ? QStringLiteral("(doc)") : QString())] += callClock.nsecsElapsed();
+        return result;
+    };
+    for (int i = 0; i < sources.size(); ++i) {
+        const QString& source = sources[i];
+        const QString base = QFileInfo(source).completeBaseName();
+        const QString copy = engineOut + QLatin1Char('/') + base + QStringLiteral(".TMP");
+        try {
+            call(QStringLiteral("FileOpen"), {source});
+            if (call(QStringLiteral("envDocBlank")).toInteger() == 0) {
+                call(QStringLiteral("PosDocVeryTop"));
+                call(QStringLiteral("MacroFilePlay"), {macro});
+                while (call(QStringLiteral("envMacroPlaying")).toInteger() == -1) {
+                }
+            }
+            call(QStringLiteral("FileSave"), {copy});
+            call(QStringLiteral("FileSave"), {engineOut + QLatin1Char('/') + base + QStringLiteral(".doc"), Value(69)});
+            call(QStringLiteral("CloseNoSave"));
+        } catch (const platform::RuntimeError& e) {
+            ++failures;
+            std::fprintf(stderr, "failed: %s\n", qPrintable(e.description()));
+        }
+        QFile::remove(copy);
+        if (memoryEvery > 0 && (i + 1) % memoryEvery == 0)
+            std::printf("  after %6d documents: office resident %.1f MiB\n", i + 1, mib(engine.officeResidentBytes()));
+    }
+    const qint64 batchMs = clock.elapsed();
+    const qint64 peak = engine.officePeakResidentBytes();
+    const qint64 resident = engine.officeResidentBytes();
+
+    // LibreOffice's own command line, from cold, on the same files, with a
+    // profile of its own that already exists (as a user's would).
+    const QString profile = QStringLiteral("-env:UserInstallation=file://") + work.filePath(QStringLiteral("cli-profile"));
+    const QString soffice = engine::OfficeInstallation::ProgramFolder() + QStringLiteral("/soffice");
+    QProcess warmUp;
+    warmUp.start(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--terminate_after_init")});
+    warmUp.waitForFinished(120000);
+    QStringList cliArgs{profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("doc"),
+                        QStringLiteral("--outdir"), cliOut};
+    cliArgs << sources;
+    QProcess cli;
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    clock.restart();
+    cli.start(soffice, cliArgs);
+    cli.waitForFinished(-1);
+    const qint64 cliMs = clock.elapsed();
+    const int cliDone = QDir(cliOut).entryList({QStringLiteral("*.doc")}, QDir::Files).size();
+    const int engineDone = QDir(engineOut).entryList({QStringLiteral("*.doc")}, QDir::Files).size();
+
+    std::printf("documents:                          %d (engine converted %d, failed %d; command line converted %d)\n",
+                count, engineDone, failures, cliDone);
+    std::printf("engine office start (cold):         %lld ms\n", static_cast<long long>(startMs));
+    std::printf("engine batch (office running):      %lld ms = %.1f ms per document, %.1f documents/s\n",
+                static_cast<long long>(batchMs), double(batchMs) / count, count * 1000.0 / qMax<qint64>(1, batchMs));
+    std::printf("soffice --convert-to (from cold):   %lld ms = %.1f ms per document\n",
+                static_cast<long long>(cliMs), double(cliMs) / count);
+    std::printf("ratio engine / command line:        %.2f (office started behind the windows)\n",
+                double(batchMs) / qMax<qint64>(1, cliMs));
+    std::printf("ratio engine / command line:        %.2f (office started cold, for information)\n",
+                double(batchMs + startMs) / qMax<qint64>(1, cliMs));
+    std::printf("engine time per document by call:  ");
+    for (auto it = spent.constBegin(); it != spent.constEnd(); ++it)
+        std::printf("%s %.2f ms  ", qPrintable(it.key()), it.value() / 1e6 / count);
+    std::printf("\n");
+    std::printf("office memory:                      peak %.1f MiB, now %.1f MiB\n", mib(peak), mib(resident));
+    return failures == 0 && engineDone == count ? 0 : 1;
+}
