@@ -183,6 +183,10 @@ TEST_F(DesktopQuery, AnEntryThatIsNotInstalledMeansNoBrowser)
 
 TEST_F(DesktopQuery, WebLinkWithoutABrowserSaysSoAndWritesNoFile)
 {
+    // A temporary folder of its own, so that other tests running at the same
+    // time cannot change what is in it.
+    QTemporaryDir tmp;
+    ScopedEnv tmpDir("TMPDIR", QFile::encodeName(tmp.path()));
     testsupport::AppHarness app;
     const QStringList before = QDir(QDir::tempPath()).entryList(QDir::Files | QDir::Hidden);
     WebLink::Open(WebLink::ProductAddress(), nullptr);
