@@ -4,7 +4,7 @@
 // call for all files) on the same files. Prints both times, their ratio,
 // documents per second and the office's memory.
 //
-//   bench_engine [documents=200] [--memory-every N]
+//   bench_engine [documents=200] [--memory-every N] [--no-command-line]
 #include "engine/EngineRegistration.h"
 #include "engine/OfficeInstallation.h"
 #include "engine/WordPerfectServer.h"
@@ -53,15 +53,18 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int count = 200;
     int memoryEvery = 0;
+    bool commandLine = true;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--memory-every") && i + 1 < args.size())
             memoryEvery = args[++i].toInt();
+        else if (args[i] == QStringLiteral("--no-command-line"))
+            commandLine = false;
         else
             count = args[i].toInt();
     }
     if (count <= 0) {
-        std::fprintf(stderr, "usage: bench_engine [documents] [--memory-every N]\n");
+        std::fprintf(stderr, "usage: bench_engine [documents] [--memory-every N] [--no-command-line]\n");
         return 2;
     }
     QTemporaryDir work;
@@ -123,7 +126,8 @@ int main(int argc, char** argv)
     const QString profile = QStringLiteral("-env:UserInstallation=file://") + work.filePath(QStringLiteral("cli-profile"));
     const QString soffice = engine::OfficeInstallation::ProgramFolder() + QStringLiteral("/soffice");
     QProcess warmUp;
-    warmUp.start(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--terminate_after_init")});
+    if (commandLine)
+        warmUp.start(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--terminate_after_init")});
     warmUp.waitForFinished(120000);
     QStringList cliArgs{profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("doc"),
                         QStringLiteral("--outdir"), cliOut};
@@ -131,8 +135,10 @@ int main(int argc, char** argv)
     QProcess cli;
     cli.setStandardOutputFile(QProcess::nullDevice());
     clock.restart();
-    cli.start(soffice, cliArgs);
-    cli.waitForFinished(-1);
+    if (commandLine) {
+        cli.start(soffice, cliArgs);
+        cli.waitForFinished(-1);
+    }
     const qint64 cliMs = clock.elapsed();
     const int cliDone = QDir(cliOut).entryList({QStringLiteral("*.doc")}, QDir::Files).size();
     const int engineDone = QDir(engineOut).entryList({QStringLiteral("*.doc")}, QDir::Files).size();

@@ -13,22 +13,22 @@ using platform::RuntimeError;
 namespace engine {
 
 namespace {
-QString& folderOverride()
+QString& executableOverride()
 {
-    static QString folder;
-    return folder;
+    static QString program;
+    return program;
 }
 } // namespace
 
 QString OfficeInstallation::ProgramFolder()
 {
-    if (!folderOverride().isEmpty())
-        return folderOverride();
     return QStringLiteral(TALLOWIN_OFFICE_PROGRAM_DIR);
 }
 
 QString OfficeInstallation::Executable()
 {
+    if (!executableOverride().isEmpty())
+        return executableOverride();
     // The office binary itself, not its launcher script: the engine must be
     // the office's parent so that the office can be tied to its lifetime.
     return ProgramFolder() + QStringLiteral("/soffice.bin");
@@ -54,9 +54,9 @@ void OfficeInstallation::Check()
                            QStringLiteral("Office engine"));
 }
 
-void OfficeInstallation::SetProgramFolder(const QString& folder)
+void OfficeInstallation::SetExecutable(const QString& program)
 {
-    folderOverride() = folder;
+    executableOverride() = program;
 }
 
 } // namespace engine

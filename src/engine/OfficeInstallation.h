@@ -20,9 +20,9 @@ public:
     // office program is there, is a regular file and may be executed.
     static void Check();
 
-    // Points the engine at another program folder; an empty text restores the
-    // installed one. For tests of a missing office.
-    static void SetProgramFolder(const QString& folder);
+    // Makes the engine start another program; an empty text restores the
+    // installed office. For tests of a missing or broken office.
+    static void SetExecutable(const QString& program);
 };
 
 } // namespace engine

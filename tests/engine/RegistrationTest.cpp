@@ -1,0 +1,76 @@
+// How the program gets its engine: by ProgID, failing at once when there is
+// no office, and never failing later than the documents when the office is
+// there but broken.
+#include "EngineTestSupport.h"
+
+#include "engine/EngineRegistration.h"
+#include "engine/OfficeInstallation.h"
+#include "platform/ProgIdRegistry.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+using namespace enginetest;
+using engine::OfficeInstallation;
+using platform::RuntimeError;
+
+namespace {
+
+class RegistrationTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        engine::RegisterEngine();
+    }
+    void TearDown() override { OfficeInstallation::SetExecutable(QString()); }
+};
+
+TEST_F(RegistrationTest, WithoutARunnableOfficeTheServerCannotBeCreated)
+{
+    const QString notExecutable = path(QStringLiteral("soffice.bin"));
+    WriteFile(notExecutable, "#!/bin/sh\n");
+    struct Case {
+        QString program;
+        const char* reason;
+    };
+    const QList<Case> cases{
+        {path(QStringLiteral("missing/soffice.bin")), "is not installed"},
+        {mDir.path(), "not a regular file"},
+        {notExecutable, "may not be executed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program.toStdString());
+        OfficeInstallation::SetExecutable(c.program);
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+            ADD_FAILURE() << "created";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), RuntimeError::CannotCreateObject);
+            EXPECT_TRUE(e.description().contains(c.program)) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QString::fromLatin1(c.reason))) << e.description().toStdString();
+        }
+        EXPECT_LT(clock.elapsed(), 2000) << "the check started something";
+    }
+}
+
+TEST_F(RegistrationTest, AnOfficeThatWillNotStartFailsTheDocumentsNotTheProgram)
+{
+    const QString broken = path(QStringLiteral("soffice.bin"));
+    WriteFile(broken, "#!/bin/sh\nexit 3\n");
+    QFile(broken).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    OfficeInstallation::SetExecutable(broken);
+    const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const auto failure = Convert(server, source, path(QStringLiteral("a.doc")));
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->description().contains(broken)) << failure->description().toStdString();
+    }
+    EXPECT_FALSE(Exists(path(QStringLiteral("a.doc"))));
+}
+
+} // namespace
