@@ -33,3 +33,24 @@ TEST_F(ConversionTest, EverySampleBecomesAWordDocumentThatCatdocReads)
 }
 
 } // namespace
+
+namespace {
+
+// A delay code is a function group in the text stream that holds the codes
+// it delays. The import reads such a group by its length and passes over it:
+// neither the code nor what it holds reaches the document, so the clean-up
+// macro has nothing to remove.
+TEST_F(ConversionTest, ADelayCodeLeavesNothingInTheConvertedDocument)
+{
+    const auto server = SharedServer();
+    const QString plain = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("plain.wpd"));
+    const QString delayed = path(QStringLiteral("delayed.wpd"));
+    ASSERT_TRUE(QFile::copy(DataPath(QStringLiteral("delay-code-wp6.wpd")), delayed));
+    ASSERT_FALSE(Convert(server, plain, path(QStringLiteral("plain.doc"))));
+    ASSERT_FALSE(Convert(server, delayed, path(QStringLiteral("delayed.doc"))));
+    const QString text = WordText(path(QStringLiteral("delayed.doc")));
+    EXPECT_FALSE(text.contains(QStringLiteral("DELAYED")));
+    EXPECT_EQ(text, WordText(path(QStringLiteral("plain.doc"))));
+}
+
+} // namespace

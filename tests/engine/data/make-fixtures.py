@@ -6,6 +6,10 @@
   macro-on-load.odt   a text whose Basic macro, bound to "open document",
                       would write <document>.ran next to the document
   sheet.fods          a flat OpenDocument spreadsheet
+  delay-code-wp6.wpd  the WordPerfect 6 sample with a delay code at the top of
+                      its text: a page-group function (0xD1) holding, as a
+                      delay code holds the codes it delays, bytes of its own
+                      ("DELAYEDCODES")
   password-wp6.wpd    the WordPerfect 6 sample marked as password-protected
                       (a non-zero encryption key in its header, which is what
                       the import looks at)
@@ -98,6 +102,17 @@ with open(os.path.join(HERE, "sheet.fods"), "w", encoding="utf-8") as f:
 
 with open(os.path.join(HERE, "sample-wp6.wpd"), "rb") as f:
     data = bytearray(f.read())
+# A variable-length function group: id, subgroup, size, flags, size of the
+# non-deletable part, contents, size again, id again.
+import struct
+text_start = struct.unpack_from("<I", data, 4)[0]
+inner = b"DELAYEDCODES"
+size = 1 + 1 + 2 + 1 + 2 + len(inner) + 2 + 1
+group = bytes([0xD1, 0x0E]) + struct.pack("<H", size) + b"\x00" + struct.pack("<H", len(inner)) + inner \
+    + struct.pack("<H", size) + bytes([0xD1])
+with open(os.path.join(HERE, "delay-code-wp6.wpd"), "wb") as f:
+    f.write(bytes(data[:text_start]) + group + bytes(data[text_start:]))
+
 data[12:14] = b"\x5a\xa5"  # the header's encryption key: non-zero means protected
 with open(os.path.join(HERE, "password-wp6.wpd"), "wb") as f:
     f.write(data)
