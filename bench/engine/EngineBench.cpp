@@ -148,12 +148,14 @@ int main(int argc, char** argv)
     std::printf("engine office start (cold):         %lld ms\n", static_cast<long long>(startMs));
     std::printf("engine batch (office running):      %lld ms = %.1f ms per document, %.1f documents/s\n",
                 static_cast<long long>(batchMs), double(batchMs) / count, count * 1000.0 / qMax<qint64>(1, batchMs));
-    std::printf("soffice --convert-to (from cold):   %lld ms = %.1f ms per document\n",
-                static_cast<long long>(cliMs), double(cliMs) / count);
-    std::printf("ratio engine / command line:        %.2f (office started behind the windows)\n",
-                double(batchMs) / qMax<qint64>(1, cliMs));
-    std::printf("ratio engine / command line:        %.2f (office started cold, for information)\n",
-                double(batchMs + startMs) / qMax<qint64>(1, cliMs));
+    if (commandLine) {
+        std::printf("soffice --convert-to (from cold):   %lld ms = %.1f ms per document\n",
+                    static_cast<long long>(cliMs), double(cliMs) / count);
+        std::printf("ratio engine / command line:        %.2f (office started behind the windows)\n",
+                    double(batchMs) / qMax<qint64>(1, cliMs));
+        std::printf("ratio engine / command line:        %.2f (office started cold, for information)\n",
+                    double(batchMs + startMs) / qMax<qint64>(1, cliMs));
+    }
     std::printf("engine time per document by call:  ");
     for (auto it = spent.constBegin(); it != spent.constEnd(); ++it)
         std::printf("%s %.2f ms  ", qPrintable(it.key()), it.value() / 1e6 / count);
