@@ -120,6 +120,21 @@ void RunFolder::RemoveAtEnd()
 
 RunFolder::RunFolder()
 {
+    // A run that ends removes the shared parent when it is empty, so another
+    // run may remove it between our mkdir and mkdtemp: try again then.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            create();
+            return;
+        } catch (const RuntimeError&) {
+            if (attempt == 2)
+                throw;
+        }
+    }
+}
+
+void RunFolder::create()
+{
     QString parent = ParentFolder();
     if (::mkdir(native(parent).constData(), 0700) != 0 && errno != EEXIST)
         throw RuntimeError(RuntimeError::PermissionDenied,
@@ -151,16 +166,22 @@ RunFolder::RunFolder()
     mLockFd = ::open(native(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (mLockFd < 0 || ::flock(mLockFd, LOCK_EX | LOCK_NB) != 0) {
         const QString why = errnoText();
+        if (mLockFd >= 0)
+            ::close(mLockFd);
+        mLockFd = -1;
         QDir(building).removeRecursively();
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot lock the engine's run folder %1: %2").arg(building, why),
                            kSource);
     }
     mRunId = QStringLiteral("%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    mParent = parent;
     mPath = parent + QLatin1Char('/') + kRunPrefix + mRunId;
     if (::rename(native(building).constData(), native(mPath).constData()) != 0) {
         const QString why = errnoText();
         QDir(building).removeRecursively();
+        ::close(mLockFd);
+        mLockFd = -1;
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot create the engine's run folder %1: %2").arg(mPath, why),
                            kSource);
@@ -235,6 +256,8 @@ void RunFolder::removeNow()
     if (mLockFd >= 0)
         ::close(mLockFd);
     mLockFd = -1;
+    // The shared parent goes too when no other run uses it.
+    ::rmdir(native(mParent).constData());
 }
 
 } // namespace engine

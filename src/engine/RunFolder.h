@@ -53,8 +53,10 @@ public:
 
 private:
     RunFolder();
+    void create();
     void removeNow();
 
+    QString mParent;
     QString mPath;
     QString mRunId;
     int mLockFd = -1;

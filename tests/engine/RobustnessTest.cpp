@@ -171,7 +171,8 @@ TEST(EndOfRunHelper, Run)
     const QByteArray mode = qgetenv(kHelperVariable);
     if (mode.isEmpty())
         GTEST_SKIP() << "runs only as the helper of EndOfRunTest";
-    QTemporaryDir dir;
+    // The test's folder: this process may end without removing anything.
+    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_END_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
     QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source);
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
@@ -224,6 +225,8 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         QProcess helper;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QString::fromLatin1(kHelperVariable), QString::fromLatin1(mode));
+        QTemporaryDir folder;
+        environment.insert(QStringLiteral("TALLOWIN_ENGINE_END_FOLDER"), folder.path());
         helper.setProcessEnvironment(environment);
         helper.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=EndOfRunHelper.Run")});
         const HelperReport report = readReport(helper);

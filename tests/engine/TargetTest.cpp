@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -63,6 +64,12 @@ TEST_F(TargetTest, AnExistingTargetIsReplacedWhole)
     saveWord(target);
     EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
     EXPECT_LT(QFileInfo(target).size(), 200000);
+    // Made like any new file: read and write as the umask allows.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
     EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("a.doc"), QStringLiteral("a.wpd")}));
 }
 
