@@ -1,6 +1,7 @@
 #include "engine/EngineCall.h"
 
 #include "engine/EngineThread.h"
+#include "platform/RuntimeError.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -14,6 +15,8 @@
 namespace engine {
 
 namespace {
+
+const QString kNoResponse = QStringLiteral("The office engine did not respond");
 
 struct Completion {
     std::mutex lock;
@@ -48,7 +51,7 @@ std::shared_ptr<Completion> post(std::function<void()> task, QAbstractEventDispa
 
 } // namespace
 
-void EngineCall::Run(std::function<void()> task)
+void EngineCall::Run(std::function<void()> task, std::optional<std::chrono::milliseconds> limit)
 {
     if (EngineThread::Instance().isCurrent()) {
         task();
@@ -58,9 +61,18 @@ void EngineCall::Run(std::function<void()> task)
     if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
         dispatcher = QAbstractEventDispatcher::instance();
     const auto completion = post(std::move(task), dispatcher);
+    const auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::hours(24 * 365));
+    const auto giveUp = [&] {
+        completion->waiter = nullptr;
+        throw platform::RuntimeError(platform::RuntimeError::AutomationError,
+                                     QStringLiteral("%1 within %2 s")
+                                         .arg(kNoResponse)
+                                         .arg(limit.value_or(std::chrono::milliseconds(0)).count() / 1000.0),
+                                     QStringLiteral("Office engine"));
+    };
     if (dispatcher) {
         // The wake-up from the engine ends the wait at once; the timer only
-        // bounds it should a wake-up ever be missed.
+        // bounds it should a wake-up ever be missed, and checks the limit.
         QTimer safety;
         safety.start(100);
         for (;;) {
@@ -70,15 +82,23 @@ void EngineCall::Run(std::function<void()> task)
                     completion->waiter = nullptr;
                     break;
                 }
+                if (std::chrono::steady_clock::now() >= deadline)
+                    giveUp();
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
     } else {
         std::unique_lock guard(completion->lock);
-        completion->finished.wait(guard, [&] { return completion->done; });
+        if (!completion->finished.wait_until(guard, deadline, [&] { return completion->done; }))
+            giveUp();
     }
     if (completion->failure)
         std::rethrow_exception(completion->failure);
+}
+
+bool EngineCall::IsNoResponse(const platform::RuntimeError& error)
+{
+    return error.description().startsWith(kNoResponse);
 }
 
 bool EngineCall::RunQuietly(std::function<void()> task, std::chrono::milliseconds limit)

@@ -2,6 +2,11 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
+
+namespace platform {
+class RuntimeError;
+}
 
 namespace engine {
 
@@ -15,8 +20,13 @@ public:
     EngineCall() = delete;
 
     // Runs `task` and returns when it has finished; a failure it raised is
-    // raised again here.
-    static void Run(std::function<void()> task);
+    // raised again here. When `limit` passes first, raises a RuntimeError
+    // instead and leaves the task to finish on its own (it must then own, not
+    // borrow, everything it touches).
+    static void Run(std::function<void()> task, std::optional<std::chrono::milliseconds> limit = std::nullopt);
+
+    // True when `error` is Run's report of a limit that passed.
+    static bool IsNoResponse(const platform::RuntimeError& error);
 
     // Runs `task` without processing events, waiting at most `limit`; returns
     // false when the task had not finished by then (it still runs later).

@@ -97,9 +97,30 @@ WordPerfectServer::~WordPerfectServer()
     EngineCall::RunQuietly([engine = mEngine] { engine->abandon(); }, std::chrono::seconds(5));
 }
 
-void WordPerfectServer::setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte)
+void WordPerfectServer::setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte,
+                                      std::chrono::milliseconds grace)
 {
+    mBaseLimit = base;
+    mPerMegabyteLimit = perMegabyte;
+    mGrace = grace;
     EngineCall::Run([engine = mEngine, base, perMegabyte] { engine->setLimits({base, perMegabyte}); });
+}
+
+void WordPerfectServer::run(std::function<void()> task, qint64 bytes)
+{
+    if (mUnresponsive)
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("The office engine stopped responding earlier in this session"), kSource);
+    // The watchdog ends a stuck office well before this; the limit only
+    // guards the program against an engine that no longer answers at all.
+    const auto limit = mBaseLimit + mPerMegabyteLimit * bytes / (1024 * 1024) + mGrace;
+    try {
+        EngineCall::Run(std::move(task), limit);
+    } catch (const RuntimeError& e) {
+        if (EngineCall::IsNoResponse(e))
+            mUnresponsive = true;
+        throw;
+    }
 }
 
 void WordPerfectServer::setMemoryLimit(qint64 bytes)
@@ -148,22 +169,24 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
     if (WordPerfectHeader::IsPasswordProtected(path))
         throw RuntimeError(RuntimeError::AutomationError,
                            QStringLiteral("Cannot open %1: it is password-protected").arg(path), kSource);
-    EngineCall::Run([engine = mEngine, path, size] { engine->open(path, size); });
+    mDocumentBytes = 0;
+    run([engine = mEngine, path, size] { engine->open(path, size); }, size);
+    mDocumentBytes = size;
     return Value();
 }
 
 Value WordPerfectServer::envDocBlank(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("envDocBlank"), args, 0, 0);
-    bool blank = false;
-    EngineCall::Run([engine = mEngine, &blank] { blank = engine->isBlank(); });
-    return Value(blank);
+    const auto blank = std::make_shared<bool>(false);
+    run([engine = mEngine, blank] { *blank = engine->isBlank(); }, mDocumentBytes);
+    return Value(*blank);
 }
 
 Value WordPerfectServer::posDocVeryTop(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("PosDocVeryTop"), args, 0, 0);
-    EngineCall::Run([engine = mEngine] { engine->moveToTop(); });
+    run([engine = mEngine] { engine->moveToTop(); }, mDocumentBytes);
     return Value();
 }
 
@@ -171,7 +194,7 @@ Value WordPerfectServer::macroFilePlay(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("MacroFilePlay"), args, 1, 1);
     const MacroFile macro = MacroFile::Load(absolute(args[0].toText()));
-    EngineCall::Run([engine = mEngine, macro] { engine->play(macro); });
+    run([engine = mEngine, macro] { engine->play(macro); }, mDocumentBytes);
     return Value();
 }
 
@@ -197,16 +220,16 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
     }
     checkTargetFolder(path);
     if (args.size() == 2)
-        EngineCall::Run([engine = mEngine, path] { engine->saveWord(path); });
+        run([engine = mEngine, path] { engine->saveWord(path); }, mDocumentBytes);
     else
-        EngineCall::Run([engine = mEngine, path] { engine->saveCopy(path); });
+        run([engine = mEngine, path] { engine->saveCopy(path); }, mDocumentBytes);
     return Value();
 }
 
 Value WordPerfectServer::closeNoSave(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("CloseNoSave"), args, 0, 0);
-    EngineCall::Run([engine = mEngine] { engine->close(); });
+    run([engine = mEngine] { engine->close(); }, mDocumentBytes);
     return Value();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/LateBinding.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <sys/types.h>
 
@@ -36,8 +37,11 @@ public:
     static constexpr int kWordFormat = 69;
 
     // Time limits of the watchdog: `base` for every call, plus `perMegabyte`
-    // for each MB of the source document.
-    void setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte);
+    // for each MB of the source document. Should the engine itself stop
+    // responding, a call is given up `grace` after its limit (the grace
+    // covers an office start) and the server fails every later call at once.
+    void setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte,
+                       std::chrono::milliseconds grace = std::chrono::seconds(180));
     // The office is restarted between documents once its resident memory
     // passes `bytes` (0: never).
     void setMemoryLimit(qint64 bytes);
@@ -62,7 +66,16 @@ private:
     platform::Value fileSave(const QList<platform::Value>& args);
     platform::Value closeNoSave(const QList<platform::Value>& args);
 
+    // Runs an operation on the engine thread within the limit for a document
+    // of `bytes`; the task must own everything it touches.
+    void run(std::function<void()> task, qint64 bytes);
+
     std::shared_ptr<OfficeEngine> mEngine; // shared with the tasks in flight
+    std::chrono::milliseconds mBaseLimit{60000};
+    std::chrono::milliseconds mPerMegabyteLimit{10000};
+    std::chrono::milliseconds mGrace{180000};
+    qint64 mDocumentBytes = 0;
+    bool mUnresponsive = false;
 };
 
 } // namespace engine

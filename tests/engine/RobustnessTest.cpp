@@ -2,6 +2,7 @@
 // crashes or hangs, the batch is long, the program ends in the middle.
 #include "EngineTestSupport.h"
 
+#include "engine/EngineThread.h"
 #include "engine/RunFolder.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/Program.h"
@@ -14,6 +15,7 @@
 #include <QThread>
 #include <QTimer>
 #include <csignal>
+#include <future>
 #include <iostream>
 #include <unistd.h>
 
@@ -158,6 +160,30 @@ TEST_F(RobustnessTest, TheOfficeGoesWithItsServer)
     ASSERT_TRUE(ProcessAlive(office));
     server.reset();
     EXPECT_TRUE(waitUntilGone(office));
+}
+
+TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingTheProgram)
+{
+    const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    engine.waitForOffice();
+    engine.setTimeLimits(std::chrono::milliseconds(300), std::chrono::milliseconds(0), std::chrono::milliseconds(200));
+    // Something holds the engine thread itself, beyond the watchdog's reach.
+    auto release = std::make_shared<std::promise<void>>();
+    engine::EngineThread::Instance().post([held = release->get_future().share()] { held.wait(); });
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString& member : {QStringLiteral("FileOpen"), QStringLiteral("envDocBlank")}) {
+        try {
+            Call(server, member, member == QStringLiteral("FileOpen") ? QList<Value>{source} : QList<Value>{});
+            ADD_FAILURE() << "answered";
+        } catch (const RuntimeError& e) {
+            EXPECT_TRUE(e.description().contains(QStringLiteral("office engine"))) << e.description().toStdString();
+        }
+    }
+    EXPECT_LT(clock.elapsed(), 30000);
+    release->set_value();
 }
 
 // The program ending in its three ways: returning from main, ending at once
