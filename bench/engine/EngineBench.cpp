@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <sys/resource.h>
 
 using platform::CallByName;
 using platform::Value;
@@ -114,8 +115,13 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "failed: %s\n", qPrintable(e.description()));
         }
         QFile::remove(copy);
-        if (memoryEvery > 0 && (i + 1) % memoryEvery == 0)
-            std::printf("  after %6d documents: office resident %.1f MiB\n", i + 1, mib(engine.officeResidentBytes()));
+        if (memoryEvery > 0 && (i + 1) % memoryEvery == 0) {
+            rusage usage {};
+            ::getrusage(RUSAGE_SELF, &usage);
+            std::printf("  after %6d documents: office resident %.1f MiB, this program's peak %.1f MiB\n", i + 1,
+                        mib(engine.officeResidentBytes()), usage.ru_maxrss / 1024.0);
+            std::fflush(stdout);
+        }
     }
     const qint64 batchMs = clock.elapsed();
     const qint64 peak = engine.officePeakResidentBytes();
@@ -161,5 +167,8 @@ int main(int argc, char** argv)
         std::printf("%s %.2f ms  ", qPrintable(it.key()), it.value() / 1e6 / count);
     std::printf("\n");
     std::printf("office memory:                      peak %.1f MiB, now %.1f MiB\n", mib(peak), mib(resident));
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::printf("this program's peak memory:         %.1f MiB\n", usage.ru_maxrss / 1024.0);
     return failures == 0 && engineDone == count ? 0 : 1;
 }
