@@ -75,10 +75,10 @@ void OfficeEngine::guarded(const QString& action, const QString& file, std::chro
     try {
         body();
     } catch (const RuntimeError& e) {
-        const bool timedOut = watchdog.fired();
-        if (timedOut || !mSession.checkAfterFailure(false).isEmpty())
-            throw failed(e.description(), false);
-        throw;
+        // Our own refusals pass unchanged while the office lives.
+        if (!watchdog.fired() && (mSession.isRunning() || !mSession.hasProcess()))
+            throw;
+        throw failed(e.description(), false);
     } catch (const lang::DisposedException& e) {
         throw failed(UnoRuntime::Describe(e), true);
     } catch (const uno::Exception& e) {

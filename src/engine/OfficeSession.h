@@ -30,6 +30,10 @@ public:
     // Raises a RuntimeError when the office cannot be started.
     void ensureRunning();
     bool isConnected() const { return mConnection != nullptr; }
+    // Whether an office process was started and not yet forgotten, and
+    // whether it still runs.
+    bool hasProcess() const { return mProcess != nullptr; }
+    bool isRunning() { return mProcess && mProcess->isRunning(); }
 
     // The office's document loader; ensureRunning first.
     css::uno::Reference<css::frame::XComponentLoader> loader() const;
