@@ -99,6 +99,9 @@ void OfficeSession::startOnce()
     QDir().mkpath(temp);
     mPipeName = run.pipePrefix() + QStringLiteral("-%1").arg(++mStarts);
 
+    // LibreOffice 7.4 has no first-start wizard any more (its
+    // --nofirststartwizard does nothing); a new profile makes it exit once
+    // with the restart code instead, handled below.
     const QStringList arguments{
         QStringLiteral("-env:UserInstallation=") + OfficePipes::ProfileUrl(mProfile),
         QStringLiteral("--headless"),
@@ -107,7 +110,6 @@ void OfficeSession::startOnce()
         QStringLiteral("--nologo"),
         QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck"),
-        QStringLiteral("--nofirststartwizard"),
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName),
     };
     QStringList environment{
