@@ -131,7 +131,12 @@ int main(int argc, char** argv)
     // profile of its own that already exists (as a user's would).
     const QString profile = QStringLiteral("-env:UserInstallation=file://") + work.filePath(QStringLiteral("cli-profile"));
     const QString soffice = engine::OfficeInstallation::ProgramFolder() + QStringLiteral("/soffice");
+    // Its temporary files go into the benchmark's folder, which goes at the end.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QDir().mkpath(work.filePath(QStringLiteral("cli-tmp")));
+    environment.insert(QStringLiteral("TMPDIR"), work.filePath(QStringLiteral("cli-tmp")));
     QProcess warmUp;
+    warmUp.setProcessEnvironment(environment);
     if (commandLine)
         warmUp.start(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--terminate_after_init")});
     warmUp.waitForFinished(120000);
@@ -139,6 +144,7 @@ int main(int argc, char** argv)
                         QStringLiteral("--outdir"), cliOut};
     cliArgs << sources;
     QProcess cli;
+    cli.setProcessEnvironment(environment);
     cli.setStandardOutputFile(QProcess::nullDevice());
     clock.restart();
     if (commandLine) {
