@@ -7,6 +7,7 @@
 #include "ui/Fonts.h"
 #include "ui/Form1.h"
 #include "ui/Forms.h"
+#include "ui/MakerCredits.h"
 #include "ui/OwnedWindow.h"
 #include "ui/Twips.h"
 #include "ui/WebLink.h"
@@ -17,15 +18,6 @@
 #include <QPushButton>
 
 namespace {
-
-QLabel* MakeLabel(const QString& text, const QRect& geometry, QWidget* parent, const char* name)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    label->setAccessibleName(text);
-    return label;
-}
 
 // A picture: the image at the top left of its area, as large as drawn.
 QLabel* MakePicture(const QString& resource, QSize imageSize, const QRect& geometry, QWidget* parent,
@@ -79,24 +71,11 @@ Form3::Form3()
     QLabel* select = MakeLabel(QStringLiteral("Select one..."), TwipsRect(4800, 960, 2655, 255), panel, "Label1");
     select->setFont(Fonts::Arial(12, true));
 
-    QLabel* createdBy =
-        MakeLabel(QStringLiteral("Created by: Marrowfield"), TwipsRect(720, 2040, 3255, 375), panel, "Label6");
-    createdBy->setFont(Fonts::MsSansSerif(12, true));
-    // The controls' default font, as in the About box: the window's bold
-    // 9.75 points would not fit the label.
-    MakeLabel(QStringLiteral("For more details please contact Marrowfield"), TwipsRect(720, 2520, 3375, 255), panel,
-              "Label7")
-        ->setFont(Fonts::MsSansSerif(8.25));
+    mLabel3 = AddMakerCredits(panel, 2040, WebLink::MakerText(), QStringLiteral("Opens the web site in the browser"));
     QLabel* converts = MakeLabel(QStringLiteral("Converts WordPerfect Documents to Microsoft Word"),
                                  TwipsRect(240, 3960, 5775, 375), panel, "Label5");
     converts->setFont(Fonts::MsSansSerif(8.25, true));
 
-    mLabel3 = new ClickableLabel(WebLink::MakerText(), panel);
-    mLabel3->setObjectName(QStringLiteral("Label3"));
-    mLabel3->setGeometry(TwipsRect(1320, 2880, 2535, 255));
-    mLabel3->setFont(Fonts::MsSansSerif(8.25));
-    mLabel3->setLinkStyle();
-    mLabel3->setAccessibleDescription(QStringLiteral("Opens the web site in the browser"));
 
     mBtnSingle = new QPushButton(QStringLiteral("Open Document"), panel);
     mBtnSingle->setObjectName(QStringLiteral("btnSingle"));

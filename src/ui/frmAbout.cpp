@@ -5,6 +5,7 @@
 #include "ui/ClickableLabel.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
+#include "ui/MakerCredits.h"
 #include "ui/OwnedWindow.h"
 #include "ui/Twips.h"
 #include "ui/WebLink.h"
@@ -15,15 +16,6 @@
 #include <QPushButton>
 
 namespace {
-
-QLabel* MakeLabel(const QString& text, const QRect& geometry, QWidget* parent, const char* name)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    label->setAccessibleName(text);
-    return label;
-}
 
 QFrame* MakeLine(const QColor& colour, int top, QWidget* parent)
 {
@@ -69,18 +61,8 @@ frmAbout::frmAbout()
     MakeLine(QColor(128, 128, 128), 2445, this)->setObjectName(QStringLiteral("Line1"));
     MakeLine(Qt::white, 2460, this)->setObjectName(QStringLiteral("Line2"));
 
-    QLabel* createdBy =
-        MakeLabel(QStringLiteral("Created by: Marrowfield"), TwipsRect(720, 2640, 3255, 375), this, "Label6");
-    createdBy->setFont(Fonts::MsSansSerif(12, true));
-    MakeLabel(QStringLiteral("For more details please contact Marrowfield"), TwipsRect(720, 3120, 3375, 255), this,
-              "Label7");
-
-    mLabel3 = new ClickableLabel(WebLink::ProductText(), this);
-    mLabel3->setObjectName(QStringLiteral("Label3"));
-    mLabel3->setGeometry(TwipsRect(1320, 3480, 2535, 255));
-    mLabel3->setFont(Fonts::MsSansSerif(8.25));
-    mLabel3->setLinkStyle();
-    mLabel3->setAccessibleDescription(QStringLiteral("Opens the product's web page in the browser"));
+    mLabel3 = AddMakerCredits(this, 2640, WebLink::ProductText(),
+                              QStringLiteral("Opens the product's web page in the browser"));
 
     mCmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     mCmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
