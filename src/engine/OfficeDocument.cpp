@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 #include <rtl/ref.hxx>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,11 +22,13 @@
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
@@ -112,19 +116,11 @@ void OfficeDocument::abandon() noexcept
     (void)mComponent.release(); // left behind untouched
 }
 
-std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path)
+std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path, bool withView)
 {
     rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
-    const uno::Sequence<beans::PropertyValue> arguments = properties({
-        property("Hidden", uno::Any(true)),
-        property("ReadOnly", uno::Any(true)),
-        property("Silent", uno::Any(true)),
-        // Untrusted documents: no macro runs, no link is followed.
-        property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
-        property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
-        property("InteractionHandler", uno::Any(uno::Reference<task::XInteractionHandler>(handler.get()))),
-    });
-    uno::Reference<lang::XComponent> component;
+    const uno::Any interaction(uno::Reference<task::XInteractionHandler>(handler.get()));
+    const rtl::OUString url = UnoRuntime::FileUrl(path);
     const auto refused = [&](const QString& why) {
         QString reason = why;
         if (handler->askedForPassword())
@@ -132,19 +128,98 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
         return RuntimeError(RuntimeError::AutomationError,
                             QStringLiteral("Cannot open %1: %2").arg(path, reason), kSource);
     };
+    const auto unreadable = [&](const uno::Exception& e) {
+        return refused(QStringLiteral("the office cannot read it (%1)").arg(UnoRuntime::Describe(e)));
+    };
+    const rtl::OUString textDocument("com.sun.star.text.TextDocument");
+
+    // A text document is loaded into a model of its own, without a frame or
+    // a view: the conversion needs neither, and laying out a hidden view is
+    // most of what a load through the desktop costs. The type detection
+    // (one call, which also reads the file's start) names the filter.
+    if (!withView) {
+        uno::Sequence<beans::PropertyValue> detected = properties({
+            property("URL", uno::Any(url)),
+            property("InteractionHandler", interaction),
+        });
+        rtl::OUString type;
+        try {
+            type = session.typeDetection()->queryTypeByDescriptor(detected, true);
+        } catch (const lang::IllegalArgumentException& e) {
+            throw unreadable(e);
+        } catch (const io::IOException& e) {
+            throw unreadable(e);
+        }
+        // The detection hands back what it found (the type, the filter) and
+        // the stream it opened, which the load reads on; the safety settings
+        // are set here whatever it returned.
+        std::vector<beans::PropertyValue> descriptor{
+            property("ReadOnly", uno::Any(true)),
+            // Untrusted documents: no macro runs, no link is followed.
+            property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+            property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+            property("InteractionHandler", interaction),
+            property("URL", uno::Any(url)),
+        };
+        rtl::OUString filter;
+        for (const beans::PropertyValue& p : std::as_const(detected)) {
+            if (p.Name == "FilterName") {
+                p.Value >>= filter;
+                descriptor.push_back(p);
+            } else if (p.Name == "TypeName" || p.Name == "InputStream") {
+                descriptor.push_back(p);
+            }
+        }
+        if (!type.isEmpty() && !filter.isEmpty() && session.documentServiceOf(filter) == textDocument) {
+            std::unique_ptr<OfficeDocument> document(new OfficeDocument(session.createModel(textDocument), path));
+            bool loaded = false;
+            try {
+                const uno::Reference<frame::XLoadable> loadable(*document->mComponent, uno::UNO_QUERY_THROW);
+                loadable->load(uno::Sequence<beans::PropertyValue>(descriptor.data(),
+                                                                   static_cast<sal_Int32>(descriptor.size())));
+                loaded = true;
+            } catch (const lang::IllegalArgumentException&) {
+            } catch (const io::IOException&) {
+            } catch (const uno::Exception&) {
+                document->close();
+                throw;
+            }
+            if (loaded)
+                return document;
+            // A file the filter refuses goes the desktop's way below, which
+            // tells better what the office makes of it (a second load, only
+            // for such files).
+            document->close();
+        }
+    }
+
+    // Anything else (no type, a spreadsheet, a picture) goes through the
+    // desktop, hidden and read-only, which knows what the office makes of it
+    // and gives the document a view.
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("Hidden", uno::Any(true)),
+        property("ReadOnly", uno::Any(true)),
+        property("Silent", uno::Any(true)),
+        // Untrusted documents: no macro runs, no link is followed.
+        property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+        property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+        property("InteractionHandler", interaction),
+    });
+    uno::Reference<lang::XComponent> component;
     try {
-        component = session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(path), rtl::OUString("_blank"), 0, arguments);
+        component = session.loader()->loadComponentFromURL(url, rtl::OUString("_blank"), 0, arguments);
     } catch (const lang::IllegalArgumentException& e) {
-        throw refused(QStringLiteral("the office cannot read it (%1)").arg(UnoRuntime::Describe(e)));
+        throw unreadable(e);
     } catch (const io::IOException& e) {
-        throw refused(QStringLiteral("the office cannot read it (%1)").arg(UnoRuntime::Describe(e)));
+        throw unreadable(e);
     }
     if (!component.is())
         throw refused(QStringLiteral("the office does not recognise it as a document"));
 
     std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, path));
+    document->mHasView = true;
     const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
-    if (!info.is() || !info->supportsService(rtl::OUString("com.sun.star.text.TextDocument"))) {
+    if (!info.is() || !info->supportsService(textDocument)) {
         const QString kind = kindOf(info);
         document->close();
         throw RuntimeError(RuntimeError::AutomationError,
@@ -177,16 +252,30 @@ bool OfficeDocument::isBlank()
 
 void OfficeDocument::moveToTop()
 {
+    // A document loaded without a view has no insertion point; the macro
+    // works on the whole document anyway.
+    if (!mHasView)
+        return;
     const uno::Reference<frame::XModel> model(*mComponent, uno::UNO_QUERY_THROW);
     const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(), uno::UNO_QUERY);
     if (view.is())
         view->getViewCursor()->gotoStart(false);
 }
 
-void OfficeDocument::play(const MacroFile& macro)
+void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
 {
     if (macro.commands().isEmpty())
         return;
+    if (!mHasView) {
+        // The office's search finds nothing in a text document without a
+        // view (it has no layout), so a macro that has something to replace
+        // gets the document loaded again, with one. Nothing has changed it
+        // since it was loaded.
+        std::unique_ptr<OfficeDocument> viewed = Load(session, mSource, true);
+        close();
+        mComponent = std::move(viewed->mComponent);
+        mHasView = true;
+    }
     const uno::Reference<util::XReplaceable> replaceable(*mComponent, uno::UNO_QUERY_THROW);
     // One descriptor for all commands: each property crosses the bridge only
     // when it changes.

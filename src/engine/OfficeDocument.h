@@ -19,8 +19,9 @@ class OfficeDocument final {
 public:
     // Loads `path` (a regular file, checked by the caller) into the office.
     // Raises a RuntimeError naming the file when the office cannot load it,
-    // when it needs a password, or when it is not a text document.
-    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& path);
+    // when it needs a password, or when it is not a text document. A text
+    // document gets no view unless `withView`.
+    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& path, bool withView = false);
     ~OfficeDocument();
 
     const QString& sourcePath() const { return mSource; }
@@ -31,7 +32,7 @@ public:
     // Moves the insertion point to the very top.
     void moveToTop();
     // Runs the commands of a clean-up macro, in order.
-    void play(const MacroFile& macro);
+    void play(OfficeSession& session, const MacroFile& macro);
     // Writes a copy in the fastest format the office has (plain text).
     void storeCopy(const QString& path);
     // Writes the document as a Word 97 document: under a temporary name in the
@@ -50,6 +51,9 @@ private:
 
     std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
     QString mSource;
+    // Whether the office gave the document a (hidden) view: only documents
+    // that are not loaded straight into a model of their own.
+    bool mHasView = false;
 };
 
 } // namespace engine

@@ -139,7 +139,7 @@ void OfficeEngine::play(const MacroFile& macro)
 {
     requireDocument(QStringLiteral("play a macro"));
     guarded(QStringLiteral("play the macro on"), mDocument->sourcePath(), limitFor(mDocumentSize),
-            [&] { mDocument->play(macro); });
+            [&] { mDocument->play(mSession, macro); });
 }
 
 void OfficeEngine::saveCopy(const QString& path)

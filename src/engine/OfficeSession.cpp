@@ -7,14 +7,19 @@
 #include "platform/RuntimeError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QThread>
 #include <csignal>
 #include <cstdlib>
+#include <utility>
 
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/ConnectionSetupException.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -41,6 +46,33 @@ bool localeIsUtf8()
             return value.toLower().contains("utf-8") || value.toLower().contains("utf8");
     }
     return false;
+}
+
+// The office's settings in a new profile, before its first start, so that
+// it writes nothing per document beyond what the conversion asks for: no
+// autosave, no recovery data, no backup copies, no recent-documents list
+// and no thumbnails.
+const char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="CreateBackup" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="AutoSave" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="GenerateThumbnail" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/History"><prop oor:name="PickListSize" oor:op="fuse"><value>0</value></prop></item>
+<item oor:path="/org.openoffice.Office.Recovery/AutoSave"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Recovery/RecoveryInfo"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
+</oor:items>
+)";
+
+void writeSettings(const QString& profile)
+{
+    const QString user = profile + QStringLiteral("/user");
+    const QString file = user + QStringLiteral("/registrymodifications.xcu");
+    if (QFile::exists(file))
+        return;
+    QDir().mkpath(user);
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(kSettings, sizeof kSettings - 1);
 }
 
 } // namespace
@@ -97,6 +129,7 @@ void OfficeSession::startOnce()
     const QString temp = mFolder + QStringLiteral("/tmp");
     QDir(temp).removeRecursively();
     QDir().mkpath(temp);
+    writeSettings(mProfile);
     mPipeName = run.pipePrefix() + QStringLiteral("-%1").arg(++mStarts);
 
     // LibreOffice 7.4 has no first-start wizard any more (its
@@ -178,6 +211,9 @@ void OfficeSession::startOnce()
         connection->context.set(remote, uno::UNO_QUERY_THROW);
         const uno::Reference<frame::XDesktop2> desktop = frame::Desktop::create(connection->context);
         connection->loader.set(desktop, uno::UNO_QUERY_THROW);
+        connection->detection.set(connection->context->getServiceManager()->createInstanceWithContext(
+                                      rtl::OUString("com.sun.star.document.TypeDetection"), connection->context),
+                                  uno::UNO_QUERY_THROW);
         mConnection = std::move(connection);
     } catch (const uno::Exception& e) {
         throw RuntimeError(RuntimeError::CannotCreateObject,
@@ -197,6 +233,43 @@ void OfficeSession::releaseConnection(bool overBridge)
 uno::Reference<frame::XComponentLoader> OfficeSession::loader() const
 {
     return mConnection ? mConnection->loader : uno::Reference<frame::XComponentLoader>();
+}
+
+uno::Reference<document::XTypeDetection> OfficeSession::typeDetection() const
+{
+    return mConnection ? mConnection->detection : uno::Reference<document::XTypeDetection>();
+}
+
+rtl::OUString OfficeSession::documentServiceOf(const rtl::OUString& filter)
+{
+    if (!mConnection)
+        return rtl::OUString();
+    const QString key = UnoRuntime::ToQString(filter);
+    const auto known = mConnection->services.constFind(key);
+    if (known != mConnection->services.constEnd())
+        return *known;
+    const uno::Reference<container::XNameAccess> filters(
+        mConnection->context->getServiceManager()->createInstanceWithContext(
+            rtl::OUString("com.sun.star.document.FilterFactory"), mConnection->context),
+        uno::UNO_QUERY_THROW);
+    uno::Sequence<beans::PropertyValue> description;
+    rtl::OUString service;
+    if (filters->hasByName(filter) && (filters->getByName(filter) >>= description)) {
+        for (const beans::PropertyValue& p : std::as_const(description))
+            if (p.Name == "DocumentService")
+                p.Value >>= service;
+    }
+    mConnection->services.insert(key, service);
+    return service;
+}
+
+uno::Reference<lang::XComponent> OfficeSession::createModel(const rtl::OUString& service)
+{
+    if (!mConnection)
+        return uno::Reference<lang::XComponent>();
+    return uno::Reference<lang::XComponent>(
+        mConnection->context->getServiceManager()->createInstanceWithContext(service, mConnection->context),
+        uno::UNO_QUERY_THROW);
 }
 
 void OfficeSession::stop()

@@ -3,12 +3,15 @@
 #include "engine/OfficeProcess.h"
 #include "engine/Watchdog.h"
 
+#include <QHash>
 #include <QString>
 #include <atomic>
 #include <chrono>
 #include <memory>
 
+#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -37,6 +40,14 @@ public:
 
     // The office's document loader; ensureRunning first.
     css::uno::Reference<css::frame::XComponentLoader> loader() const;
+    // The office's type detection; ensureRunning first.
+    css::uno::Reference<css::document::XTypeDetection> typeDetection() const;
+    // The document service (a name such as "com.sun.star.text.TextDocument")
+    // of an import filter; asked of the office once per filter and session.
+    rtl::OUString documentServiceOf(const rtl::OUString& filter);
+    // A new, empty model of the given document service, with no frame and no
+    // view, ready for XLoadable::load; ensureRunning first.
+    css::uno::Reference<css::lang::XComponent> createModel(const rtl::OUString& service);
 
     // Ends the office now and forgets it; the next ensureRunning starts a new one.
     void stop();
@@ -78,6 +89,9 @@ private:
     struct Connection {
         css::uno::Reference<css::uno::XComponentContext> context;
         css::uno::Reference<css::frame::XComponentLoader> loader;
+        css::uno::Reference<css::document::XTypeDetection> detection;
+        // Document service by filter name.
+        QHash<QString, rtl::OUString> services;
     };
     std::unique_ptr<Connection> mConnection;
     QString mFolder;
