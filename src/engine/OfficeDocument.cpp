@@ -140,6 +140,7 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
     if (!withView) {
         uno::Sequence<beans::PropertyValue> detected = properties({
             property("URL", uno::Any(url)),
+            property("ReadOnly", uno::Any(true)), // the stream it opens
             property("InteractionHandler", interaction),
         });
         rtl::OUString type;
