@@ -51,12 +51,11 @@ bool localeIsUtf8()
 // The office's settings in a new profile, before its first start, so that
 // it writes nothing per document beyond what the conversion asks for: no
 // autosave, no recovery data, no backup copies, no recent-documents list
-// and no thumbnails. No lock files either: every document is opened
-// read-only, and each save would otherwise write and remove a lock file
-// next to its target.
+// and no thumbnails. (Locking stays on: with it, a save into a folder such
+// as /proc, where nothing can be created, fails at its lock file; without
+// it, the save stalled until the watchdog ended the office.)
 const char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
-<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="CreateBackup" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="AutoSave" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="GenerateThumbnail" oor:op="fuse"><value>false</value></prop></item>
