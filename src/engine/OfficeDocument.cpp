@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <fcntl.h>
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
@@ -231,10 +232,18 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
     return document;
 }
 
+const rtl::OUString& OfficeDocument::text()
+{
+    if (!mText) {
+        const uno::Reference<text::XTextDocument> document(*mComponent, uno::UNO_QUERY_THROW);
+        mText = document->getText()->getString();
+    }
+    return *mText;
+}
+
 bool OfficeDocument::isBlank()
 {
-    const uno::Reference<text::XTextDocument> text(*mComponent, uno::UNO_QUERY_THROW);
-    if (!text->getText()->getString().isEmpty())
+    if (!text().isEmpty())
         return false;
     const uno::Reference<text::XTextTablesSupplier> tables(*mComponent, uno::UNO_QUERY);
     if (tables.is() && tables->getTextTables()->hasElements())
@@ -294,16 +303,52 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         descriptor->setReplaceString(UnoRuntime::ToOUString(command.replacement));
         replaceable->replaceAll(search);
     }
+    mText.reset(); // changed
 }
 
 void OfficeDocument::storeCopy(const QString& path)
 {
-    const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
-    const uno::Sequence<beans::PropertyValue> arguments = properties({
-        property("FilterName", uno::Any(rtl::OUString("Text"))),
-        property("Overwrite", uno::Any(true)),
-    });
-    storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
+    // The copy is the document's text as the office's plain-text export
+    // makes it (the text's getString runs that export), byte for byte what
+    // storing with the "Text" filter writes: UTF-8 with a byte-order mark,
+    // a line end after the last paragraph. The text comes in one call (or
+    // from envDocBlank already), and the office's store machinery (a
+    // temporary file, a lock file, a copy, fsync) is spared for a file
+    // nobody reads.
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + UnoRuntime::ToQString(text()).toUtf8() + '\n';
+    const QByteArray name = native(path);
+    const auto failed = [&](const QString& why) {
+        return RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("Cannot save %1: %2").arg(path, why),
+                            kSource);
+    };
+    // Non-blocking: a FIFO without a reader fails at once instead of
+    // waiting for one.
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw failed(errnoText(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw failed(QStringLiteral("it is not a regular file"));
+    }
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(name.constData()); // no half copy
+            throw failed(errnoText(err));
+        }
+        done += n;
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(name.constData());
+        throw failed(errnoText(err));
+    }
 }
 
 void OfficeDocument::storeWord(const QString& path, RunFolder& journal)

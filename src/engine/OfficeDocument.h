@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
+#include <rtl/ustring.hxx>
 
 #include <com/sun/star/lang/XComponent.hpp>
 
@@ -33,7 +35,7 @@ public:
     void moveToTop();
     // Runs the commands of a clean-up macro, in order.
     void play(OfficeSession& session, const MacroFile& macro);
-    // Writes a copy in the fastest format the office has (plain text).
+    // Writes a plain-text copy of the document.
     void storeCopy(const QString& path);
     // Writes the document as a Word 97 document: under a temporary name in the
     // target's folder, then renamed over the target, so that the target is
@@ -54,6 +56,10 @@ private:
     // Whether the office gave the document a (hidden) view: only documents
     // that are not loaded straight into a model of their own.
     bool mHasView = false;
+    // The document's text, fetched once (envDocBlank and the copy both
+    // want it) and forgotten when a macro changes the document.
+    std::optional<rtl::OUString> mText;
+    const rtl::OUString& text();
 };
 
 } // namespace engine
