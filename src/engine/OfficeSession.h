@@ -12,6 +12,7 @@
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -89,6 +90,7 @@ private:
     struct Connection {
         css::uno::Reference<css::uno::XComponentContext> context;
         css::uno::Reference<css::frame::XComponentLoader> loader;
+        css::uno::Reference<css::lang::XMultiComponentFactory> factory;
         css::uno::Reference<css::document::XTypeDetection> detection;
         // Document service by filter name.
         QHash<QString, rtl::OUString> services;
