@@ -4,6 +4,7 @@
 #include "engine/OfficeSession.h"
 #include "engine/RunFolder.h"
 #include "engine/UnoRuntime.h"
+#include "engine/WordPerfectHeader.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -136,25 +137,13 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
 
     // A text document is loaded into a model of its own, without a frame or
     // a view: the conversion needs neither, and laying out a hidden view is
-    // most of what a load through the desktop costs. The type detection
-    // (one call, which also reads the file's start) names the filter.
+    // most of what a load through the desktop costs. A file whose header
+    // says it is a WordPerfect document goes straight to the office's
+    // WordPerfect filter; for any other file the type detection (one call,
+    // which also reads the file's start) names the filter.
     if (!withView) {
-        uno::Sequence<beans::PropertyValue> detected = properties({
-            property("URL", uno::Any(url)),
-            property("ReadOnly", uno::Any(true)), // the stream it opens
-            property("InteractionHandler", interaction),
-        });
-        rtl::OUString type;
-        try {
-            type = session.typeDetection()->queryTypeByDescriptor(detected, true);
-        } catch (const lang::IllegalArgumentException& e) {
-            throw unreadable(e);
-        } catch (const io::IOException& e) {
-            throw unreadable(e);
-        }
-        // The detection hands back what it found (the type, the filter) and
-        // the stream it opened, which the load reads on; the safety settings
-        // are set here whatever it returned.
+        // The safety settings come first; nothing the detection returns
+        // replaces them.
         std::vector<beans::PropertyValue> descriptor{
             property("ReadOnly", uno::Any(true)),
             // Untrusted documents: no macro runs, no link is followed.
@@ -163,13 +152,35 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
             property("InteractionHandler", interaction),
             property("URL", uno::Any(url)),
         };
+        rtl::OUString type;
         rtl::OUString filter;
-        for (const beans::PropertyValue& p : std::as_const(detected)) {
-            if (p.Name == "FilterName") {
-                p.Value >>= filter;
-                descriptor.push_back(p);
-            } else if (p.Name == "TypeName" || p.Name == "InputStream") {
-                descriptor.push_back(p);
+        if (WordPerfectHeader::IsDocument(path)) {
+            type = rtl::OUString("writer_WordPerfect_Document");
+            filter = rtl::OUString("WordPerfect");
+            descriptor.push_back(property("TypeName", uno::Any(type)));
+            descriptor.push_back(property("FilterName", uno::Any(filter)));
+        } else {
+            uno::Sequence<beans::PropertyValue> detected = properties({
+                property("URL", uno::Any(url)),
+                property("ReadOnly", uno::Any(true)), // the stream it opens
+                property("InteractionHandler", interaction),
+            });
+            try {
+                type = session.typeDetection()->queryTypeByDescriptor(detected, true);
+            } catch (const lang::IllegalArgumentException& e) {
+                throw unreadable(e);
+            } catch (const io::IOException& e) {
+                throw unreadable(e);
+            }
+            // The detection hands back what it found (the type, the filter)
+            // and the stream it opened, which the load reads on.
+            for (const beans::PropertyValue& p : std::as_const(detected)) {
+                if (p.Name == "FilterName") {
+                    p.Value >>= filter;
+                    descriptor.push_back(p);
+                } else if (p.Name == "TypeName" || p.Name == "InputStream") {
+                    descriptor.push_back(p);
+                }
             }
         }
         if (!type.isEmpty() && !filter.isEmpty() && session.documentServiceOf(filter) == textDocument) {
@@ -188,9 +199,10 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
             }
             if (loaded)
                 return document;
-            // A file the filter refuses goes the desktop's way below, which
-            // tells better what the office makes of it (a second load, only
-            // for such files).
+            // A file the filter refuses (a WordPerfect header on something
+            // else, say) goes the desktop's way below, whose detection finds
+            // what the office makes of it (a second load, only for such
+            // files).
             document->close();
         }
     }

@@ -6,15 +6,36 @@
 
 namespace engine {
 
-bool WordPerfectHeader::IsPasswordProtected(const QString& path)
+namespace {
+
+QByteArray firstBytes(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return QByteArray();
     char bytes[16];
     const ssize_t got = ::read(fd, bytes, sizeof bytes);
     ::close(fd);
-    return got > 0 && IsPasswordProtected(QByteArray(bytes, static_cast<int>(got)));
+    return got > 0 ? QByteArray(bytes, static_cast<int>(got)) : QByteArray();
+}
+
+} // namespace
+
+bool WordPerfectHeader::IsPasswordProtected(const QString& path)
+{
+    const QByteArray bytes = firstBytes(path);
+    return !bytes.isEmpty() && IsPasswordProtected(bytes);
+}
+
+bool WordPerfectHeader::IsDocument(const QString& path)
+{
+    return IsDocument(firstBytes(path));
+}
+
+bool WordPerfectHeader::IsDocument(const QByteArray& firstBytes)
+{
+    return firstBytes.size() >= 10 && firstBytes.startsWith(QByteArray("\xFF" "WPC", 4)) && firstBytes[8] == 1
+           && firstBytes[9] == 10;
 }
 
 bool WordPerfectHeader::IsPasswordProtected(const QByteArray& firstBytes)

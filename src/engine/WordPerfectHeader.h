@@ -18,6 +18,12 @@ public:
     // which nobody can type here.
     static bool IsPasswordProtected(const QString& path);
     static bool IsPasswordProtected(const QByteArray& firstBytes);
+
+    // True when the file starts like a WordPerfect 5.x or 6+ text document:
+    // the "\xFFWPC" prefix, product type 1 (WordPerfect) at offset 8 and
+    // file type 10 (a document) at offset 9.
+    static bool IsDocument(const QString& path);
+    static bool IsDocument(const QByteArray& firstBytes);
 };
 
 } // namespace engine
