@@ -133,6 +133,10 @@ Result runCommandLine(int count)
     timer.start();
     QProcess office;
     office.setProcessChannelMode(QProcess::MergedChannels);
+    // The office's own temporary files stay in the benchmark's folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), work.path());
+    office.setProcessEnvironment(environment);
     office.start(QStringLiteral("soffice"), args);
     office.waitForFinished(-1);
     Result r;
