@@ -19,13 +19,8 @@ JobBase::~JobBase() = default;
 
 platform::Value JobBase::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    if (platform::IsCallOf(member, "init", args, 1))
-        init(args.constFirst().toText());
-    else if (platform::IsCallOf(member, "Execute", args, 0))
-        Execute();
-    else
-        platform::RaiseMemberNotFound(member);
-    return {};
+    return platform::InvokeInitOrExecute(
+        member, args, [this](const QString& path) { init(path); }, [this] { Execute(); });
 }
 
 void JobBase::addRow(const QString& status)

@@ -7,13 +7,8 @@
 
 platform::Value ParseObject::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    if (platform::IsCallOf(member, "init", args, 1))
-        init(args.constFirst().toText());
-    else if (platform::IsCallOf(member, "Execute", args, 0))
-        Execute();
-    else
-        platform::RaiseMemberNotFound(member);
-    return {};
+    return platform::InvokeInitOrExecute(
+        member, args, [this](const QString& path) { init(path); }, [this] { Execute(); });
 }
 
 namespace {

@@ -23,6 +23,18 @@ void RaiseMemberNotFound(const QString& member)
                        QStringLiteral("Object doesn't support this property or method: %1").arg(member));
 }
 
+Value InvokeInitOrExecute(const QString& member, const QList<Value>& args,
+                          const std::function<void(const QString&)>& init, const std::function<void()>& execute)
+{
+    if (IsCallOf(member, "init", args, 1))
+        init(args.constFirst().toText());
+    else if (IsCallOf(member, "Execute", args, 0))
+        execute();
+    else
+        RaiseMemberNotFound(member);
+    return {};
+}
+
 Value Dispatchable::invokeMember(const QString& member, const QList<Value>& args)
 {
     const auto it = mMembers.constFind(member.toLower());

@@ -35,6 +35,11 @@ bool IsCallOf(const QString& member, const char* name, const QList<Value>& args,
 // Raises MemberNotFound (438) for `member`.
 [[noreturn]] void RaiseMemberNotFound(const QString& member);
 
+// Dispatch for objects whose by-name members are "init" with one text and
+// "Execute" without arguments; anything else raises MemberNotFound.
+Value InvokeInitOrExecute(const QString& member, const QList<Value>& args,
+                          const std::function<void(const QString&)>& init, const std::function<void()>& execute);
+
 // A LateBound whose members are registered by name in its constructor.
 class Dispatchable : public LateBound {
 public:
