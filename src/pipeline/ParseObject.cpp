@@ -3,7 +3,6 @@
 #include "conversion/DecObj.h"
 #include "conversion/DecObj2.h"
 #include "pipeline/Decorator.h"
-#include "platform/RuntimeError.h"
 
 platform::Value ParseObject::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
