@@ -6,8 +6,6 @@
 //                                  each in a process of its own
 //   bench_pipeline --docs N        runs one batch of N documents
 #include "core/General.h"
-#include "core/Mediator.h"
-#include "pipeline/cmd1.h"
 #include "platform/ListView.h"
 #include "support/AppHarness.h"
 #include "ui/Form2.h"
@@ -59,18 +57,12 @@ int runOne(int count)
     testsupport::AppHarness app(/*showMainWindow=*/true);
     app.server().writeFiles = false;
     app.server().recordCalls = false;
-    Mediator& m = app.mediator();
-    m.SetSourceFolder(src);
-    m.SetTgtFolder(tgt);
     QCoreApplication::processEvents();
 
     const qint64 before = peakKiB();
     QElapsedTimer timer;
     timer.start();
-    m.StartStateTwo();
-    auto start = std::make_shared<cmd1>();
-    start->init(&m);
-    static_cast<Command&>(*start).Execute();
+    app.startBatch(src, tgt);
     const double seconds = timer.nsecsElapsed() / 1e9;
     const qint64 after = peakKiB();
 

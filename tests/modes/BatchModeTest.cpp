@@ -26,17 +26,6 @@ using testsupport::AppHarness;
 
 namespace {
 
-// Starts a batch as the batch dialog's "Start" does.
-void startBatch(Mediator& m, const QString& source, const QString& target)
-{
-    m.SetSourceFolder(source);
-    m.SetTgtFolder(target);
-    m.StartStateTwo();
-    auto start = std::make_shared<cmd1>();
-    start->init(&m);
-    static_cast<Command&>(*start).Execute();
-}
-
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
@@ -64,7 +53,7 @@ TEST(BatchMode, ConvertsAcceptedFilesInListingOrderAndSkipsOthers)
     QDir().mkpath(src + "/sub.wpd"); // a folder is not a document
     QDir().mkpath(tgt);
 
-    startBatch(app.mediator(), src, tgt);
+    app.startBatch(src, tgt);
 
     EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{src + "/a.wpd", src + "/c.WPD"}));
     // Descending order in the list; both converted.
@@ -88,7 +77,7 @@ TEST(BatchMode, FailingDocumentIsMarkedClosedCleanedAndTheBatchGoesOn)
         QDir().mkpath(tgt);
         app.server().failOn(member, src + "/b.wpd");
 
-        startBatch(app.mediator(), src, tgt);
+        app.startBatch(src, tgt);
 
         EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|Failed",
                                            src + "/a.wpd|Converted"}));
@@ -108,7 +97,7 @@ TEST(BatchMode, EmptyOrMissingSourceFolderConvertsNothing)
         QDir().mkpath(app.tempDir() + "/empty");
         app.mainWindow().ListView1().Add("old", "old");
 
-        startBatch(app.mediator(), src, app.tempDir());
+        app.startBatch(src, app.tempDir());
 
         EXPECT_TRUE(app.rows().isEmpty()) << qPrintable(source);
         EXPECT_TRUE(app.server().calls.isEmpty());
@@ -121,7 +110,7 @@ TEST(BatchMode, WithoutTargetFolderRefusesToStartAndWritesNothing)
     const QString src = app.tempDir() + "/src";
     AppHarness::makeFile(src, "a.wpd");
 
-    startBatch(app.mediator(), src, QString());
+    app.startBatch(src, QString());
 
     ASSERT_EQ(app.dialogs().messages.size(), 1);
     EXPECT_EQ(app.dialogs().messages[0].icon, platform::MsgIcon::Exclamation);
@@ -138,7 +127,7 @@ TEST(BatchMode, TwoSourcesWithOneBaseNameWriteOneTargetLaterLast)
     AppHarness::makeFile(src, "x.wp5");
     QDir().mkpath(tgt);
 
-    startBatch(app.mediator(), src, tgt);
+    app.startBatch(src, tgt);
 
     EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{src + "/x.wp5", src + "/x.wpd"}));
     QFile out(tgt + "/x.doc");
@@ -153,7 +142,7 @@ TEST(BatchMode, TargetThatIsTheSourceIsRefusedAndTheSourceKept)
     const QString src = app.tempDir() + "/src";
     const QString doc = AppHarness::makeFile(src, "x.doc", "original");
 
-    startBatch(app.mediator(), src, src);
+    app.startBatch(src, src);
 
     EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
     QFile f(doc);
@@ -167,8 +156,8 @@ TEST(BatchMode, StartAgainAfterABatchStartsFromAnEmptyQueue)
     const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
     AppHarness::makeFile(src, "a.wpd");
     QDir().mkpath(tgt);
-    startBatch(app.mediator(), src, tgt);
-    startBatch(app.mediator(), src, tgt);
+    app.startBatch(src, tgt);
+    app.startBatch(src, tgt);
     EXPECT_EQ(app.server().pathsOf("FileOpen").size(), 2);
     EXPECT_EQ(app.rows(), QStringList{src + "/a.wpd|Converted"});
 }
@@ -208,7 +197,7 @@ TEST(BatchMode, CommandsThatStartOrChangeARunAreRefusedWhileItLasts)
             QMetaObject::invokeMethod(qApp, tryEverything, Qt::QueuedConnection);
     });
 
-    startBatch(app.mediator(), src, tgt);
+    app.startBatch(src, tgt);
 
     EXPECT_TRUE(tried);
     EXPECT_TRUE(enabledDuringRun.isEmpty()) << qPrintable(enabledDuringRun.join(","));
@@ -340,7 +329,7 @@ TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
         AppHarness::makeFile(src, n);
     QDir().mkpath(tgt);
 
-    startBatch(app.mediator(), src, tgt);
+    app.startBatch(src, tgt);
 
     QStringList expected;
     for (const QString& n : names)

@@ -1,5 +1,3 @@
-#include "core/Mediator.h"
-#include "pipeline/cmd1.h"
 #include "platform/ListView.h"
 #include "support/AppHarness.h"
 #include "ui/Form2.h"
@@ -33,13 +31,7 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
     // One document in the middle fails; the batch goes on past it.
     app.server().failOn("FileOpen", src + "/d10000.wpd");
 
-    Mediator& m = app.mediator();
-    m.SetSourceFolder(src);
-    m.SetTgtFolder(tgt);
-    m.StartStateTwo();
-    auto start = std::make_shared<cmd1>();
-    start->init(&m);
-    static_cast<Command&>(*start).Execute();
+    app.startBatch(src, tgt);
 
     platform::ListView& list = app.mainWindow().ListView1();
     ASSERT_EQ(list.Count(), kDocuments);

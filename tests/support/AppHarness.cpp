@@ -2,6 +2,7 @@
 
 #include "core/General.h"
 #include "core/Mediator.h"
+#include "pipeline/cmd1.h"
 #include "platform/ListView.h"
 #include "platform/Program.h"
 #include "ui/Form1.h"
@@ -49,6 +50,17 @@ Form2& AppHarness::mainWindow()
 Form1& AppHarness::batchDialog()
 {
     return Forms::Get<Form1>();
+}
+
+void AppHarness::startBatch(const QString& source, const QString& target)
+{
+    Mediator& m = mediator();
+    m.SetSourceFolder(source);
+    m.SetTgtFolder(target);
+    m.StartStateTwo();
+    auto start = std::make_shared<cmd1>();
+    start->init(&m);
+    static_cast<Command&>(*start).Execute();
 }
 
 QString AppHarness::makeFile(const QString& folder, const QString& name, const QByteArray& content)

@@ -36,6 +36,11 @@ public:
     Form2& mainWindow();
     Form1& batchDialog();
 
+    // Starts a batch from `source` into `target` as the batch dialog's
+    // "Start" does (batch mode current, a new cmd1 executed); returns when
+    // the batch has ended.
+    void startBatch(const QString& source, const QString& target);
+
     // A fresh temporary folder for the test's own files.
     QString tempDir() const { return mTemp.path(); }
     // Creates `name` in `folder` with a little content; returns its path.
