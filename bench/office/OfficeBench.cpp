@@ -6,12 +6,13 @@
 // office started cold at "Start".
 //
 //   bench_office [--docs N]
+#include "app/StartUp.h"
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "engine/EngineRegistration.h"
 #include "engine/WordPerfectServer.h"
 #include "pipeline/cmd1.h"
-#include "platform/ListView.h"
 #include "ui/Form2.h"
 #include "ui/Forms.h"
 #include "ui/frmExtension.h"
@@ -57,6 +58,7 @@ int runProgram(int count, bool warm)
     if (!warm)
         timer.start();
     gMediator = std::make_shared<Mediator>();
+    gMediator->SetUserInterface(&General::Windows());
     Forms::Get<frmExtension>();
     gMediator->init();
     Forms::Get<Form2>().Show();
@@ -78,10 +80,7 @@ int runProgram(int count, bool warm)
     static_cast<Command&>(*start).Execute();
     const double seconds = timer.nsecsElapsed() / 1e9;
 
-    platform::ListView& list = Forms::Get<Form2>().ListView1();
-    int converted = 0;
-    for (int i = 0; i < list.Count(); ++i)
-        converted += list.CellText(i, 1) == QLatin1String("Converted");
+    const int converted = gMediator->Documents().ConvertedCount();
     std::printf("%.3f %d %d %lld\n", seconds, converted, countFiles(tgt, QStringLiteral("*.doc")),
                 static_cast<long long>(server->officePeakResidentBytes()));
     std::fflush(stdout);

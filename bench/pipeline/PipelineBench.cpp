@@ -5,23 +5,38 @@
 //   bench_pipeline                 runs 1,000, 10,000 and 100,000 documents,
 //                                  each in a process of its own
 //   bench_pipeline --docs N        runs one batch of N documents
+#include "core/DocumentList.h"
 #include "core/General.h"
-#include "platform/ListView.h"
-#include "support/AppHarness.h"
+#include "core/Mediator.h"
+#include "support/WindowsHarness.h"
 #include "ui/Form2.h"
-#include "ui/Forms.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
+
+// Counts the paints of the document list.
+class PaintCounter final : public QObject {
+public:
+    quint64 paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // Peak resident memory of this process so far, in KiB.
 qint64 peakKiB()
@@ -54,9 +69,11 @@ int runOne(int count)
     QDir().mkpath(tgt);
     makeEmptyFiles(src, count);
 
-    testsupport::AppHarness app(/*showMainWindow=*/true);
+    testsupport::WindowsHarness app(/*showMainWindow=*/true);
     app.server().writeFiles = false;
     app.server().recordCalls = false;
+    PaintCounter painted;
+    app.mainWindow().ListView1()->viewport()->installEventFilter(&painted);
     QCoreApplication::processEvents();
 
     const qint64 before = peakKiB();
@@ -66,13 +83,13 @@ int runOne(int count)
     const double seconds = timer.nsecsElapsed() / 1e9;
     const qint64 after = peakKiB();
 
-    platform::ListView& list = app.mainWindow().ListView1();
-    const bool allConverted = list.Count() == count && list.CellText(0, 1) == QLatin1String("Converted") &&
-                              list.CellText(count - 1, 1) == QLatin1String("Converted");
-    std::printf("%9d docs  %10.0f docs/s  %8.3f ms/doc  peak +%8.1f MiB (%6.2f KiB/doc)  paints %llu%s\n", count,
-                count / seconds, seconds * 1000.0 / count, (after - before) / 1024.0,
-                double(after - before) / count, static_cast<unsigned long long>(list.paintCount()),
-                allConverted ? "" : "  INCOMPLETE");
+    const DocumentList& list = app.mediator().Documents();
+    const bool allConverted = list.Count() == count && list.ConvertedCount() == count;
+    std::printf("%9d docs  %10.0f docs/s  %8.3f ms/doc  peak +%8.1f MiB (%6.2f KiB/doc)  list resets %llu  paints "
+                "%llu%s\n",
+                count, count / seconds, seconds * 1000.0 / count, (after - before) / 1024.0,
+                double(after - before) / count, static_cast<unsigned long long>(list.publishCount()),
+                static_cast<unsigned long long>(painted.paints), allConverted ? "" : "  INCOMPLETE");
     std::fflush(stdout);
     return allConverted ? 0 : 1;
 }

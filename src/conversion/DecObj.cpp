@@ -2,14 +2,15 @@
 
 #include "conversion/Automation.h"
 #include "conversion/RmvDelayCode.h"
+#include "core/DocumentList.h"
+#include "core/General.h"
+#include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
 #include "platform/RuntimeError.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
 
 void DecObj::Execute()
 {
-    addRow(QStringLiteral("Converting..."));
+    addRow(Status::Converting);
     eventPasses(1);
     try {
         clsFileSystem fs;
@@ -23,19 +24,18 @@ void DecObj::Execute()
         mTempCopy = fs.fnGetTempPath(QString(), QString());
         Automation::FileSave(mTempCopy);
         eventPasses(1);
-        Automation::FileSave(target, Automation::WordFormat);
+        saveWord(target);
         eventPasses(3);
         fs.DeleteFile(mTempCopy);
         mTempCopy.clear();
         eventPasses(4);
-        Automation::CloseNoSave();
-        mDocumentOpen = false;
+        closeAfterSave();
         eventPasses(4);
-        writeStatus(QStringLiteral("Converted"));
-        Forms::Get<Form2>().Show();
+        writeStatus(Status::Converted);
+        gMediator->ShowMainWindow();
         eventPasses(3);
-    } catch (const platform::RuntimeError&) {
-        writeStatus(QStringLiteral("Failed"));
+    } catch (const platform::RuntimeError& e) {
+        markFailed(ReasonFor(e));
         cleanUpAfterFailure();
         throw;
     }

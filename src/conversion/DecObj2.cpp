@@ -2,16 +2,17 @@
 
 #include "conversion/Automation.h"
 #include "conversion/RmvDelayCode.h"
+#include "core/DocumentList.h"
+#include "core/General.h"
+#include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
 #include "platform/CommonDialog.h"
 #include "platform/RuntimeError.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
 
 void DecObj2::Execute()
 {
     // A failure to add the row leaves nothing to mark: it passes on.
-    addRow(QStringLiteral("Converting..."));
+    addRow(Status::Converting);
     try {
         clsFileSystem fs;
         const QString proposed = proposedTarget();
@@ -20,7 +21,7 @@ void DecObj2::Execute()
         mDocumentOpen = true;
         RmvDelayCode().RemoveDelayCode();
 
-        platform::CommonDialog& dialog = Forms::Get<Form2>().CommonDialog1();
+        platform::CommonDialog& dialog = gMediator->CommonDialog1();
         dialog.FileName = proposed;
         dialog.CancelError = true;
         dialog.Filter = QStringLiteral("*.doc");
@@ -28,29 +29,28 @@ void DecObj2::Execute()
         dialog.ShowSave();
         if (dialog.FileName.isEmpty())
             throw platform::RuntimeError(platform::RuntimeError::CancelSelected,
-                                         QStringLiteral("No file name was chosen"));
+                                         QStringLiteral("No file name was chosen in the Save As dialog"));
         const QString target = dialog.FileName;
         checkTarget(target);
 
         mTempCopy = fs.fnGetTempPath(QString(), QString());
         Automation::FileSave(mTempCopy);
         eventPasses(3);
-        Automation::FileSave(target, Automation::WordFormat);
+        saveWord(target);
         eventPasses(3);
-        Automation::CloseNoSave();
-        mDocumentOpen = false;
+        closeAfterSave();
         eventPasses(3);
         fs.DeleteFile(mTempCopy);
         mTempCopy.clear();
         eventPasses(3);
-        Forms::Get<Form2>().Show();
+        gMediator->ShowMainWindow();
         eventPasses(3);
-        writeStatus(QStringLiteral("Converted"));
+        writeStatus(Status::Converted);
         eventPasses(3);
         issueNextCommand();
         eventPasses(3);
-    } catch (const platform::RuntimeError&) {
-        writeStatus(QStringLiteral("Failed"));
+    } catch (const platform::RuntimeError& e) {
+        markFailed(ReasonFor(e));
         cleanUpAfterFailure();
     }
 }

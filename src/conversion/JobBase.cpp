@@ -6,10 +6,7 @@
 #include "fs/clsFileSystem.h"
 #include "pipeline/Cmd2.h"
 #include "platform/EventPass.h"
-#include "platform/ListView.h"
 #include "platform/RuntimeError.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,14 +22,21 @@ platform::Value JobBase::invokeMember(const QString& member, const QList<platfor
 
 void JobBase::addRow(const QString& status)
 {
-    mRow = Forms::Get<Form2>().ListView1().Add(mPath, mPath);
+    mRow = gMediator->Documents().Add(mPath, mPath);
     writeStatus(status);
 }
 
 void JobBase::writeStatus(const QString& status)
 {
     if (mRow)
-        Forms::Get<Form2>().ListView1().InsertSubItem(mRow, 1, status);
+        gMediator->Documents().InsertSubItem(mRow, 1, status);
+}
+
+void JobBase::markFailed(const QString& reason)
+{
+    writeStatus(Status::Failed);
+    if (mRow)
+        gMediator->Documents().SetReason(mRow, reason);
 }
 
 QString JobBase::proposedTarget() const
@@ -54,6 +58,36 @@ void JobBase::checkTarget(const QString& target) const
     if (same)
         throw platform::RuntimeError(platform::RuntimeError::PermissionDenied,
                                      QStringLiteral("The target %1 is the source document itself").arg(target));
+    const QString writer = gMediator->WriterOf(target);
+    if (!writer.isEmpty())
+        throw platform::RuntimeError(platform::RuntimeError::PermissionDenied,
+                                     QStringLiteral("The target %1 was already written by %2 in this run; "
+                                                    "nothing was written")
+                                         .arg(target, writer));
+}
+
+void JobBase::saveWord(const QString& target)
+{
+    Automation::FileSave(target, Automation::WordFormat);
+    gMediator->NoteWritten(target, mPath);
+}
+
+void JobBase::closeAfterSave()
+{
+    mDocumentOpen = false;
+    try {
+        Automation::CloseNoSave();
+    } catch (const platform::RuntimeError&) {
+    }
+}
+
+QString JobBase::ReasonFor(const platform::RuntimeError& error)
+{
+    if (error.number() == platform::RuntimeError::CancelSelected && error.source() == QStringLiteral("CommonDialog"))
+        return QStringLiteral("The Save As dialog was cancelled; nothing was written");
+    if (!error.description().isEmpty())
+        return error.description();
+    return QStringLiteral("Error %1").arg(error.number());
 }
 
 void JobBase::cleanUpAfterFailure()

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/LateBinding.h"
+#include "platform/RuntimeError.h"
 
 #include <QString>
 #include <memory>
 
-namespace platform {
-struct ListItem;
-}
+struct DocumentRow;
 
 // What both conversion jobs share: the source path, the document's row in
 // the main window's list, the target name the program proposes, clean-up
@@ -30,22 +29,34 @@ protected:
     // Writes a status: a new sub-item at position 1, so the status column
     // shows the latest one.
     void writeStatus(const QString& status);
+    // Writes "Failed" and keeps `reason`, in words a user understands.
+    void markFailed(const QString& reason);
     // Target folder, separator, base name, ".doc". An empty target folder
     // raises: nothing may be written outside a folder the user chose.
     QString proposedTarget() const;
-    // Raises when `target` is the source document itself.
+    // Raises when `target` is the source document itself, or when another
+    // document of this run has already written it: a run never replaces
+    // its own output.
     void checkTarget(const QString& target) const;
+    // Writes the Word document to `target` and notes that this run wrote it.
+    void saveWord(const QString& target);
+    // Closes the document once its Word file is written. The Word file is
+    // complete by then, so the document counts as converted even if the
+    // word processor fails to close it (it forgets the document then).
+    void closeAfterSave();
     // After a failure: closes the document if it is open and removes the
     // temporary copy, quietly; failures of these steps are ignored.
     void cleanUpAfterFailure();
     // Creates a Cmd2, initialises it by name with gMediator and runs it.
     static void issueNextCommand();
     static void eventPasses(int count);
+    // Why a conversion failed, in words for the document list.
+    static QString ReasonFor(const platform::RuntimeError& error);
 
     QString mPath;
     bool mDocumentOpen = false;
     QString mTempCopy;
 
 private:
-    std::shared_ptr<platform::ListItem> mRow;
+    std::shared_ptr<DocumentRow> mRow;
 };

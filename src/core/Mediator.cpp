@@ -2,35 +2,30 @@
 
 #include "core/General.h"
 #include "core/Source.h"
+#include "core/UserInterface.h"
 #include "fs/clsFileSystem.h"
 #include "modes/StateManager.h"
 #include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/cmd1.h"
-#include "platform/CommonDialog.h"
 #include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
-#include "platform/ListView.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
 
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
+#include <QDir>
 
 namespace {
 // Counts a scope as part of a run for as long as it lasts.
 class RunScope {
 public:
-    RunScope(int& depth, Mediator* owner) : mDepth(depth), mOwner(owner)
+    RunScope(int& depth, Mediator* owner, QHash<QString, QString>& written) : mDepth(depth), mOwner(owner)
     {
-        if (mDepth++ == 0)
+        if (mDepth++ == 0) {
+            written.clear();
             emit mOwner->runningChanged(true);
+        }
     }
     ~RunScope()
     {
@@ -42,6 +37,13 @@ private:
     int& mDepth;
     Mediator* mOwner;
 };
+// One spelling per file: absolute, without "." and "..". A run writes all its
+// targets into one folder (or one chosen name), so the text is enough; the
+// file system is not asked for every document.
+QString targetKey(const QString& target)
+{
+    return QDir::cleanPath(QDir::isAbsolutePath(target) ? target : QDir::current().absoluteFilePath(target));
+}
 } // namespace
 
 Mediator::Mediator() = default;
@@ -72,10 +74,17 @@ bool Mediator::ConnectServer()
     }
 }
 
+void Mediator::ShowMainWindow()
+{
+    if (mUserInterface)
+        mUserInterface->ShowMainWindow();
+}
+
 void Mediator::startStateOne()
 {
     mStateManager->setStateOne();
-    Forms::Get<Form2>().Next()->setVisible(false);
+    if (mUserInterface)
+        mUserInterface->HideNextButton();
 }
 
 void Mediator::StartStateTwo()
@@ -85,7 +94,23 @@ void Mediator::StartStateTwo()
 
 void Mediator::StartStateThree()
 {
-    Forms::Get<Form2>().ListView1().Clear();
+    ClearDocuments();
+}
+
+void Mediator::ClearDocuments()
+{
+    mProgress.Clear();
+    mDocuments.Clear();
+}
+
+void Mediator::NoteWritten(const QString& target, const QString& source)
+{
+    mWrittenTargets.insert(targetKey(target), source);
+}
+
+QString Mediator::WriterOf(const QString& target) const
+{
+    return mWrittenTargets.value(targetKey(target));
 }
 
 void Mediator::registerCmd1(std::shared_ptr<cmd1> c) { mCmd1 = std::move(c); }
@@ -93,7 +118,7 @@ void Mediator::registerCmd2(std::shared_ptr<Cmd2> c) { mCmd2 = std::move(c); }
 
 void Mediator::Command1(const QString& str)
 {
-    RunScope run(mRunDepth, this);
+    RunScope run(mRunDepth, this, mWrittenTargets);
     mStateManager->Command1(str);
 }
 
@@ -155,7 +180,7 @@ void Mediator::SingleSourceFile()
     // Cancelling the dialog, and any failure of the conversion it starts,
     // end this silently.
     try {
-        platform::CommonDialog& dialog = Forms::Get<Form2>().CommonDialog1();
+        platform::CommonDialog& dialog = mCommonDialog1;
         dialog.CancelError = true;
         dialog.Filter = QStringLiteral("All WordPerfect documents (*.wpd)|*.WPD");
         dialog.Flags = platform::CommonDialog::FileMustExist;
@@ -182,12 +207,12 @@ void Mediator::SourceFolder()
     const QString folder = BrowseForFolder(QStringLiteral("Select a Source Folder"));
     if (folder.isEmpty())
         return;
-    Form1& dialog = Forms::Get<Form1>();
-    dialog.List1()->clear();
-    dialog.txtSrcFolder()->setText(folder);
+    // The batch dialog shows the folder (it follows the record) and the
+    // documents found there.
+    mFoundDocuments.setStringList({});
     SetSourceFolder(folder);
 
-    platform::FileListBox& files = Forms::Get<Form2>().FileList();
+    platform::FileListBox& files = mFileList;
     try {
         files.setPath(folder);
     } catch (const platform::RuntimeError&) {
@@ -209,21 +234,20 @@ void Mediator::SourceFolder()
             // A file that cannot be examined is skipped.
         }
     }
-    dialog.List1()->addItems(accepted);
+    mFoundDocuments.setStringList(accepted);
 }
 
 void Mediator::TargetFolder()
 {
     if (IsRunning())
         return;
-    const QString folder = BrowseForFolder(QStringLiteral("Select a Target Folder"));
-    Forms::Get<Form1>().txtTgtFolder()->setText(folder);
-    SetTgtFolder(folder);
+    // The batch dialog's target box follows the record.
+    SetTgtFolder(BrowseForFolder(QStringLiteral("Select a Target Folder")));
 }
 
 QString Mediator::BrowseForFolder(const QString& szPrompt)
 {
     // The folder is returned exactly as chosen: blanks at either end are
     // part of a folder's name here, so nothing is trimmed.
-    return platform::Dialogs().browseForFolder(szPrompt, nullptr);
+    return platform::Dialogs().browseForFolder(szPrompt);
 }

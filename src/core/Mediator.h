@@ -1,16 +1,29 @@
 #pragma once
 
+#include "core/BatchProgress.h"
+#include "core/DocumentList.h"
+#include "core/ExtensionList.h"
+#include "platform/CommonDialog.h"
+#include "platform/FileListBox.h"
+
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringListModel>
 #include <memory>
 
 class cmd1;
 class Cmd2;
 class Source;
 class StateManager;
+class UserInterface;
 
 // The one object through which windows, modes, commands and jobs reach each
-// other and the shared paths. Created by Main into gMediator.
+// other and the shared paths. Created by Main into gMediator. It holds what
+// the windows show and the logic writes (the document list, the extension
+// list, the documents a source folder holds, how far a batch has got) as
+// models the windows observe, and reaches the windows themselves only through
+// the UserInterface start-up installs.
 class Mediator final : public QObject {
     Q_OBJECT
 
@@ -22,6 +35,30 @@ public:
     // program), creates the state machine and the source record, records the
     // system temporary folder and empties the document list.
     void init();
+
+    // The windows; null (the default) shows nothing.
+    void SetUserInterface(UserInterface* ui) { mUserInterface = ui; }
+    UserInterface* userInterface() const { return mUserInterface; }
+    // Shows the main window, when there are windows.
+    void ShowMainWindow();
+
+    // The document list: one row per document of the current run, with its
+    // status (the main window's list).
+    DocumentList& Documents() { return mDocuments; }
+    // The folder listing the batch and the source-folder choice read.
+    platform::FileListBox& FileList() { return mFileList; }
+    // The file dialog shared by "Open" and the single document's Save As.
+    platform::CommonDialog& CommonDialog1() { return mCommonDialog1; }
+    // The extensions whose documents are converted ("wpd" at start).
+    ExtensionList& Extensions() { return mExtensions; }
+    // The names of the accepted documents of the chosen source folder (the
+    // batch dialog's list).
+    QStringListModel& FoundDocuments() { return mFoundDocuments; }
+    // How far the current (or last) batch has got.
+    BatchProgress& Progress() { return mProgress; }
+    // Empties the document list for a new run (or on "Close"); the progress
+    // of a batch whose rows are gone goes with them.
+    void ClearDocuments();
 
     void startStateOne();
     void StartStateTwo();
@@ -58,6 +95,13 @@ public:
     // conversion in progress.
     bool IsRunning() const { return mRunDepth > 0; }
 
+    // The Word files the current run has written: a run never replaces its
+    // own output (two sources with one base name would otherwise leave only
+    // the later one). The record starts afresh with every run.
+    void NoteWritten(const QString& target, const QString& source);
+    // The source whose Word file this run wrote to `target`, or empty text.
+    QString WriterOf(const QString& target) const;
+
     // Read-only access for windows and tests.
     StateManager* stateManager() const { return mStateManager.get(); }
     std::shared_ptr<cmd1> registeredCmd1() const { return mCmd1; }
@@ -72,6 +116,14 @@ signals:
 private:
     bool ConnectServer();
 
+    DocumentList mDocuments;
+    platform::FileListBox mFileList;
+    platform::CommonDialog mCommonDialog1;
+    ExtensionList mExtensions;
+    QStringListModel mFoundDocuments;
+    BatchProgress mProgress;
+    UserInterface* mUserInterface = nullptr;
+
     std::shared_ptr<cmd1> mCmd1;
     std::shared_ptr<Cmd2> mCmd2;
     std::unique_ptr<StateManager> mStateManager;
@@ -79,6 +131,7 @@ private:
     QString mTempFolder;
 
     int mRunDepth = 0;
+    QHash<QString, QString> mWrittenTargets; // target (as one file) -> source
     // Command2 flattening: a Command2 issued while another is under way is
     // remembered and carried out when that one returns, so a batch does not
     // nest one level of calls per document.

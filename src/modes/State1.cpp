@@ -1,19 +1,17 @@
 #include "modes/State1.h"
 
 #include "core/General.h"
+#include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
 #include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/ParseObject.h"
 #include "pipeline/Stack.h"
-#include "platform/ListView.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
 
 void State1::State_Command1(const QString& str)
 {
     const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
-    Forms::Get<Form2>().ListView1().Clear();
+    mMediator->ClearDocuments();
     clsFileSystem fs;
     mPending = std::make_shared<Stack>();
 

@@ -10,9 +10,6 @@
 #include "platform/Dialogs.h"
 #include "platform/FileListBox.h"
 #include "platform/RuntimeError.h"
-#include "platform/ListView.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
 
 void State2::State_Command1(const QString&)
 {
@@ -25,13 +22,13 @@ void State2::State_Command1(const QString&)
     }
 
     const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
-    Forms::Get<Form2>().ListView1().Clear();
+    mMediator->ClearDocuments();
     mPending = std::make_shared<Stack>();
     clsFileSystem fs;
 
     // A source folder that is not chosen, does not exist or cannot be read
     // lists nothing, so nothing is converted.
-    platform::FileListBox& files = Forms::Get<Form2>().FileList();
+    platform::FileListBox& files = mMediator->FileList();
     try {
         files.setPath(mMediator->GetSourceFolder());
     } catch (const platform::RuntimeError&) {
@@ -56,6 +53,11 @@ void State2::State_Command1(const QString&)
 
     // Convert the queue. A document that fails has already been taken off
     // the queue and marked "Failed"; the batch goes on with the next one.
+    mMediator->Progress().Start(static_cast<int>(mPending->size()));
+    struct Finish {
+        Mediator* mediator;
+        ~Finish() { mediator->Progress().Finish(mediator->Documents()); }
+    } finish{mMediator};
     for (;;) {
         const std::size_t before = mPending->size();
         auto next = std::make_shared<Cmd2>();

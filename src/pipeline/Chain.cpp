@@ -1,11 +1,9 @@
 #include "pipeline/Chain.h"
 
+#include "core/ExtensionList.h"
 #include "core/General.h"
+#include "core/Mediator.h"
 #include "platform/RuntimeError.h"
-#include "ui/Forms.h"
-#include "ui/frmExtension.h"
-
-#include <QListWidget>
 
 namespace {
 bool passOn(const std::shared_ptr<Chain>& next, QString& mesg)
@@ -34,10 +32,12 @@ bool Chain1::Chain_sendToChain(QString& mesg)
     mesg = mesg.toLower();
     // Read the list afresh for every request: a change made in the extension
     // manager applies to the next file judged. Every entry is visited.
-    const QListWidget* list = Forms::Get<frmExtension>().LstExt();
-    const int count = list->count();
-    for (int i = 0; i < count; ++i) {
-        if (list->item(i)->text().toLower() == mesg)
+    if (!gMediator)
+        throw platform::RuntimeError(platform::RuntimeError::ObjectRequired,
+                                     QStringLiteral("The extension list is not there yet"));
+    const QStringList list = gMediator->Extensions().stringList();
+    for (const QString& entry : list) {
+        if (entry.toLower() == mesg)
             gAccepted = true;
     }
     if (!gAccepted)

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QWidget;
+class QObject;
 
 namespace platform {
 
@@ -17,7 +17,7 @@ public:
         FileMustExist = 0x1000,
     };
 
-    explicit CommonDialog(QWidget* owner = nullptr) : mOwner(owner) {}
+    explicit CommonDialog(QObject* owner = nullptr) : mOwner(owner) {}
 
     QString FileName;
     QString Filter;
@@ -36,7 +36,7 @@ public:
 
 private:
     void show(bool save);
-    QWidget* mOwner;
+    QObject* mOwner;
 };
 
 } // namespace platform

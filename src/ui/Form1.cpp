@@ -13,7 +13,8 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
+#include <QStringListModel>
 #include <QPushButton>
 
 namespace {
@@ -68,8 +69,9 @@ Form1::Form1()
     mLabel3 = new QLabel(QStringLiteral("Found Documents"), this);
     mLabel3->setObjectName(QStringLiteral("Label3"));
     mLabel3->setGeometry(TwipsRect(4080, 120, 1335, 255));
-    mList1 = new QListWidget(this);
+    mList1 = new QListView(this);
     mList1->setObjectName(QStringLiteral("List1"));
+    mList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mList1->setGeometry(TwipsRect(3960, 360, 2535, 2370));
 
     mCommand1 = new QPushButton(QStringLiteral("Start"), this);
@@ -116,6 +118,7 @@ Form1::Form1()
     connect(mCommand2, &QPushButton::clicked, this, &QWidget::hide);
 
     if (gMediator) {
+        mList1->setModel(&gMediator->FoundDocuments());
         connect(gMediator.get(), &Mediator::foldersChanged, this, &Form1::showFolders);
         connect(gMediator.get(), &Mediator::runningChanged, this, &Form1::onRunningChanged);
         onRunningChanged(gMediator->IsRunning());
@@ -163,7 +166,10 @@ void Form1::showEvent(QShowEvent* event)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // The close box unloads the dialog; the next use loads it empty.
+    // The close box unloads the dialog; the next use loads it with an empty
+    // list.
+    if (gMediator)
+        gMediator->FoundDocuments().setStringList({});
     Forms::Release(this);
     event->accept();
     deleteLater();

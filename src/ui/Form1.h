@@ -6,14 +6,15 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 class cmd1;
 
 // The batch folder dialog: choose the source and target folders, see the
 // documents found, and start the batch. The two folder boxes only display
 // the folders kept by the Mediator (the ones "Start" converts from and
-// into); they are read-only and follow every change of those folders.
+// into); they are read-only and follow every change of those folders. The
+// list shows the Mediator's documents found in the source folder.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -22,7 +23,7 @@ public:
 
     void Form_Load();
 
-    QListWidget* List1() const { return mList1; }
+    QListView* List1() const { return mList1; }
     QLineEdit* txtSrcFolder() const { return mTxtSrcFolder; }
     QLineEdit* txtTgtFolder() const { return mTxtTgtFolder; }
     QPushButton* btnSource() const { return mBtnSource; }
@@ -45,7 +46,7 @@ private:
     QLabel* mLabel1;
     QLabel* mLabel2;
     QLabel* mLabel3;
-    QListWidget* mList1;
+    QListView* mList1;
     QLineEdit* mTxtSrcFolder;
     QLineEdit* mTxtTgtFolder;
     QPushButton* mBtnSource;

@@ -1,12 +1,11 @@
 #include "ui/Form2.h"
 
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "platform/CommonDialog.h"
 #include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
-#include "platform/ListView.h"
 #include "platform/Program.h"
+#include "ui/DocumentListDelegate.h"
 #include "ui/Form1.h"
 #include "ui/Forms.h"
 #include "ui/Twips.h"
@@ -17,18 +16,19 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTableView>
 
 namespace {
 const QColor kGrey(192, 192, 192);
-}
+constexpr int kFrameMs = 16; // the status bar follows a batch at about the screen's rate
+} // namespace
 
 Form2::Form2()
-    : mFileList(std::make_unique<platform::FileListBox>()),
-      mCommonDialog1(std::make_unique<platform::CommonDialog>(this))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Tallowin"));
@@ -67,7 +67,10 @@ Form2::Form2()
     panel->setPalette(grey);
     setCentralWidget(panel);
 
-    mListView1 = new platform::ListView(panel);
+    // The document list in report form: one line per row, two columns under
+    // their headers, whole rows selected. The list keeps its own order, so
+    // the headers do not sort.
+    mListView1 = new QTableView(panel);
     mListView1->setObjectName(QStringLiteral("ListView1"));
     mListView1->setGeometry(TwipsRect(0, 0, 11415, 5415));
     mListView1->setAccessibleName(QStringLiteral("Documents"));
@@ -76,6 +79,27 @@ Form2::Form2()
     bold.setPointSizeF(8.25);
     bold.setBold(true);
     mListView1->setFont(bold);
+    mListView1->setShowGrid(false);
+    mListView1->setWordWrap(false);
+    mListView1->setTextElideMode(Qt::ElideRight);
+    mListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    mListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    mListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mListView1->setTabKeyNavigation(false);
+    mListView1->setCornerButtonEnabled(false);
+    mListView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    mListView1->setItemDelegate(new DocumentListDelegate(mListView1));
+    QHeaderView* rows = mListView1->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(QFontMetrics(bold).height() + 4);
+    QHeaderView* columns = mListView1->horizontalHeader();
+    columns->setSectionsClickable(false);
+    columns->setSectionsMovable(false);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     mNext = new QPushButton(QStringLiteral("Next Document"), panel);
     mNext->setObjectName(QStringLiteral("Next"));
@@ -88,9 +112,20 @@ Form2::Form2()
     mBtnExit->setGeometry(TwipsRect(9840, 5640, 1335, 495));
     mBtnExit->setAccessibleName(QStringLiteral("Exit"));
 
+    // The status bar: why the current row's document failed on the left,
+    // how far a batch has got on the right. Both are plain labels, so that
+    // assistive technology reads them as they change.
     mStatusBar1 = new QStatusBar(this);
     mStatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     mStatusBar1->setSizeGripEnabled(false);
+    mStatusReason = new QLabel(mStatusBar1);
+    mStatusReason->setObjectName(QStringLiteral("StatusReason"));
+    mStatusReason->setTextFormat(Qt::PlainText);
+    mStatusProgress = new QLabel(mStatusBar1);
+    mStatusProgress->setObjectName(QStringLiteral("StatusProgress"));
+    mStatusProgress->setTextFormat(Qt::PlainText);
+    mStatusBar1->addWidget(mStatusReason, 1);
+    mStatusBar1->addPermanentWidget(mStatusProgress);
     setStatusBar(mStatusBar1);
 
     // The client area (panel and status bar) is 11490 x 6675 twips; the menu
@@ -132,7 +167,10 @@ Form2::Form2()
             box.activateWindow();
         });
     });
-    connectRunGuard();
+
+    mStatusTimer.setInterval(kFrameMs);
+    connect(&mStatusTimer, &QTimer::timeout, this, &Form2::RefreshStatus);
+    connectLogic();
 }
 
 Form2::~Form2() = default;
@@ -140,9 +178,76 @@ Form2::~Form2() = default;
 void Form2::Form_Load()
 {
     // Report view, sorted descending by the first column (the list keeps
-    // that order itself), whole-row selection.
-    mListView1->setColumns({QStringLiteral("File Name:"), QStringLiteral("Status:")},
-                           {Twips(9950), Twips(1400)}); // about 10000 and 1400 twips, within the visible width
+    // that order itself), whole-row selection. About 10000 and 1400 twips,
+    // within the visible width.
+    QHeaderView* columns = mListView1->horizontalHeader();
+    columns->resizeSection(0, Twips(9950));
+    columns->resizeSection(1, Twips(1400));
+}
+
+void Form2::connectLogic()
+{
+    if (!gMediator)
+        return;
+    DocumentList& documents = gMediator->Documents();
+    mListView1->setModel(&documents);
+    // Views lose their current row when the list is reset for new rows:
+    // keep the user's place by the row's document. What the list shows at a
+    // row is always the document list's row there, so the current row names
+    // its document when it is chosen.
+    connect(&documents, &QAbstractItemModel::modelAboutToBeReset, this, [this] { mResetting = true; });
+    connect(&documents, &QAbstractItemModel::modelReset, this, &Form2::restoreCurrent);
+    connect(&documents, &QAbstractItemModel::dataChanged, this,
+            [this] { showReason(mListView1->currentIndex()); });
+    connect(mListView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!mResetting)
+                    rememberCurrent();
+                showReason(current);
+            });
+    connect(gMediator.get(), &Mediator::runningChanged, this, &Form2::onRunningChanged);
+    onRunningChanged(gMediator->IsRunning());
+}
+
+void Form2::rememberCurrent()
+{
+    const QModelIndex current = mListView1->currentIndex();
+    const auto row = current.isValid() ? gMediator->Documents().Item(current.row()) : nullptr;
+    mCurrentKey = row ? row->Key : QString();
+}
+
+void Form2::restoreCurrent()
+{
+    // The list's column widths survive a reset; the current row is found
+    // again by its document (a new row above it moves it down).
+    mResetting = false;
+    if (!mCurrentKey.isEmpty()) {
+        const int row = gMediator->Documents().RowOf(mCurrentKey);
+        if (row >= 0 && row < gMediator->Documents().rowCount())
+            mListView1->setCurrentIndex(gMediator->Documents().index(row, 0));
+    }
+    showReason(mListView1->currentIndex());
+    RefreshStatus();
+}
+
+void Form2::showReason(const QModelIndex& current)
+{
+    QString reason;
+    if (current.isValid() && gMediator) {
+        if (const auto row = gMediator->Documents().Item(current.row()))
+            reason = row->Reason;
+    }
+    if (mStatusReason->text() != reason)
+        mStatusReason->setText(reason);
+}
+
+void Form2::RefreshStatus()
+{
+    if (!gMediator)
+        return;
+    const QString progress = gMediator->Progress().Text(gMediator->Documents());
+    if (mStatusProgress->text() != progress)
+        mStatusProgress->setText(progress);
 }
 
 void Form2::Show()
@@ -164,20 +269,20 @@ void Form2::Show()
     raise();
 }
 
-void Form2::connectRunGuard()
-{
-    if (!gMediator)
-        return;
-    connect(gMediator.get(), &Mediator::runningChanged, this, &Form2::onRunningChanged);
-    onRunningChanged(gMediator->IsRunning());
-}
-
 void Form2::onRunningChanged(bool running)
 {
-    // While a run lasts, the commands that start or change a run are off.
+    // While a run lasts, the commands that start or change a run are off,
+    // and the status bar follows it.
     mMnuOpen->setEnabled(!running);
     mMnuClose->setEnabled(!running);
     mMnuBatch->setEnabled(!running);
+    if (running) {
+        mStatusTimer.start();
+    } else {
+        mStatusTimer.stop();
+        gMediator->Documents().Publish();
+        RefreshStatus();
+    }
 }
 
 void Form2::closeEvent(QCloseEvent* event)

@@ -1,21 +1,19 @@
 #pragma once
 
 #include <QMainWindow>
-#include <memory>
+#include <QTimer>
 
 class QAction;
-class QMenu;
+class QLabel;
+class QModelIndex;
 class QPushButton;
 class QStatusBar;
-
-namespace platform {
-class CommonDialog;
-class FileListBox;
-class ListView;
-} // namespace platform
+class QTableView;
 
 // The main window: the document list with each document's status, the menus
-// and the Exit button. Closing it, or either Exit, ends the program.
+// and the Exit button. Closing it, or either Exit, ends the program. The
+// list shows the Mediator's document list; the status bar says why the
+// current row's document failed, and how far a batch has got.
 class Form2 final : public QMainWindow {
     Q_OBJECT
 
@@ -28,12 +26,14 @@ public:
     // Shows the window modeless (an already visible window comes forward).
     void Show();
 
-    platform::ListView& ListView1() { return *mListView1; }
-    platform::FileListBox& FileList() { return *mFileList; }
-    platform::CommonDialog& CommonDialog1() { return *mCommonDialog1; }
+    QTableView* ListView1() const { return mListView1; }
     QPushButton* Next() const { return mNext; }
     QPushButton* btnExit() const { return mBtnExit; }
     QStatusBar* StatusBar1() const { return mStatusBar1; }
+    // The status bar's two texts: the current row's failure reason, and the
+    // batch's progress.
+    QLabel* StatusReason() const { return mStatusReason; }
+    QLabel* StatusProgress() const { return mStatusProgress; }
 
     QAction* mnuOpen() const { return mMnuOpen; }
     QAction* mnuClose() const { return mMnuClose; }
@@ -42,24 +42,34 @@ public:
     QAction* mnuExtensions() const { return mMnuExtensions; }
     QAction* mnuInfo() const { return mMnuInfo; }
 
+    // Brings the status bar up to date now (it otherwise follows a running
+    // batch at the screen's rate).
+    void RefreshStatus();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void connectRunGuard();
+    void connectLogic();
     void onRunningChanged(bool running);
+    void rememberCurrent();
+    void restoreCurrent();
+    void showReason(const QModelIndex& current);
 
-    platform::ListView* mListView1;
-    std::unique_ptr<platform::FileListBox> mFileList;
-    std::unique_ptr<platform::CommonDialog> mCommonDialog1;
+    QTableView* mListView1;
     QPushButton* mNext;
     QPushButton* mBtnExit;
     QStatusBar* mStatusBar1;
+    QLabel* mStatusReason;
+    QLabel* mStatusProgress;
     QAction* mMnuOpen;
     QAction* mMnuClose;
     QAction* mMnuExit;
     QAction* mMnuBatch;
     QAction* mMnuExtensions;
     QAction* mMnuInfo;
+    QTimer mStatusTimer;
+    QString mCurrentKey; // the current row's document across list resets
+    bool mResetting = false;
     bool mCentred = false;
 };

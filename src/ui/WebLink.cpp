@@ -3,6 +3,8 @@
 #include "platform/Browser.h"
 #include "platform/Dialogs.h"
 
+#include <QWidget>
+
 void WebLink::Open(const QString& address, QWidget* owner)
 {
     platform::BrowserProvider& browser = platform::Browser();

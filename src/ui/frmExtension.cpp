@@ -1,5 +1,8 @@
 #include "ui/frmExtension.h"
 
+#include "core/ExtensionList.h"
+#include "core/General.h"
+#include "core/Mediator.h"
 #include "platform/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
@@ -10,7 +13,8 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -38,8 +42,11 @@ frmExtension::frmExtension()
     panel->setPalette(grey);
     layout->addWidget(panel);
 
-    mLstExt = new QListWidget(panel);
+    mLstExt = new QListView(panel);
     mLstExt->setObjectName(QStringLiteral("LstExt"));
+    mLstExt->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    if (gMediator)
+        mLstExt->setModel(&gMediator->Extensions());
     // Several entries can be removed at once (Ctrl/Shift with the mouse or
     // the keyboard).
     mLstExt->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -83,35 +90,39 @@ frmExtension::frmExtension()
     connect(mCmdExit, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void frmExtension::Form_Load()
-{
-    mLstExt->addItem(QStringLiteral("wpd"));
-}
+void frmExtension::Form_Load() {}
 
 void frmExtension::add()
 {
     const QString text = mTxtExtension->text();
-    if (text.isEmpty())
+    if (text.isEmpty() || !gMediator)
         return;
-    mLstExt->addItem(text);
+    gMediator->Extensions().AddItem(text);
 }
 
 void frmExtension::remove()
 {
-    if (mLstExt->selectedItems().isEmpty()) {
+    const QItemSelectionModel* selection = mLstExt->selectionModel();
+    if (!gMediator || !selection || !selection->hasSelection()) {
         platform::MsgBox(QStringLiteral("You did not select an extension to remove."), platform::MsgButtons::OK,
                          platform::MsgIcon::None, QString(), this);
         return;
     }
-    for (int i = mLstExt->count() - 1; i >= 0; --i) {
-        if (mLstExt->item(i)->isSelected())
-            delete mLstExt->takeItem(i);
+    // From the last entry down, so that the places still to visit keep
+    // their numbers.
+    ExtensionList& list = gMediator->Extensions();
+    for (int i = list.ListCount() - 1; i >= 0; --i) {
+        if (selection->isRowSelected(i, QModelIndex()))
+            list.RemoveItem(i);
     }
 }
 
 void frmExtension::closeEvent(QCloseEvent* event)
 {
-    // The close box unloads the window: its list goes with it.
+    // The close box unloads the window: its list goes with it, and the next
+    // start of the list holds "wpd" alone.
+    if (gMediator)
+        gMediator->Extensions().Reset();
     Forms::Release(this);
     event->accept();
     deleteLater();

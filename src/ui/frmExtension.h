@@ -2,12 +2,13 @@
 
 #include <QWidget>
 
-class QListWidget;
+class QListView;
 class QLineEdit;
 class QPushButton;
 
-// The extension manager: holds the extension list (the entries of LstExt,
-// "wpd" at load) and lets the user add and remove entries.
+// The extension manager: shows the extension list (the Mediator's, "wpd" at
+// start) in LstExt and lets the user add and remove entries. Closing it with
+// its close box unloads it, and the list goes back to "wpd" alone.
 class frmExtension final : public QWidget {
     Q_OBJECT
 
@@ -16,7 +17,7 @@ public:
 
     void Form_Load();
 
-    QListWidget* LstExt() const { return mLstExt; }
+    QListView* LstExt() const { return mLstExt; }
     QLineEdit* txtExtension() const { return mTxtExtension; }
     QPushButton* cmdAddMovie() const { return mCmdAdd; }
     QPushButton* Command2() const { return mCmdRemove; }
@@ -29,7 +30,7 @@ private:
     void add();
     void remove();
 
-    QListWidget* mLstExt;
+    QListView* mLstExt;
     QLineEdit* mTxtExtension;
     QPushButton* mCmdAdd;
     QPushButton* mCmdRemove;

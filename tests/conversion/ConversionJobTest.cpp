@@ -4,18 +4,18 @@
 #include "conversion/DecObj.h"
 #include "conversion/DecObj2.h"
 #include "conversion/RmvDelayCode.h"
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "platform/EventPass.h"
-#include "platform/ListView.h"
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
 #include "support/AppHarness.h"
-#include "ui/Form2.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <optional>
 
 using platform::Value;
 using testsupport::AppHarness;
@@ -68,7 +68,7 @@ TEST(BatchJob, StepsAndEventPassesInOrder)
     EXPECT_EQ(app.server().calls[3].args[1].toInteger(), 69);
     EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
     // The status column shows the latest status; the earlier one is kept.
-    EXPECT_EQ(app.mainWindow().ListView1().Find(doc)->SubItems, (QStringList{"Converted", "Converting..."}));
+    EXPECT_EQ(app.mediator().Documents().Find(doc)->SubItems, (QStringList{"Converted", "Converting..."}));
 }
 
 TEST(SingleJob, StepsAndEventPassesInOrder)
@@ -120,32 +120,50 @@ TEST(Jobs, ADuplicateRowFailsBeforeAnyStatusIsWritten)
     AppHarness app;
     const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
     app.mediator().SetTgtFolder(app.tempDir());
-    app.mainWindow().ListView1().Add(doc, doc);
+    app.mediator().Documents().Add(doc, doc);
     EXPECT_THROW(runJob<DecObj>(doc), platform::RuntimeError);
     EXPECT_THROW(runJob<DecObj2>(doc), platform::RuntimeError);
     EXPECT_EQ(app.rows(), QStringList{doc + "|"});
     EXPECT_TRUE(app.server().calls.isEmpty());
 }
 
-TEST(Jobs, AFailingStepMarksFailedAndLeavesNothingBehind)
+TEST(Jobs, EveryOutcomeIsConvertedWithItsWordFileOrFailedWithNothingWritten)
 {
     // Each step the jobs call themselves; the clean-up macro's failures never
-    // reach the job.
-    for (const char* member : {"FileOpen", "FileSave", "CloseNoSave"}) {
+    // reach the job. Once the Word file is written, a close that fails
+    // changes nothing: the document is converted.
+    struct Case {
+        const char* member;
+        bool onTarget; // only the Word save fails, not the temporary copy
+        const char* status;
+        bool written;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"FileOpen", false, "Failed", false, "FileOpen failed (scripted)"},
+        {"FileSave", false, "Failed", false, "FileSave failed (scripted)"},
+        {"FileSave", true, "Failed", false, "FileSave failed (scripted)"},
+        {"CloseNoSave", false, "Converted", true, ""},
+    };
+    for (const Case& c : cases) {
         for (bool batch : {true, false}) {
-            SCOPED_TRACE(std::string(member) + (batch ? " batch" : " single"));
+            SCOPED_TRACE(std::string(c.member) + (c.onTarget ? " (Word)" : "") + (batch ? " batch" : " single"));
             AppHarness app;
             const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd", "source bytes");
+            const QString target = app.tempDir() + "/a.doc";
             app.mediator().SetTgtFolder(app.tempDir());
-            app.dialogs().fileAnswers = {app.tempDir() + "/a.doc"};
-            app.server().failOn(member);
-            if (batch) {
+            app.dialogs().fileAnswers = {target};
+            app.server().failOn(c.member, c.onTarget ? target : QString());
+            const bool fails = QString(c.status) == "Failed";
+            if (batch && fails) {
                 EXPECT_THROW(runJob<DecObj>(doc), platform::RuntimeError);
             } else {
-                EXPECT_NO_THROW(runJob<DecObj2>(doc));
+                EXPECT_NO_THROW(batch ? runJob<DecObj>(doc) : runJob<DecObj2>(doc));
             }
-            EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
-            EXPECT_FALSE(app.server().documentOpen() && QString(member) != "CloseNoSave");
+            EXPECT_EQ(app.rows(), QStringList{doc + "|" + c.status});
+            EXPECT_EQ(app.reasonOf(doc), c.reason);
+            EXPECT_EQ(QFile::exists(target), c.written);
+            EXPECT_FALSE(app.server().documentOpen() && QString(c.member) != "CloseNoSave");
             for (const QString& saved : app.server().pathsOf("FileSave")) {
                 EXPECT_FALSE(saved.endsWith(".TMP") && QFile::exists(saved)) << qPrintable(saved);
             }
@@ -153,6 +171,28 @@ TEST(Jobs, AFailingStepMarksFailedAndLeavesNothingBehind)
             ASSERT_TRUE(source.open(QIODevice::ReadOnly));
             EXPECT_EQ(source.readAll(), QByteArray("source bytes"));
         }
+    }
+}
+
+TEST(Jobs, SaveAsCancelledOrLeftEmptyFailsWithAReasonAndWritesNothing)
+{
+    struct Case {
+        std::optional<QString> answer;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {std::nullopt, "The Save As dialog was cancelled; nothing was written"},
+        {QString(), "No file name was chosen in the Save As dialog"},
+    };
+    for (const Case& c : cases) {
+        AppHarness app;
+        const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
+        app.mediator().SetTgtFolder(app.tempDir());
+        app.dialogs().fileAnswers = {c.answer};
+        runJob<DecObj2>(doc);
+        EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
+        EXPECT_EQ(app.reasonOf(doc), c.reason);
+        EXPECT_FALSE(QFile::exists(app.tempDir() + "/a.doc"));
     }
 }
 

@@ -1,7 +1,7 @@
 // File operations on this host: what they do to real files, the one message
 // each shows on failure, and that a failure never costs the user a file.
 #include "fs/clsFileSystem.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 
 #include "support/ScriptedDialogs.h"
 

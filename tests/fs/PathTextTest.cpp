@@ -1,7 +1,7 @@
 // Path texts in both styles: the Windows examples as written, and the same
 // rules natively with "/".
 #include "fs/clsFileSystem.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 

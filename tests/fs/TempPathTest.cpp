@@ -2,7 +2,7 @@
 // no two calls share a name (also from several processes at once), and the
 // error-report box when none can be made.
 #include "fs/clsFileSystem.h"
-#include "QStringPrinter.h"
+#include "support/QStringPrinter.h"
 
 #include "platform/Program.h"
 #include "platform/TempFiles.h"

@@ -1,6 +1,7 @@
 // Batch and single-document modes end to end against the scripted server:
 // the road of a document from a mode through the chain, the queue, the
 // parse object and the decorator into its job.
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/State1.h"
@@ -8,18 +9,10 @@
 #include "modes/StateManager.h"
 #include "pipeline/Stack.h"
 #include "pipeline/cmd1.h"
-#include "platform/ListView.h"
 #include "support/AppHarness.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
-#include "ui/frmExtension.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 using testsupport::AppHarness;
@@ -66,9 +59,15 @@ TEST(BatchMode, ConvertsAcceptedFilesInListingOrderAndSkipsOthers)
 
 TEST(BatchMode, FailingDocumentIsMarkedClosedCleanedAndTheBatchGoesOn)
 {
-    // Whatever step of the job fails, the document ends "Failed", nothing is
-    // written for it, and the documents after it are still converted.
-    for (const char* member : {"FileOpen", "FileSave", "CloseNoSave"}) {
+    // Whatever step of the job fails before its Word file is written, the
+    // document ends "Failed", nothing is written for it, and the documents
+    // after it are still converted. A close that fails once the Word file is
+    // written leaves a converted document.
+    const struct {
+        const char* member;
+        const char* status;
+    } cases[] = {{"FileOpen", "Failed"}, {"FileSave", "Failed"}, {"CloseNoSave", "Converted"}};
+    for (const auto& [member, status] : cases) {
         SCOPED_TRACE(member);
         AppHarness app;
         const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
@@ -79,10 +78,10 @@ TEST(BatchMode, FailingDocumentIsMarkedClosedCleanedAndTheBatchGoesOn)
 
         app.startBatch(src, tgt);
 
-        EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|Failed",
+        EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|" + status,
                                            src + "/a.wpd|Converted"}));
         EXPECT_FALSE(app.server().documentOpen());
-        EXPECT_FALSE(QFile::exists(tgt + "/b.doc") && QString(member) == "FileOpen");
+        EXPECT_EQ(QFile::exists(tgt + "/b.doc"), QString(status) == "Converted");
         EXPECT_TRUE(QFile::exists(tgt + "/c.doc"));
         EXPECT_TRUE(leftoverTempCopies(app.server()).isEmpty());
         EXPECT_FALSE(app.mediator().IsRunning());
@@ -95,7 +94,7 @@ TEST(BatchMode, EmptyOrMissingSourceFolderConvertsNothing)
         AppHarness app;
         const QString src = source == "EMPTY" ? app.tempDir() + "/empty" : source;
         QDir().mkpath(app.tempDir() + "/empty");
-        app.mainWindow().ListView1().Add("old", "old");
+        app.mediator().Documents().Add("old", "old");
 
         app.startBatch(src, app.tempDir());
 
@@ -118,27 +117,87 @@ TEST(BatchMode, WithoutTargetFolderRefusesToStartAndWritesNothing)
     EXPECT_EQ(filesIn(src), QStringList{"a.wpd"});
 }
 
-TEST(BatchMode, TwoSourcesWithOneBaseNameWriteOneTargetLaterLast)
+TEST(BatchMode, ARunNeverReplacesATargetItWroteItself)
+{
+    // Two sources with one base name (two extensions, or two letter cases of
+    // one): the first keeps its Word file, the later one fails and says
+    // which document wrote that target; a target left by an earlier run is
+    // replaced as before.
+    struct Case {
+        QStringList names; // in listing order
+        const char* extraExtension;
+    };
+    const Case cases[] = {
+        {{"x.wp5", "x.wpd"}, "wp5"},
+        {{"dup.WPD", "dup.wpd"}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.names.join(", ")));
+        AppHarness app;
+        if (c.extraExtension)
+            app.mediator().Extensions().AddItem(c.extraExtension);
+        const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
+        for (const QString& name : c.names)
+            AppHarness::makeFile(src, name);
+        const QString base = c.names[0].left(c.names[0].indexOf('.'));
+        const QString target = tgt + "/" + base + ".doc";
+        AppHarness::makeFile(tgt, base + ".doc", "from an earlier run");
+
+        app.startBatch(src, tgt);
+
+        const QString first = src + "/" + c.names[0], later = src + "/" + c.names[1];
+        EXPECT_EQ(app.server().pathsOf("FileOpen"), QStringList{first});
+        QFile out(target);
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(out.readAll().contains(first.toUtf8()));
+        EXPECT_EQ(app.mediator().Documents().Find(first)->SubItems.value(0), "Converted");
+        EXPECT_EQ(app.mediator().Documents().Find(later)->SubItems.value(0), "Failed");
+        EXPECT_EQ(app.reasonOf(later), QStringLiteral("The target %1 was already written by %2 in this run; "
+                                                      "nothing was written")
+                                           .arg(target, first));
+        EXPECT_EQ(filesIn(tgt), QStringList{base + ".doc"});
+
+        // The next run replaces what the last one wrote.
+        app.startBatch(src, tgt);
+        EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{first, first}));
+    }
+}
+
+TEST(BatchMode, ProgressCountsTheDocumentsDoneAndFailed)
 {
     AppHarness app;
-    Forms::Get<frmExtension>().LstExt()->addItem("wp5");
     const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    AppHarness::makeFile(src, "x.wpd");
-    AppHarness::makeFile(src, "x.wp5");
+    for (const char* name : {"a.wpd", "b.wpd", "c.wpd", "d.txt"})
+        AppHarness::makeFile(src, name);
     QDir().mkpath(tgt);
+    app.server().failOn("FileOpen", src + "/b.wpd");
+    QStringList seen;
+    app.server().duringCall = [&] {
+        seen << app.mediator().Progress().Text(app.mediator().Documents());
+    };
+    EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
 
     app.startBatch(src, tgt);
 
-    EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{src + "/x.wp5", src + "/x.wpd"}));
-    QFile out(tgt + "/x.doc");
-    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(out.readAll().contains("x.wpd"));
+    // What the status bar said while each FileOpen was under way.
+    QStringList atOpen;
+    for (int i = 0; i < app.server().calls.size(); ++i)
+        if (app.server().calls[i].member == "FileOpen")
+            atOpen << seen[i];
+    EXPECT_EQ(atOpen, (QStringList{"0 of 3 done", "1 of 3 done", "2 of 3 done, 1 failed"}));
+    EXPECT_EQ(app.mediator().Progress().Text(app.mediator().Documents()), "Batch done: 2 converted, 1 failed");
+    EXPECT_EQ(app.reasonOf(src + "/b.wpd"), "FileOpen failed (scripted)");
+    EXPECT_TRUE(app.reasonOf(src + "/a.wpd").isEmpty());
+
+    // "Close" empties the list, and the progress of its batch goes with it.
+    app.mediator().StartStateThree();
+    EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
 }
 
 TEST(BatchMode, TargetThatIsTheSourceIsRefusedAndTheSourceKept)
 {
     AppHarness app;
-    Forms::Get<frmExtension>().LstExt()->addItem("doc");
+    app.mediator().Extensions().AddItem("doc");
     const QString src = app.tempDir() + "/src";
     const QString doc = AppHarness::makeFile(src, "x.doc", "original");
 
@@ -162,54 +221,6 @@ TEST(BatchMode, StartAgainAfterABatchStartsFromAnEmptyQueue)
     EXPECT_EQ(app.rows(), QStringList{src + "/a.wpd|Converted"});
 }
 
-TEST(BatchMode, CommandsThatStartOrChangeARunAreRefusedWhileItLasts)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt", other = app.tempDir() + "/other";
-    for (const char* name : {"a.wpd", "b.wpd", "c.wpd"})
-        AppHarness::makeFile(src, name);
-    AppHarness::makeFile(other, "z.wpd");
-    QDir().mkpath(tgt);
-
-    // While the first document is being opened, the user tries everything.
-    bool tried = false;
-    QStringList enabledDuringRun;
-    app.server().failOn("nothing");
-    Form2& main = app.mainWindow();
-    Form1& dialog = app.batchDialog();
-    app.dialogs().folderAnswers = {other, other};
-    auto tryEverything = [&] {
-        if (tried)
-            return;
-        tried = true;
-        for (QAction* a : {main.mnuOpen(), main.mnuClose(), main.mnuBatch()})
-            if (a->isEnabled())
-                enabledDuringRun << a->text();
-        main.mnuOpen()->trigger();
-        main.mnuClose()->trigger();
-        main.mnuBatch()->trigger();
-        dialog.btnSource()->click();
-        dialog.btnTarget()->click();
-        dialog.Command1()->click();
-    };
-    QObject::connect(&app.mediator(), &Mediator::runningChanged, [&](bool running) {
-        if (running)
-            QMetaObject::invokeMethod(qApp, tryEverything, Qt::QueuedConnection);
-    });
-
-    app.startBatch(src, tgt);
-
-    EXPECT_TRUE(tried);
-    EXPECT_TRUE(enabledDuringRun.isEmpty()) << qPrintable(enabledDuringRun.join(","));
-    EXPECT_TRUE(app.dialogs().fileRequests.isEmpty());
-    EXPECT_TRUE(app.dialogs().folderPrompts.isEmpty());
-    EXPECT_TRUE(app.dialogs().modalTitles.isEmpty());
-    EXPECT_EQ(app.mediator().GetSourceFolder(), src);
-    EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|Converted",
-                                       src + "/a.wpd|Converted"}));
-    EXPECT_TRUE(main.mnuOpen()->isEnabled());
-}
-
 TEST(SingleMode, ConvertsTheChosenDocumentIntoTheNameChosenInSaveAs)
 {
     struct Case {
@@ -227,7 +238,7 @@ TEST(SingleMode, ConvertsTheChosenDocumentIntoTheNameChosenInSaveAs)
         SCOPED_TRACE(c.name);
         AppHarness app;
         if (c.extensionEntry)
-            Forms::Get<frmExtension>().LstExt()->addItem(c.extensionEntry);
+            app.mediator().Extensions().AddItem(c.extensionEntry);
         const QString doc = AppHarness::makeFile(app.tempDir() + "/in dir #1 é", c.name);
         const QString out = app.tempDir() + "/out.doc";
         app.dialogs().fileAnswers = {doc, out};
@@ -261,7 +272,6 @@ TEST(SingleMode, CancelledOpenLeavesSingleModeCurrentAndTheRecordUnchanged)
     EXPECT_EQ(app.mediator().stateManager()->current(), app.mediator().stateManager()->stateOne());
     EXPECT_EQ(app.mediator().GetTgtFolder(), "/earlier");
     EXPECT_TRUE(app.mediator().GetSourceFile().isEmpty());
-    EXPECT_FALSE(app.mainWindow().Next()->isVisible());
 }
 
 TEST(SingleMode, SaveAsCancelledMarksFailedClosesTheDocumentAndIssuesNoCommand)
@@ -299,7 +309,7 @@ TEST(StateMachine, CommandsReachTheCurrentStateOnly)
     EXPECT_EQ(sm.current(), sm.stateThree());
 
     // The start state's Command1 only empties the list.
-    app.mainWindow().ListView1().Add("k", "k");
+    app.mediator().Documents().Add("k", "k");
     m.Command1("anything");
     EXPECT_TRUE(app.rows().isEmpty());
     m.Command2("x");

@@ -1,7 +1,10 @@
 // The small objects a document travels through: the extension chain, the
 // queue, parse objects, decorators and command objects.
+#include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
+#include "modes/QueueingState.h"
+#include "modes/StateManager.h"
 #include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/Decorator.h"
@@ -12,10 +15,7 @@
 #include "pipeline/cmd1.h"
 #include "platform/RuntimeError.h"
 #include "support/AppHarness.h"
-#include "ui/Forms.h"
-#include "ui/frmExtension.h"
 
-#include <QListWidget>
 #include <gtest/gtest.h>
 
 using platform::RuntimeError;
@@ -41,9 +41,7 @@ public:
 
 void setExtensions(const QStringList& entries)
 {
-    QListWidget* list = Forms::Get<frmExtension>().LstExt();
-    list->clear();
-    list->addItems(entries);
+    gMediator->Extensions().setStringList(entries);
 }
 
 } // namespace
@@ -241,7 +239,7 @@ TEST(Decorators, ReDecoratorTakesOverTheObjectWithoutRunningIt)
     plain.ShowIt();
 }
 
-TEST(Commands, SendTheRecordsSourceFileAndRegisterTheLastOne)
+TEST(Commands, Cmd1SendsTheRecordsSourceFileAndTheLastOneIsRegistered)
 {
     AppHarness app;
     Mediator& m = app.mediator();
@@ -251,16 +249,49 @@ TEST(Commands, SendTheRecordsSourceFileAndRegisterTheLastOne)
     auto second = std::make_shared<cmd1>();
     second->init(&m);
     EXPECT_EQ(m.registeredCmd1(), second);
+
     // With no source file chosen, Command1 gets empty text: nothing queued.
     static_cast<Command&>(*second).Execute();
     EXPECT_TRUE(app.server().calls.isEmpty());
+
+    // The source file the record holds at the moment of Execute is the one
+    // converted.
+    const QString doc = AppHarness::makeFile(app.tempDir(), "chosen.wpd");
+    m.SetSourceFile(doc);
+    m.SetTgtFolder(app.tempDir());
+    app.dialogs().fileAnswers = {app.tempDir() + "/chosen.doc"};
+    static_cast<Command&>(*second).Execute();
+    EXPECT_EQ(app.server().pathsOf("FileOpen"), QStringList{doc});
+}
+
+TEST(Commands, Cmd2SendsCommand2EveryTimeItIsExecuted)
+{
+    AppHarness app;
+    Mediator& m = app.mediator();
+    m.startStateOne();
+    // An empty queue in single-document mode (the file is not accepted),
+    // then three queued objects that count their runs.
+    m.Command1(app.tempDir() + "/notes.txt");
+    auto* state = dynamic_cast<QueueingState*>(m.stateManager()->current());
+    ASSERT_NE(state, nullptr);
+    ASSERT_NE(state->pending(), nullptr);
+    std::vector<std::shared_ptr<Counter>> queued;
+    for (int i = 0; i < 3; ++i) {
+        queued.push_back(std::make_shared<Counter>());
+        state->pending()->add(queued.back());
+    }
 
     auto next = std::make_shared<Cmd2>();
     platform::CallByName(next.get(), "INIT", {platform::Value(std::static_pointer_cast<QObject>(gMediator))});
     EXPECT_EQ(m.registeredCmd2(), next);
     static_cast<Command&>(*next).Execute();
     static_cast<Command&>(*next).Execute();
-    EXPECT_TRUE(app.server().calls.isEmpty());
+
+    // Two Command2s: the first two queued objects ran once each, the third waits.
+    EXPECT_EQ(queued[0]->executed, 1);
+    EXPECT_EQ(queued[1]->executed, 1);
+    EXPECT_EQ(queued[2]->executed, 0);
+    EXPECT_EQ(state->pending()->size(), 1u);
     EXPECT_THROW(platform::CallByName(next.get(), "init", {platform::Value(1)}), RuntimeError);
 }
 

@@ -4,7 +4,6 @@
 #include "platform/EventPass.h"
 #include "platform/FileListBox.h"
 #include "platform/LateBinding.h"
-#include "platform/ListView.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
@@ -13,9 +12,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -133,55 +130,6 @@ TEST(FileListBox, EmptyMissingAndRootFolders)
     EXPECT_EQ(list.listCount(), 0);
     list.setPath("/");
     EXPECT_EQ(list.path(), "/"); // the root keeps its separator
-}
-
-TEST(ListView, KeepsRowsInDescendingOrderWithUniqueKeys)
-{
-    ListView view;
-    view.setColumns({"File Name:", "Status:"}, {100, 50});
-    view.Add("C:\\a.wpd", "C:\\a.wpd");
-    view.Add("C:\\b.wpd", "C:\\b.wpd");
-    EXPECT_EQ(view.CellText(0, 0), "C:\\b.wpd");
-    EXPECT_EQ(errorNumber([&] { view.Add("C:\\a.wpd", "again"); }), 35602);
-    EXPECT_EQ(view.Count(), 2);
-
-    auto row = view.Find("C:\\a.wpd");
-    view.InsertSubItem(row, 1, "Converting...");
-    view.InsertSubItem(row, 1, "Converted");
-    EXPECT_EQ(view.CellText(1, 1), "Converted");
-    EXPECT_EQ(row->SubItems, (QStringList{"Converted", "Converting..."}));
-
-    view.Clear();
-    EXPECT_EQ(view.Count(), 0);
-    view.InsertSubItem(row, 1, "Failed"); // a row no longer listed is harmless
-    EXPECT_EQ(view.Find("C:\\a.wpd"), nullptr);
-}
-
-TEST(ListView, ManyRowsInAnyOrderComeOutSorted)
-{
-    // Enough rows to split blocks many times, in ascending, descending and
-    // random order, with names that differ only in letter case.
-    for (int order = 0; order < 3; ++order) {
-        ListView view;
-        QStringList names;
-        for (int i = 0; i < 5000; ++i)
-            names << QStringLiteral("/docs/%1doc%2.wpd").arg(i % 2 ? "D" : "d").arg(i, 5, 10, QLatin1Char('0'));
-        if (order == 1)
-            std::reverse(names.begin(), names.end());
-        if (order == 2)
-            std::shuffle(names.begin(), names.end(), *QRandomGenerator::global());
-        for (const QString& n : names)
-            view.Add(n, n);
-        QStringList shown;
-        for (int i = 0; i < view.Count(); ++i)
-            shown << view.CellText(i, 0);
-        QStringList expected = names;
-        std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
-            const int c = a.compare(b, Qt::CaseInsensitive);
-            return c != 0 ? c > 0 : a.compare(b) > 0;
-        });
-        EXPECT_EQ(shown, expected) << "order " << order;
-    }
 }
 
 TEST(CommonDialog, FiltersCancelAndFileMustExist)

@@ -1,6 +1,6 @@
-#include "platform/ListView.h"
-#include "support/AppHarness.h"
-#include "ui/Form2.h"
+#include "core/DocumentList.h"
+#include "core/Mediator.h"
+#include "support/WindowsHarness.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +16,7 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
     EXPECT_LE(limit.rlim_cur, rlim_t(1024 * 1024)) << "run this test under ulimit -s 1024";
 
     constexpr int kDocuments = 20000;
-    testsupport::AppHarness app(/*showMainWindow=*/true);
+    testsupport::WindowsHarness app(/*showMainWindow=*/true);
     app.server().writeFiles = false;
     app.server().recordCalls = false;
     const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
@@ -33,7 +33,7 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
 
     app.startBatch(src, tgt);
 
-    platform::ListView& list = app.mainWindow().ListView1();
+    const DocumentList& list = app.mediator().Documents();
     ASSERT_EQ(list.Count(), kDocuments);
     int converted = 0, failed = 0;
     for (int i = 0; i < kDocuments; ++i) {
@@ -44,4 +44,6 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
     EXPECT_EQ(converted, kDocuments - 1);
     EXPECT_EQ(failed, 1);
     EXPECT_EQ(list.Find(src + "/d10000.wpd")->SubItems.first(), "Failed");
+    EXPECT_EQ(list.ConvertedCount(), kDocuments - 1);
+    EXPECT_EQ(list.FailedCount(), 1);
 }

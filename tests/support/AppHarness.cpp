@@ -1,35 +1,36 @@
 #include "support/AppHarness.h"
 
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "pipeline/cmd1.h"
-#include "platform/ListView.h"
 #include "platform/Program.h"
-#include "ui/Form1.h"
-#include "ui/Form2.h"
-#include "ui/Forms.h"
-#include "ui/frmExtension.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace testsupport {
 
-AppHarness::AppHarness(bool showMainWindow)
+AppHarness::AppHarness(Deferred)
 {
     platform::SetEndProgramHandler([](int code) { throw ProgramEnded(code); });
     platform::SetAppPath(mAppDir.path());
     makeFile(mAppDir.path(), QStringLiteral("RmvDelayCode.wcm"), "; clean-up macro\n");
     gMediator = std::make_shared<Mediator>();
-    Forms::Get<frmExtension>();
+}
+
+AppHarness::AppHarness() : AppHarness(Deferred{})
+{
+    start();
+}
+
+void AppHarness::start()
+{
     gMediator->init();
-    if (showMainWindow)
-        Forms::Get<Form2>().Show();
 }
 
 AppHarness::~AppHarness()
 {
-    Forms::UnloadAll();
     gMediator.reset();
     gAutomation.reset();
     gAccepted = false;
@@ -40,16 +41,6 @@ AppHarness::~AppHarness()
 Mediator& AppHarness::mediator()
 {
     return *gMediator;
-}
-
-Form2& AppHarness::mainWindow()
-{
-    return Forms::Get<Form2>();
-}
-
-Form1& AppHarness::batchDialog()
-{
-    return Forms::Get<Form1>();
 }
 
 void AppHarness::startBatch(const QString& source, const QString& target)
@@ -76,10 +67,16 @@ QString AppHarness::makeFile(const QString& folder, const QString& name, const Q
 QStringList AppHarness::rows()
 {
     QStringList result;
-    platform::ListView& list = mainWindow().ListView1();
+    const DocumentList& list = mediator().Documents();
     for (int i = 0; i < list.Count(); ++i)
         result.append(list.CellText(i, 0) + QLatin1Char('|') + list.CellText(i, 1));
     return result;
+}
+
+QString AppHarness::reasonOf(const QString& path)
+{
+    const auto row = mediator().Documents().Find(path);
+    return row ? row->Reason : QString();
 }
 
 } // namespace testsupport

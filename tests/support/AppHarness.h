@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QStringPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
 
@@ -8,8 +9,6 @@
 #include <memory>
 #include <stdexcept>
 
-class Form1;
-class Form2;
 class Mediator;
 
 namespace testsupport {
@@ -20,21 +19,19 @@ struct ProgramEnded : std::runtime_error {
     int exitCode;
 };
 
-// The program started as Main starts it, against the scripted server and the
-// scripted dialogs, without the start chooser: gMediator is initialised, the
-// extension list holds "wpd", the main window is loaded. Everything is torn
-// down again at the end (windows unloaded, globals cleared). The program's
-// folder is a temporary folder that holds a macro file.
+// The program's logic started as start-up starts it, without windows,
+// against the scripted server and the scripted dialogs: gMediator is
+// initialised and the extension list holds "wpd". Everything is torn down
+// again at the end (globals cleared). The program's folder is a temporary
+// folder that holds a macro file.
 class AppHarness {
 public:
-    explicit AppHarness(bool showMainWindow = false);
-    ~AppHarness();
+    AppHarness();
+    virtual ~AppHarness();
 
     ScriptedServer& server() { return *mRegistration.server; }
     ScriptedDialogs& dialogs() { return mDialogs; }
     Mediator& mediator();
-    Form2& mainWindow();
-    Form1& batchDialog();
 
     // Starts a batch from `source` into `target` as the batch dialog's
     // "Start" does (batch mode current, a new cmd1 executed); returns when
@@ -48,6 +45,14 @@ public:
 
     // Texts of the document list, row by row: "path|status".
     QStringList rows();
+    // The failure reason of the row for `path` (empty when none).
+    QString reasonOf(const QString& path);
+
+protected:
+    // For harnesses that add windows: runs before the Mediator's init.
+    struct Deferred {};
+    explicit AppHarness(Deferred);
+    void start();
 
 private:
     ScriptedServerRegistration mRegistration;

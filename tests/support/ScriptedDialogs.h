@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-class QWidget;
+class QObject;
 
 namespace testsupport {
 
@@ -38,7 +38,7 @@ public:
     // set, runs while the window is "shown" (it may click its buttons); the
     // window is hidden afterwards if it is still visible.
     QStringList modalTitles;
-    std::function<void(QWidget*)> onModal;
+    std::function<void(QObject*)> onModal;
 
     // Called during each message box, file dialog or folder browse (tests
     // use it to act while a dialog "is open").
@@ -46,8 +46,8 @@ public:
 
     platform::MsgResult messageBox(const platform::MessageBoxRequest& request) override;
     std::optional<QString> fileDialog(const platform::FileDialogRequest& request) override;
-    QString browseForFolder(const QString& prompt, QWidget* owner) override;
-    void runModal(QWidget* window, QWidget* owner) override;
+    QString browseForFolder(const QString& prompt) override;
+    void runModal(QObject* window, QObject* owner) override;
 
     // Texts of the recorded message boxes, in order.
     QStringList messageTexts() const;

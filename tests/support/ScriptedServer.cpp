@@ -74,8 +74,11 @@ void ScriptedServer::failOn(const QString& member, const QString& path)
 
 void ScriptedServer::record(const QString& member, const QList<Value>& args)
 {
-    if (recordCalls)
-        calls.append({member, args, platform::EventPassCount()});
+    if (!recordCalls)
+        return;
+    calls.append({member, args, platform::EventPassCount()});
+    if (duringCall)
+        duringCall();
 }
 
 void ScriptedServer::maybeFail(const QString& member, const QString& path) const

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace testsupport {
@@ -31,6 +32,9 @@ public:
     bool writeFiles = true;
     // Record calls (a benchmark turns this off).
     bool recordCalls = true;
+    // Called at every recorded call, once it is recorded (tests look at the
+    // program while a call is under way).
+    std::function<void()> duringCall;
 
     // Makes `member` fail; with `path`, only when the call's path argument
     // or the current document is that path.

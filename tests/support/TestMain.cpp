@@ -1,13 +1,10 @@
-// The main of every test executable: a QApplication on the offscreen
-// platform (unless the caller chose another), then GoogleTest.
-#include <QApplication>
+// The main of the test executables of the logic: no windows, no display.
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

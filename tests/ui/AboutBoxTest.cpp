@@ -1,6 +1,6 @@
 // The About box: its texts, how it is closed, and its links.
 #include "platform/Program.h"
-#include "support/AppHarness.h"
+#include "support/WindowsHarness.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Form2.h"
 #include "ui/Forms.h"
@@ -14,7 +14,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-using testsupport::AppHarness;
+using AppHarness = testsupport::WindowsHarness;
 
 namespace {
 

@@ -1,6 +1,7 @@
 // What screen readers are told: every control of every window has a name,
 // the caption it shows or the label beside it.
-#include "support/AppHarness.h"
+#include "core/Mediator.h"
+#include "support/WindowsHarness.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
@@ -12,12 +13,14 @@
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QDir>
+#include <QTableView>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
-using testsupport::AppHarness;
+using AppHarness = testsupport::WindowsHarness;
 
 namespace {
 
@@ -107,4 +110,49 @@ TEST(Accessibility, MainWindowControlsAreNamed)
 {
     AppHarness app;
     ExpectNamedControls(&app.mainWindow(), {{"btnExit", "Exit"}, {"Next", "Next Document"}});
+}
+
+TEST(Accessibility, DocumentListIsATableWithHeadersRowsCellsAndReasons)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
+    for (const char* name : {"a.wpd", "b.wpd"})
+        AppHarness::makeFile(src, name);
+    QDir().mkpath(tgt);
+    app.server().failOn("FileOpen", src + "/b.wpd");
+    app.startBatch(src, tgt);
+
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(app.mainWindow().ListView1());
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->role(), QAccessible::Table);
+    EXPECT_EQ(table->text(QAccessible::Name), "Documents");
+    QAccessibleTableInterface* cells = table->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    EXPECT_EQ(cells->columnCount(), 2);
+    EXPECT_EQ(cells->rowCount(), 2);
+    EXPECT_EQ(cells->columnDescription(0), "File Name:");
+    EXPECT_EQ(cells->columnDescription(1), "Status:");
+    const struct {
+        int row;
+        QString name, status, description;
+    } expected[] = {{0, src + "/b.wpd", "Failed", "FileOpen failed (scripted)"},
+                    {1, src + "/a.wpd", "Converted", QString()}};
+    for (const auto& e : expected) {
+        QAccessibleInterface* name = cells->cellAt(e.row, 0);
+        QAccessibleInterface* status = cells->cellAt(e.row, 1);
+        ASSERT_TRUE(name && status);
+        EXPECT_EQ(name->text(QAccessible::Name), e.name);
+        EXPECT_EQ(status->text(QAccessible::Name), e.status);
+        EXPECT_EQ(status->text(QAccessible::Description), e.description);
+    }
+}
+
+TEST(Accessibility, StatusBarTextsAreReadable)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    app.mediator().Progress().Start(4);
+    app.mainWindow().RefreshStatus();
+    QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(app.mainWindow().StatusProgress());
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->text(QAccessible::Name), "0 of 4 done");
 }

@@ -3,7 +3,7 @@
 // Nothing here starts a browser: the desktop's tools are stand-in scripts
 // on PATH, and only commands that cannot start are started.
 #include "platform/DesktopBrowser.h"
-#include "support/AppHarness.h"
+#include "support/WindowsHarness.h"
 #include "ui/WebLink.h"
 #include "UiTestSupport.h"
 

@@ -1,7 +1,9 @@
 // The extension manager: its list, Add and Remove, Exit and the close box.
+#include "core/ExtensionList.h"
 #include "core/General.h"
+#include "core/Mediator.h"
 #include "pipeline/Chain.h"
-#include "support/AppHarness.h"
+#include "support/WindowsHarness.h"
 #include "ui/Form2.h"
 #include "ui/Forms.h"
 #include "ui/frmExtension.h"
@@ -10,12 +12,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
-using testsupport::AppHarness;
+using AppHarness = testsupport::WindowsHarness;
 using uitest::Entries;
 
 namespace {
@@ -28,9 +30,7 @@ void Add(frmExtension& w, const QString& text)
 
 void Select(frmExtension& w, const QList<int>& rows)
 {
-    w.LstExt()->clearSelection();
-    for (int row : rows)
-        w.LstExt()->item(row)->setSelected(true);
+    uitest::SelectRows(w.LstExt(), rows);
 }
 
 bool Accepted(QString extension)
@@ -111,7 +111,7 @@ TEST(ExtensionManager, RemoveWithNothingSelectedSaysSoAndRemovesNothing)
     frmExtension& w = Forms::Get<frmExtension>();
     Add(w, "txt");
     w.LstExt()->clearSelection();
-    w.LstExt()->setCurrentRow(-1);
+    w.LstExt()->setCurrentIndex(QModelIndex());
 
     w.Command2()->click();
 
@@ -137,8 +137,7 @@ TEST_P(ExtensionRemove, RemovesEverySelectedEntryAndOnlyThose)
 {
     AppHarness app;
     frmExtension& w = Forms::Get<frmExtension>();
-    w.LstExt()->clear();
-    w.LstExt()->addItems(GetParam().entries);
+    gMediator->Extensions().setStringList(GetParam().entries);
     Select(w, GetParam().selected);
 
     w.Command2()->click();

@@ -1,10 +1,11 @@
 // Start-up with the real start chooser, and the chooser's buttons.
+#include "app/StartUp.h"
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/StateManager.h"
-#include "platform/ListView.h"
 #include "platform/Program.h"
-#include "support/AppHarness.h"
+#include "support/WindowsHarness.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
@@ -41,7 +42,7 @@ public:
 
     void run(const std::function<void(Form3&)>& inChooser)
     {
-        dialogs.onModal = [&](QWidget* window) {
+        dialogs.onModal = [&](QObject* window) {
             if (auto* chooser = qobject_cast<Form3*>(window)) {
                 mainVisibleBehindChooser = Forms::Get<Form2>().isVisible();
                 if (inChooser)
@@ -88,7 +89,7 @@ TEST(StartChooser, CancelLeavesAnEmptyMainWindowInTheStartState)
 
     EXPECT_FALSE(Forms::Get<Form3>().isVisible());
     EXPECT_TRUE(Forms::Get<Form2>().isVisible());
-    EXPECT_EQ(Forms::Get<Form2>().ListView1().Count(), 0);
+    EXPECT_EQ(gMediator->Documents().Count(), 0);
     EXPECT_TRUE(app.inStartState());
     EXPECT_TRUE(app.dialogs.messages.isEmpty());
     EXPECT_TRUE(app.dialogs.fileRequests.isEmpty());
@@ -122,7 +123,7 @@ TEST(StartChooser, OpenDocumentConvertsTheChosenDocument)
     app.run([](Form3& chooser) { chooser.btnSingle()->click(); });
     platform::SetAppPath(QString());
 
-    platform::ListView& list = Forms::Get<Form2>().ListView1();
+    const DocumentList& list = gMediator->Documents();
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.CellText(0, 0), doc);
     EXPECT_EQ(list.CellText(0, 1), "Converted");

@@ -6,7 +6,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QListWidget>
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -70,12 +71,22 @@ private:
     bool mHad;
 };
 
-inline QStringList Entries(const QListWidget* list)
+// The texts a list shows, row by row.
+inline QStringList Entries(const QAbstractItemView* list)
 {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
+    const QAbstractItemModel* model = list->model();
+    for (int i = 0; model && i < model->rowCount(); ++i)
+        texts << model->index(i, 0).data().toString();
     return texts;
+}
+
+// Selects exactly the rows `rows` of a list, as the user would.
+inline void SelectRows(QAbstractItemView* list, const QList<int>& rows)
+{
+    list->selectionModel()->clearSelection();
+    for (int row : rows)
+        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
 }
 
 // The widgets Tab visits, in order, starting at `first`.

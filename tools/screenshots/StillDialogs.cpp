@@ -14,12 +14,13 @@ std::optional<QString> StillDialogs::fileDialog(const platform::FileDialogReques
     return std::nullopt;
 }
 
-QString StillDialogs::browseForFolder(const QString&, QWidget*)
+QString StillDialogs::browseForFolder(const QString&)
 {
     return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
 }
 
-void StillDialogs::runModal(QWidget* window, QWidget*)
+void StillDialogs::runModal(QObject* window, QObject*)
 {
-    window->show();
+    if (auto* widget = qobject_cast<QWidget*>(window))
+        widget->show();
 }

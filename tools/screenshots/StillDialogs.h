@@ -13,6 +13,6 @@ public:
 
     platform::MsgResult messageBox(const platform::MessageBoxRequest& request) override;
     std::optional<QString> fileDialog(const platform::FileDialogRequest& request) override;
-    QString browseForFolder(const QString& prompt, QWidget* owner) override;
-    void runModal(QWidget* window, QWidget* owner) override;
+    QString browseForFolder(const QString& prompt) override;
+    void runModal(QObject* window, QObject* owner) override;
 };

@@ -9,6 +9,7 @@
 #include "StillDialogs.h"
 #include "StillServer.h"
 
+#include "app/StartUp.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "platform/ProgIdRegistry.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv)
 
     // Start-up as Main does it, without waiting in the start chooser.
     gMediator = std::make_shared<Mediator>();
+    gMediator->SetUserInterface(&General::Windows());
     Forms::Get<frmExtension>();
     gMediator->init();
     Form2& main = Forms::Get<Form2>();

@@ -1,0 +1,43 @@
+#include "core/BatchProgress.h"
+
+#include "core/DocumentList.h"
+
+#include <QLocale>
+
+void BatchProgress::Start(int total)
+{
+    mTotal = total;
+    mRunning = true;
+    mStarted = true;
+}
+
+void BatchProgress::Finish(const DocumentList& documents)
+{
+    mRunning = false;
+    mConverted = documents.ConvertedCount();
+    mFailed = documents.FailedCount();
+}
+
+void BatchProgress::Clear()
+{
+    mRunning = false;
+    mStarted = false;
+}
+
+QString BatchProgress::Text(const DocumentList& documents) const
+{
+    if (!mStarted)
+        return QString();
+    const QLocale locale;
+    const int converted = mRunning ? documents.ConvertedCount() : mConverted;
+    const int failed = mRunning ? documents.FailedCount() : mFailed;
+    if (mRunning) {
+        const QString done = QStringLiteral("%1 of %2 done")
+                                 .arg(locale.toString(converted + failed), locale.toString(mTotal));
+        return failed > 0 ? QStringLiteral("%1, %2 failed").arg(done, locale.toString(failed)) : done;
+    }
+    if (mTotal == 0)
+        return QStringLiteral("Batch done: no documents found");
+    const QString totals = QStringLiteral("Batch done: %1 converted").arg(locale.toString(converted));
+    return failed > 0 ? QStringLiteral("%1, %2 failed").arg(totals, locale.toString(failed)) : totals;
+}

@@ -1,0 +1,271 @@
+#include "core/DocumentList.h"
+
+#include "platform/RuntimeError.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+constexpr std::size_t kMaxBlock = 1024;
+constexpr int kFrameMs = 16; // about the screen's refresh rate
+// Telling the views about new rows costs time in proportion to the list:
+// keep that below about a tenth of the time between two such resets.
+constexpr qint64 kPublishShare = 10;
+constexpr int kMaxPublishIntervalMs = 250;
+// Beyond this many changed rows in one frame, the views are told that every
+// row may have changed (they repaint what they show either way).
+constexpr std::size_t kMaxChangedRows = 64;
+
+// True when a row with text `a` is shown before one with text `b`.
+bool shownBefore(const QString& a, const QString& b)
+{
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c > 0 : a.compare(b, Qt::CaseSensitive) > 0;
+}
+} // namespace
+
+DocumentList::DocumentList(QObject* parent) : QAbstractTableModel(parent)
+{
+    mPublishTimer.setSingleShot(true);
+    connect(&mPublishTimer, &QTimer::timeout, this, &DocumentList::Publish);
+    mSincePublish.start();
+}
+
+DocumentList::~DocumentList() = default;
+
+std::shared_ptr<DocumentRow> DocumentList::Add(const QString& key, const QString& text)
+{
+    if (mByKey.contains(key))
+        throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection: %1").arg(key),
+                                     QStringLiteral("ListView"));
+    auto row = std::make_shared<DocumentRow>();
+    row->Key = key;
+    row->Text = text;
+    mByKey.insert(key, row);
+
+    // The first block whose last row comes after the new one takes it; a row
+    // that comes after every other row goes to the end of the last block.
+    if (mBlocks.empty()) {
+        mBlocks.emplace_back();
+        mBlocks.back().rows.push_back(row);
+    } else {
+        auto block = std::partition_point(mBlocks.begin(), mBlocks.end(), [&](const Block& b) {
+            return !shownBefore(text, b.rows.back()->Text);
+        });
+        if (block == mBlocks.end())
+            block = std::prev(mBlocks.end());
+        auto& rows = block->rows;
+        const auto at = std::partition_point(rows.begin(), rows.end(), [&](const std::shared_ptr<DocumentRow>& r) {
+            return !shownBefore(text, r->Text);
+        });
+        rows.insert(at, row);
+        if (rows.size() > 2 * kMaxBlock) {
+            Block tail;
+            tail.rows.assign(std::make_move_iterator(rows.begin() + kMaxBlock), std::make_move_iterator(rows.end()));
+            rows.resize(kMaxBlock);
+            mBlocks.insert(std::next(block), std::move(tail));
+        }
+    }
+    ++mCount;
+    mPending = true;
+    schedulePublish();
+    return row;
+}
+
+bool DocumentList::isListed(const std::shared_ptr<DocumentRow>& row) const
+{
+    return row && mByKey.value(row->Key) == row;
+}
+
+void DocumentList::count(const QString& status, int delta)
+{
+    if (status == Status::Converted)
+        mConverted += delta;
+    else if (status == Status::Failed)
+        mFailed += delta;
+}
+
+void DocumentList::InsertSubItem(const std::shared_ptr<DocumentRow>& row, int subItem, const QString& text)
+{
+    if (!row)
+        return;
+    const bool listed = isListed(row);
+    const int at = std::clamp(subItem - 1, 0, static_cast<int>(row->SubItems.size()));
+    if (listed && at == 0)
+        count(row->SubItems.value(0), -1);
+    row->SubItems.insert(at, text);
+    if (!listed || at != 0)
+        return;
+    count(text, +1);
+    noteChanged(row);
+}
+
+void DocumentList::noteChanged(const std::shared_ptr<DocumentRow>& row)
+{
+    // While new rows wait for the next reset, that reset shows this too.
+    if (mPending)
+        return;
+    if (mChanged.size() < kMaxChangedRows)
+        mChanged.push_back(row);
+    else
+        mManyChanged = true;
+    schedulePublish();
+}
+
+void DocumentList::SetReason(const std::shared_ptr<DocumentRow>& row, const QString& reason)
+{
+    if (!row)
+        return;
+    row->Reason = reason;
+    if (isListed(row))
+        noteChanged(row);
+}
+
+void DocumentList::Clear()
+{
+    beginResetModel();
+    mBlocks.clear();
+    mByKey.clear();
+    mCount = 0;
+    mConverted = 0;
+    mFailed = 0;
+    mPublished = 0;
+    mPending = false;
+    mChanged.clear();
+    mManyChanged = false;
+    mPublishTimer.stop();
+    endResetModel();
+}
+
+std::shared_ptr<DocumentRow> DocumentList::Item(int row) const
+{
+    if (row < 0 || row >= mCount)
+        return nullptr;
+    for (const Block& b : mBlocks) {
+        const int n = static_cast<int>(b.rows.size());
+        if (row < n)
+            return b.rows[static_cast<std::size_t>(row)];
+        row -= n;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<DocumentRow> DocumentList::Find(const QString& key) const
+{
+    return mByKey.value(key);
+}
+
+int DocumentList::RowOf(const QString& key) const
+{
+    const auto row = mByKey.value(key);
+    if (!row)
+        return -1;
+    const auto before = [&](const std::shared_ptr<DocumentRow>& r) { return shownBefore(r->Text, row->Text); };
+    int passed = 0;
+    for (const Block& b : mBlocks) {
+        // Rows with the same text may span blocks: look from the first row
+        // not shown before ours up to the last one with the same text.
+        if (!before(b.rows.back())) {
+            for (auto it = std::partition_point(b.rows.begin(), b.rows.end(), before);
+                 it != b.rows.end() && !shownBefore(row->Text, (*it)->Text); ++it) {
+                if (*it == row)
+                    return passed + static_cast<int>(it - b.rows.begin());
+            }
+        }
+        passed += static_cast<int>(b.rows.size());
+    }
+    return -1;
+}
+
+QString DocumentList::CellText(int row, int column) const
+{
+    const auto item = Item(row);
+    if (!item)
+        return QString();
+    if (column == 0)
+        return item->Text;
+    return item->SubItems.value(column - 1);
+}
+
+void DocumentList::schedulePublish()
+{
+    // At most one reset per frame, and less often when resets grow costly
+    // (a long list): the views then take a small share of the time.
+    if (mPublishTimer.isActive())
+        return;
+    const qint64 spacing = std::min<qint64>(kMaxPublishIntervalMs,
+                                            std::max<qint64>(kFrameMs, mLastPublishCostUs * kPublishShare / 1000));
+    const qint64 since = mSincePublish.elapsed();
+    mPublishTimer.start(static_cast<int>(since >= spacing ? 0 : spacing - since));
+}
+
+void DocumentList::Publish()
+{
+    mPublishTimer.stop();
+    const std::vector<std::shared_ptr<DocumentRow>> changed = std::exchange(mChanged, {});
+    const bool many = std::exchange(mManyChanged, false);
+    if (!mPending) {
+        // Only texts changed: those cells, or every row when there were many.
+        if (many && mPublished > 0) {
+            emit dataChanged(index(0, 0), index(mPublished - 1, 1));
+        } else {
+            for (const auto& row : changed) {
+                const int position = isListed(row) ? RowOf(row->Key) : -1;
+                if (position >= 0 && position < mPublished)
+                    emit dataChanged(index(position, 0), index(position, 1));
+            }
+        }
+        mSincePublish.restart();
+        return;
+    }
+    QElapsedTimer cost;
+    cost.start();
+    beginResetModel();
+    mPublished = mCount;
+    mPending = false;
+    endResetModel();
+    ++mPublishes;
+    mLastPublishCostUs = cost.nsecsElapsed() / 1000;
+    mSincePublish.restart();
+}
+
+int DocumentList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : mPublished;
+}
+
+int DocumentList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant DocumentList::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= mPublished)
+        return QVariant();
+    const auto row = Item(index.row());
+    if (!row)
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return index.column() == 0 ? row->Text : row->SubItems.value(0);
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (!row->Reason.isEmpty())
+            return row->Reason;
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+QVariant DocumentList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case 0: return QStringLiteral("File Name:");
+    case 1: return QStringLiteral("Status:");
+    default: return QVariant();
+    }
+}

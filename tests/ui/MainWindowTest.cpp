@@ -1,0 +1,232 @@
+// The main window: its menus, its document list and status bar, "Close",
+// the ways out, and the commands refused while a run lasts.
+#include "core/DocumentList.h"
+#include "core/General.h"
+#include "core/Mediator.h"
+#include "modes/StateManager.h"
+#include "support/WindowsHarness.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/Forms.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using AppHarness = testsupport::WindowsHarness;
+using testsupport::ProgramEnded;
+
+namespace {
+
+QStringList captions(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (const QAction* a : actions)
+        texts << a->text();
+    return texts;
+}
+
+// A batch of a.wpd, b.wpd (fails to open) and c.wpd into a folder.
+QString runSmallBatch(AppHarness& app)
+{
+    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
+    for (const char* name : {"a.wpd", "b.wpd", "c.wpd"})
+        AppHarness::makeFile(src, name);
+    QDir().mkpath(tgt);
+    app.server().failOn("FileOpen", src + "/b.wpd");
+    app.startBatch(src, tgt);
+    return src;
+}
+
+} // namespace
+
+TEST(MainWindow, MenusHaveTheirCaptionsInOrder)
+{
+    AppHarness app;
+    Form2& main = app.mainWindow();
+    const QList<QAction*> top = main.menuBar()->actions();
+    EXPECT_EQ(captions(top), (QStringList{"&File", "Tools", "About"}));
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(captions(top[0]->menu()->actions()), (QStringList{"Open", "Close", "Exit"}));
+    EXPECT_EQ(captions(top[1]->menu()->actions()), (QStringList{"Batch", "Extensions..."}));
+    EXPECT_EQ(captions(top[2]->menu()->actions()), QStringList{"Info"});
+    EXPECT_EQ(main.windowTitle(), "Tallowin");
+}
+
+TEST(MainWindow, DocumentListIsATwoColumnTableInBoldWithUniformRows)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    QTableView* list = app.mainWindow().ListView1();
+    ASSERT_EQ(list->model(), &app.mediator().Documents());
+    const QHeaderView* columns = list->horizontalHeader();
+    EXPECT_EQ(columns->count(), 2);
+    EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), "File Name:");
+    EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), "Status:");
+    EXPECT_TRUE(columns->isVisible());
+    EXPECT_FALSE(columns->sectionsClickable()); // the list keeps its own order
+    EXPECT_FALSE(list->verticalHeader()->isVisible());
+    EXPECT_EQ(list->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_TRUE(list->font().bold());
+    EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    // As large as before: the list fills the panel's top, the columns its width.
+    EXPECT_EQ(list->geometry(), QRect(0, 0, 761, 361));
+    EXPECT_LE(columns->sectionSize(0) + columns->sectionSize(1), list->viewport()->width());
+    EXPECT_EQ(app.mainWindow().size().width(), 766);
+}
+
+TEST(MainWindow, CloseEmptiesTheListOutsideARunAndKeepsTheMode)
+{
+    AppHarness app;
+    runSmallBatch(app);
+    ASSERT_EQ(app.rows().size(), 3);
+    Mediator& m = app.mediator();
+    ASSERT_EQ(m.stateManager()->current(), m.stateManager()->stateTwo());
+
+    app.mainWindow().mnuClose()->trigger();
+
+    EXPECT_TRUE(app.rows().isEmpty());
+    EXPECT_EQ(app.mainWindow().ListView1()->model()->rowCount(), 0);
+    EXPECT_TRUE(app.mainWindow().StatusProgress()->text().isEmpty());
+    EXPECT_EQ(m.stateManager()->current(), m.stateManager()->stateTwo());
+}
+
+TEST(MainWindow, ExitButtonExitMenuAndCloseBoxEndTheProgram)
+{
+    const std::function<void(Form2&)> ways[] = {
+        [](Form2& main) { main.btnExit()->click(); },
+        [](Form2& main) { main.mnuExit()->trigger(); },
+        [](Form2& main) { main.close(); },
+    };
+    for (const auto& leave : ways) {
+        AppHarness app(/*showMainWindow=*/true);
+        int code = -1;
+        try {
+            leave(app.mainWindow());
+        } catch (const ProgramEnded& e) {
+            code = e.exitCode;
+        }
+        EXPECT_EQ(code, 0);
+    }
+}
+
+TEST(MainWindow, AFailedRowTellsWhyInItsTipAndInTheStatusBarWhileCurrent)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    const QString src = runSmallBatch(app);
+    Form2& main = app.mainWindow();
+    QTableView* list = main.ListView1();
+    const DocumentList& documents = app.mediator().Documents();
+    const int failed = documents.RowOf(src + "/b.wpd");
+    ASSERT_EQ(failed, 1);
+    EXPECT_EQ(list->model()->index(failed, 1).data().toString(), "Failed");
+    EXPECT_EQ(list->model()->index(failed, 0).data(Qt::ToolTipRole).toString(), "FileOpen failed (scripted)");
+
+    list->setCurrentIndex(list->model()->index(failed, 0));
+    EXPECT_EQ(main.StatusReason()->text(), "FileOpen failed (scripted)");
+    list->setCurrentIndex(list->model()->index(0, 0));
+    EXPECT_TRUE(main.StatusReason()->text().isEmpty());
+    // The status texts themselves stay as they are.
+    EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|Failed", src + "/a.wpd|Converted"}));
+}
+
+TEST(MainWindow, StatusBarFollowsABatchAndEndsWithItsTotals)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    Form2& main = app.mainWindow();
+    QString atThirdOpen;
+    int opens = 0;
+    app.server().duringCall = [&] {
+        if (app.server().calls.last().member != "FileOpen" || ++opens != 3)
+            return;
+        // Give the status bar a few frames while the third document opens.
+        QTest::qWait(60);
+        atThirdOpen = main.StatusProgress()->text();
+    };
+
+    runSmallBatch(app);
+
+    EXPECT_EQ(atThirdOpen, "2 of 3 done, 1 failed");
+    EXPECT_EQ(main.StatusProgress()->text(), "Batch done: 2 converted, 1 failed");
+}
+
+TEST(MainWindow, TheCurrentRowStaysCurrentWhileRowsAreAdded)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    DocumentList& documents = app.mediator().Documents();
+    for (const char* key : {"/m.wpd", "/b.wpd"})
+        documents.Add(key, key);
+    documents.Publish();
+    QTableView* list = app.mainWindow().ListView1();
+    list->setCurrentIndex(documents.index(documents.RowOf("/b.wpd"), 0));
+
+    for (const char* key : {"/z.wpd", "/y.wpd", "/a.wpd"})
+        documents.Add(key, key);
+    documents.Publish();
+
+    EXPECT_EQ(documents.Item(list->currentIndex().row())->Key, "/b.wpd");
+}
+
+TEST(MainWindow, CommandsThatStartOrChangeARunAreRefusedWhileItLasts)
+{
+    AppHarness app;
+    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt", other = app.tempDir() + "/other";
+    for (const char* name : {"a.wpd", "b.wpd", "c.wpd"})
+        AppHarness::makeFile(src, name);
+    AppHarness::makeFile(other, "z.wpd");
+    QDir().mkpath(tgt);
+
+    // While the first document is being opened, the user tries everything.
+    bool tried = false;
+    QStringList enabledDuringRun;
+    Form2& main = app.mainWindow();
+    Form1& dialog = app.batchDialog();
+    app.dialogs().folderAnswers = {other, other};
+    auto tryEverything = [&] {
+        if (tried)
+            return;
+        tried = true;
+        for (QAction* a : {main.mnuOpen(), main.mnuClose(), main.mnuBatch()})
+            if (a->isEnabled())
+                enabledDuringRun << a->text();
+        main.mnuOpen()->trigger();
+        main.mnuClose()->trigger();
+        main.mnuBatch()->trigger();
+        dialog.btnSource()->click();
+        dialog.btnTarget()->click();
+        dialog.Command1()->click();
+    };
+    QObject::connect(&app.mediator(), &Mediator::runningChanged, [&](bool running) {
+        if (running)
+            QMetaObject::invokeMethod(qApp, tryEverything, Qt::QueuedConnection);
+    });
+
+    app.startBatch(src, tgt);
+
+    EXPECT_TRUE(tried);
+    EXPECT_TRUE(enabledDuringRun.isEmpty()) << qPrintable(enabledDuringRun.join(","));
+    EXPECT_TRUE(app.dialogs().fileRequests.isEmpty());
+    EXPECT_TRUE(app.dialogs().folderPrompts.isEmpty());
+    EXPECT_TRUE(app.dialogs().modalTitles.isEmpty());
+    EXPECT_EQ(app.mediator().GetSourceFolder(), src);
+    EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|Converted",
+                                       src + "/a.wpd|Converted"}));
+    EXPECT_TRUE(main.mnuOpen()->isEnabled());
+}
+
+TEST(MainWindow, NextDocumentIsNeverVisible)
+{
+    AppHarness app(/*showMainWindow=*/true);
+    EXPECT_FALSE(app.mainWindow().Next()->isVisible());
+    runSmallBatch(app);
+    EXPECT_FALSE(app.mainWindow().Next()->isVisible());
+    app.mediator().SingleSourceFile(); // cancelled
+    EXPECT_FALSE(app.mainWindow().Next()->isVisible());
+}
