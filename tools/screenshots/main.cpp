@@ -10,6 +10,7 @@
 #include "StillServer.h"
 
 #include "app/StartUp.h"
+#include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "platform/ProgIdRegistry.h"
@@ -27,6 +28,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -113,6 +115,10 @@ int main(int argc, char** argv)
     batch.btnSource()->click();
     batch.btnTarget()->click();
     batch.Command1()->click();
+    // The failed document is the current row: the status bar says why.
+    DocumentList& documents = gMediator->Documents();
+    documents.Publish();
+    main.ListView1()->setCurrentIndex(documents.index(documents.RowOf(source + QStringLiteral("/minutes.wpd")), 0));
     ok &= Save(main, out, QStringLiteral("main-window.png"));
     ok &= Save(batch, out, QStringLiteral("batch-dialog.png"));
     batch.hide();
