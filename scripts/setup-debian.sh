@@ -15,6 +15,9 @@ packages=(
   # for the smoke test and the tools it watches and drives the windows with
   # (xwininfo, xdotool), and the desktop's default-browser query
   catdoc xvfb xauth x11-utils xdotool xdg-utils
+  # the accessibility bus and a client of it, for the test that reads the
+  # program as a screen reader does, in a session bus of its own
+  at-spi2-core python3-pyatspi dbus-daemon
   # fonts the windows fall back on
   fonts-dejavu-core fonts-liberation
 )

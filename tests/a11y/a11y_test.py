@@ -1,0 +1,223 @@
+#!/usr/bin/python3
+"""The real program as a screen reader meets it.
+
+Starts tallowin on the display it is given (a virtual one under xvfb-run,
+with a session bus of its own from dbus-run-session), and drives and reads
+it through the accessibility bus (AT-SPI) alone: the start chooser's
+"BatchDocuments", the batch dialog's two "Select..." buttons and the folder
+chooser they open, "Start". While the batch of real documents runs against
+the real office it reads the status bar's progress; afterwards the document
+list's headers, every row's two cells, the failed row's reason, and the
+totals. Then File > Exit, and the program must be gone.
+
+usage: a11y_test.py PATH/TO/tallowin PATH/TO/SAMPLES
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+DOCUMENTS = 24  # copies of the three samples
+TIMEOUT = 180
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, probe, timeout=TIMEOUT, interval=0.1):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        try:
+            found = probe()
+        except Exception:  # the tree changes under our feet
+            found = None
+        if found:
+            return found
+        time.sleep(interval)
+    raise Failure("timed out waiting for " + what)
+
+
+def children(acc):
+    for i in range(acc.childCount):
+        child = acc.getChildAtIndex(i)
+        if child is not None:
+            yield child
+
+
+def find_all(root, role, name=None, showing=True):
+    """Every descendant with this role (and name), in tree order."""
+    found = []
+    stack = [root]
+    while stack:
+        acc = stack.pop()
+        for child in reversed(list(children(acc))):
+            try:
+                matches = child.getRoleName() == role and (name is None or child.name == name)
+                if matches and showing and not child.getState().contains(pyatspi.STATE_SHOWING):
+                    matches = False
+            except Exception:
+                continue
+            if matches:
+                found.append(child)
+            if child.getRoleName() != "table":  # cells come from the table interface
+                stack.append(child)
+    found.reverse()
+    return found
+
+
+def find(root, role, name=None):
+    hits = find_all(root, role, name)
+    return hits[0] if hits else None
+
+
+def press(acc):
+    action = acc.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) in ("press", "click", "Press", "SetFocus") or i == action.nActions - 1:
+            action.doAction(i)
+            return
+    raise Failure("no action on " + acc.name)
+
+
+def top_window(app, name):
+    for window in children(app):
+        if window.name == name and window.getState().contains(pyatspi.STATE_SHOWING):
+            return window
+    return None
+
+
+def choose_folder(app, title, folder):
+    """Answers the folder chooser as a keyboard user would: the folder's
+    path into its name box, then "Choose"."""
+    dialog = wait_for("the folder chooser \"%s\"" % title, lambda: top_window(app, title))
+    box = wait_for("the chooser's name box", lambda: find(dialog, "text"))
+    box.queryEditableText().setTextContents(folder)
+    press(wait_for("its Choose button", lambda: find(dialog, "push button", "Choose")))
+    wait_for("the chooser to close", lambda: top_window(app, title) is None)
+
+
+def status_texts(main):
+    bar = find(main, "status bar")
+    return [label.name for label in find_all(bar, "label", showing=False)] if bar else []
+
+
+def main():
+    exe, samples = sys.argv[1], sys.argv[2]
+    work = tempfile.mkdtemp(prefix="tallowin-a11y-")
+    source, target = os.path.join(work, "in"), os.path.join(work, "out")
+    os.makedirs(source)
+    os.makedirs(target)
+    expected = {}
+    names = ["sample-wp6.wpd", "sample-wp50.wpd", "sample-wp51.wpd"]
+    for i in range(DOCUMENTS):
+        path = os.path.join(source, "doc%02d.wpd" % i)
+        shutil.copy(os.path.join(samples, names[i % 3]), path)
+        expected[path] = "Converted"
+    locked = os.path.join(source, "locked.wpd")
+    shutil.copy(os.path.join(samples, "password-wp6.wpd"), locked)
+    expected[locked] = "Failed"
+    total = len(expected)
+
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+    env.pop("QT_QPA_PLATFORM", None)
+    program = subprocess.Popen([exe], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               start_new_session=True)
+    try:
+        desktop = pyatspi.Registry.getDesktop(0)
+        app = wait_for("tallowin on the accessibility bus",
+                       lambda: next((a for a in children(desktop) if a.name == "tallowin"), None))
+        main_window = wait_for("the main window", lambda: top_window(app, "Tallowin"))
+        chooser = wait_for("the start chooser", lambda: top_window(app, "Quick Start"))
+        press(wait_for("BatchDocuments", lambda: find(chooser, "push button", "BatchDocuments")))
+
+        batch = wait_for("the batch dialog", lambda: top_window(app, "Batch Documents"))
+        select = wait_for("the Select... buttons", lambda: (lambda b: b if len(b) == 2 else None)(
+            find_all(batch, "push button", "Select...")))
+        press(select[0])
+        choose_folder(app, "Select a Source Folder", source)
+        press(select[1])
+        choose_folder(app, "Select a Target Folder", target)
+        found = wait_for("the documents found", lambda: (lambda l: l if l and l.childCount == total else None)(
+            find(batch, "list", "Found Documents")))
+        print("a11y: the batch dialog lists %d documents" % found.childCount)
+        press(find(batch, "push button", "Start"))
+
+        # How far the batch has got, as the status bar tells it.
+        seen = []
+        done_text = None
+        deadline = time.time() + TIMEOUT
+        while time.time() < deadline and not done_text:
+            for text in status_texts(main_window):
+                if text and (not seen or seen[-1] != text):
+                    seen.append(text)
+                if text.startswith("Batch done:"):
+                    done_text = text
+            time.sleep(0.05)
+        print("a11y: status bar said: " + " | ".join(seen))
+        if not done_text:
+            raise Failure("the batch did not end within %d s" % TIMEOUT)
+        running = [t for t in seen if re.fullmatch(r"\d+ of %d done(, \d+ failed)?" % total, t)]
+        if not running:
+            raise Failure("no progress was readable while the batch ran: %r" % seen)
+        if done_text != "Batch done: %d converted, 1 failed" % (total - 1):
+            raise Failure("unexpected totals: " + done_text)
+
+        # The document list: a table with its headers, rows and cells.
+        table = find(main_window, "table", "Documents")
+        if table is None:
+            raise Failure("no table named Documents")
+        cells = table.queryTable()
+        headers = [cells.getColumnHeader(c).name for c in range(cells.nColumns)]
+        print("a11y: columns " + repr(headers))
+        if headers != ["File Name:", "Status:"]:
+            raise Failure("unexpected column headers %r" % headers)
+        wait_for("every row", lambda: cells.nRows == total, timeout=10)
+        rows = []
+        for r in range(cells.nRows):
+            name, status = cells.getAccessibleAt(r, 0), cells.getAccessibleAt(r, 1)
+            rows.append((name.name, status.name, status.description))
+        shown = [(n, s) for n, s, _ in rows]
+        want = sorted(expected.items(), key=lambda kv: (kv[0].lower(), kv[0]), reverse=True)
+        if shown != want:
+            raise Failure("rows differ:\n%r\nexpected\n%r" % (shown, want))
+        reasons = {n: d for n, s, d in rows if s == "Failed"}
+        print("a11y: %d rows read; failed: %r" % (len(rows), reasons))
+        if "password-protected" not in reasons.get(locked, ""):
+            raise Failure("the failed row does not say why: %r" % reasons)
+        if any(d for n, s, d in rows if s != "Failed"):
+            raise Failure("a converted row carries a reason")
+
+        # File > Exit, through the menu as the bus offers it.
+        file_menu = find(main_window, "menu item", "File")
+        exit_item = next(i for i in find_all(file_menu, "menu item", "Exit", showing=False))
+        try:
+            exit_item.queryAction().doAction(0)
+        except Exception:
+            pass  # the program ends before it answers
+        try:
+            program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            raise Failure("File > Exit did not end the program")
+        written = sorted(f for f in os.listdir(target))
+        if written != sorted("doc%02d.doc" % i for i in range(DOCUMENTS)):
+            raise Failure("the target folder holds %r" % written)
+        print("a11y: PASS")
+        return 0
+    except Failure as failure:
+        print("a11y: FAIL: %s" % failure)
+        return 1
+    finally:
+        if program.poll() is None:
+            os.killpg(program.pid, 9)
+            program.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
