@@ -1,5 +1,6 @@
 #include "core/Mediator.h"
 
+#include "core/FolderListing.h"
 #include "core/General.h"
 #include "core/Source.h"
 #include "core/UserInterface.h"
@@ -20,21 +21,10 @@ namespace {
 // Counts a scope as part of a run for as long as it lasts.
 class RunScope {
 public:
-    RunScope(int& depth, Mediator* owner, QHash<QString, QString>& written) : mDepth(depth), mOwner(owner)
-    {
-        if (mDepth++ == 0) {
-            written.clear();
-            emit mOwner->runningChanged(true);
-        }
-    }
-    ~RunScope()
-    {
-        if (--mDepth == 0)
-            emit mOwner->runningChanged(false);
-    }
+    explicit RunScope(Mediator* owner) : mOwner(owner) { mOwner->BeginRun(); }
+    ~RunScope() { mOwner->EndRun(); }
 
 private:
-    int& mDepth;
     Mediator* mOwner;
 };
 // One spelling per file: absolute, without "." and "..". A run writes all its
@@ -103,6 +93,25 @@ void Mediator::ClearDocuments()
     mDocuments.Clear();
 }
 
+void Mediator::BeginRun()
+{
+    if (mRunDepth++ == 0) {
+        mWrittenTargets.clear();
+        emit runningChanged(true);
+    }
+}
+
+void Mediator::EndRun()
+{
+    if (--mRunDepth == 0)
+        emit runningChanged(false);
+}
+
+void Mediator::SetSourceDocuments(const QStringList& documents)
+{
+    mSourceDocuments = documents;
+}
+
 void Mediator::NoteWritten(const QString& target, const QString& source)
 {
     mWrittenTargets.insert(targetKey(target), source);
@@ -118,7 +127,7 @@ void Mediator::registerCmd2(std::shared_ptr<Cmd2> c) { mCmd2 = std::move(c); }
 
 void Mediator::Command1(const QString& str)
 {
-    RunScope run(mRunDepth, this, mWrittenTargets);
+    RunScope run(this);
     mStateManager->Command1(str);
 }
 
@@ -187,23 +196,26 @@ void Mediator::SingleSourceFile()
         dialog.ShowOpen();
         if (dialog.FileName.isEmpty())
             return;
-        const QString path = dialog.FileName;
-        SetSourceFile(path);
-        clsFileSystem fs;
-        SetTgtFolder(fs.GetPath(path));
-        startStateOne();
-        auto start = std::make_shared<cmd1>();
-        start->init(this);
-        static_cast<Command&>(*start).Execute();
+        OpenDocument(dialog.FileName);
     } catch (const platform::RuntimeError&) {
     }
+}
+
+void Mediator::OpenDocument(const QString& path)
+{
+    SetSourceFile(path);
+    clsFileSystem fs;
+    SetTgtFolder(fs.GetPath(path));
+    startStateOne();
+    auto start = std::make_shared<cmd1>();
+    start->init(this);
+    static_cast<Command&>(*start).Execute();
 }
 
 void Mediator::SourceFolder()
 {
     if (IsRunning())
         return;
-    clsFileSystem fs;
     const QString folder = BrowseForFolder(QStringLiteral("Select a Source Folder"));
     if (folder.isEmpty())
         return;
@@ -211,30 +223,11 @@ void Mediator::SourceFolder()
     // documents found there.
     mFoundDocuments.setStringList({});
     SetSourceFolder(folder);
-
-    platform::FileListBox& files = mFileList;
-    try {
-        files.setPath(folder);
-    } catch (const platform::RuntimeError&) {
-        return; // a folder that cannot be read lists nothing
-    }
-    QStringList accepted;
-    const int count = files.listCount();
-    for (int i = 0; i < count; ++i) {
-        const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
-        try {
-            files.setListIndex(i);
-            const QString path = fs.JoinPath(files.path(), files.fileName());
-            QString extension = fs.GetFileExtension(path);
-            gAccepted = false;
-            chain->sendToChain(extension);
-            if (gAccepted)
-                accepted.append(fs.GetFileName(path));
-        } catch (const platform::RuntimeError&) {
-            // A file that cannot be examined is skipped.
-        }
-    }
-    mFoundDocuments.setStringList(accepted);
+    clsFileSystem fs;
+    QStringList names = FolderListing::AcceptedDocuments(mFileList, folder);
+    for (QString& path : names)
+        path = fs.GetFileName(path);
+    mFoundDocuments.setStringList(names);
 }
 
 void Mediator::TargetFolder()

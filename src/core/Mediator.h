@@ -84,6 +84,9 @@ public:
 
     // Choosing what to convert and where to.
     void SingleSourceFile();
+    // Converts `path` in single-document mode, as if it had been chosen in
+    // the file-open dialog (a document opened from the desktop).
+    void OpenDocument(const QString& path);
     void SourceFolder();
     void TargetFolder();
     QString BrowseForFolder(const QString& szPrompt);
@@ -94,6 +97,16 @@ public:
     // "Start") are refused: they would otherwise run nested inside the
     // conversion in progress.
     bool IsRunning() const { return mRunDepth > 0; }
+    // A run that spans several mode commands (the command line converts
+    // several groups of documents as one run). Runs nest.
+    void BeginRun();
+    void EndRun();
+
+    // Batch mode's documents when they are named rather than found (the
+    // command line): batch mode then converts exactly these, in this order,
+    // instead of listing the source folder. Empty: the source folder.
+    void SetSourceDocuments(const QStringList& documents);
+    const QStringList& GetSourceDocuments() const { return mSourceDocuments; }
 
     // The Word files the current run has written: a run never replaces its
     // own output (two sources with one base name would otherwise leave only
@@ -132,6 +145,7 @@ private:
 
     int mRunDepth = 0;
     QHash<QString, QString> mWrittenTargets; // target (as one file) -> source
+    QStringList mSourceDocuments;
     // Command2 flattening: a Command2 issued while another is under way is
     // remembered and carried out when that one returns, so a batch does not
     // nest one level of calls per document.

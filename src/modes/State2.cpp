@@ -1,14 +1,11 @@
 #include "modes/State2.h"
 
-#include "core/General.h"
+#include "core/FolderListing.h"
 #include "core/Mediator.h"
-#include "fs/clsFileSystem.h"
-#include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/ParseObject.h"
 #include "pipeline/Stack.h"
 #include "platform/Dialogs.h"
-#include "platform/FileListBox.h"
 #include "platform/RuntimeError.h"
 
 void State2::State_Command1(const QString&)
@@ -21,34 +18,20 @@ void State2::State_Command1(const QString&)
         return;
     }
 
-    const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
     mMediator->ClearDocuments();
     mPending = std::make_shared<Stack>();
-    clsFileSystem fs;
 
-    // A source folder that is not chosen, does not exist or cannot be read
-    // lists nothing, so nothing is converted.
-    platform::FileListBox& files = mMediator->FileList();
-    try {
-        files.setPath(mMediator->GetSourceFolder());
-    } catch (const platform::RuntimeError&) {
-    }
-    const int count = files.listCount();
-    for (int i = 0; i < count; ++i) {
-        try {
-            files.setListIndex(i);
-            const QString path = fs.JoinPath(files.path(), files.fileName());
-            QString extension = fs.GetFileExtension(path).toLower();
-            gAccepted = false;
-            chain->sendToChain(extension);
-            if (gAccepted) {
-                auto document = std::make_shared<ParseObject1>();
-                document->init(path);
-                mPending->add(document);
-            }
-        } catch (const platform::RuntimeError&) {
-            // A file that cannot be examined is skipped.
-        }
+    // The documents named (the command line), or those of the source folder
+    // the extension list accepts. A source folder that is not chosen, does
+    // not exist or cannot be read lists nothing, so nothing is converted.
+    const QStringList named = mMediator->GetSourceDocuments();
+    const QStringList documents =
+        named.isEmpty() ? FolderListing::AcceptedDocuments(mMediator->FileList(), mMediator->GetSourceFolder())
+                        : named;
+    for (const QString& path : documents) {
+        auto document = std::make_shared<ParseObject1>();
+        document->init(path);
+        mPending->add(document);
     }
 
     // Convert the queue. A document that fails has already been taken off

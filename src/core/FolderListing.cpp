@@ -1,0 +1,34 @@
+#include "core/FolderListing.h"
+
+#include "core/General.h"
+#include "fs/clsFileSystem.h"
+#include "pipeline/Chain.h"
+#include "platform/FileListBox.h"
+#include "platform/RuntimeError.h"
+
+QStringList FolderListing::AcceptedDocuments(platform::FileListBox& files, const QString& folder)
+{
+    try {
+        files.setPath(folder);
+    } catch (const platform::RuntimeError&) {
+        return {};
+    }
+    clsFileSystem fs;
+    QStringList accepted;
+    const int count = files.listCount();
+    for (int i = 0; i < count; ++i) {
+        const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
+        try {
+            files.setListIndex(i);
+            const QString path = fs.JoinPath(files.path(), files.fileName());
+            QString extension = fs.GetFileExtension(path);
+            gAccepted = false;
+            chain->sendToChain(extension);
+            if (gAccepted)
+                accepted.append(path);
+        } catch (const platform::RuntimeError&) {
+            // A file that cannot be examined is skipped.
+        }
+    }
+    return accepted;
+}
