@@ -5,7 +5,6 @@
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 
 namespace {
@@ -26,7 +25,7 @@ void RmvDelayCode::SetPollIntervalMs(int ms) { gPollIntervalMs = ms; }
 
 QString RmvDelayCode::MacroPath()
 {
-    return platform::AppPath() + QDir::separator() + QStringLiteral("RmvDelayCode.wcm");
+    return platform::DataFile(QStringLiteral("RmvDelayCode.wcm"));
 }
 
 bool RmvDelayCode::RemoveDelayCode()

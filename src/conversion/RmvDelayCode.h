@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Plays the clean-up macro "RmvDelayCode.wcm" from the program's folder on
+// Plays the clean-up macro "RmvDelayCode.wcm" (platform::DataFile) on
 // the current document and waits until the word processor has finished it.
 class RmvDelayCode final {
 public:

@@ -1,6 +1,8 @@
 #include "platform/Program.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QList>
 #include <cstdio>
 #include <cstdlib>
@@ -67,6 +69,17 @@ QString AppPath()
 void SetAppPath(const QString& path)
 {
     appPathOverride() = path;
+}
+
+QString DataFile(const QString& name)
+{
+    const QDir executableFolder(AppPath());
+    const QString beside = executableFolder.filePath(name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(
+        executableFolder.filePath(QStringLiteral(TALLOWIN_DATA_FROM_BIN "/") + name));
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 QString AppTitle()

@@ -24,6 +24,12 @@ QString AppPath();
 // Overrides AppPath (tests); an empty text restores the default.
 void SetAppPath(const QString& path);
 
+// A file the program ships (the clean-up macro): next to the executable, as
+// in a build folder, or else in the installed data folder relative to the
+// executable's folder (../share/tallowin for bin/tallowin). When neither
+// exists, the path next to the executable, so that a failure names a place.
+QString DataFile(const QString& name);
+
 // The program's title and version.
 QString AppTitle();
 int VersionMajor();
