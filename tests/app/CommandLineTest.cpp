@@ -1,0 +1,100 @@
+// The command line: what each form of it asks the program to do.
+#include "app/CommandLine.h"
+#include "fs/QStringPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Mode = CommandLine::Mode;
+
+struct Case {
+    const char* what;
+    QStringList arguments;
+    Mode mode;
+    QStringList operands = {}; // files (windows) or paths (--convert)
+    QString target = {};
+    bool json = false;
+    QString error = {};
+};
+
+CommandLine::Options options(Mode mode, const QStringList& paths = {}, const QString& error = {})
+{
+    CommandLine::Options result;
+    result.mode = mode;
+    result.paths = paths;
+    result.error = error;
+    return result;
+}
+
+QStringList args(std::initializer_list<const char*> list)
+{
+    QStringList result;
+    for (const char* a : list)
+        result << QString::fromUtf8(a);
+    return result;
+}
+
+} // namespace
+
+TEST(CommandLine, ParsesEachForm)
+{
+    const Case cases[] = {
+        {"nothing: the windows as today", {}, Mode::Windows},
+        {"Open With: documents in order", args({"/a/x.wpd", "/b/y y.wpd"}), Mode::Windows, args({"/a/x.wpd", "/b/y y.wpd"})},
+        {"-- lets a file start with a dash", args({"--", "-x.wpd", "--json"}), Mode::Windows, args({"-x.wpd", "--json"})},
+        {"Qt's options are not files", args({"-platform", "offscreen", "-style=fusion", "-reverse", "a.wpd"}), Mode::Windows, args({"a.wpd"})},
+        {"convert documents and folders", args({"--convert", "a.wpd", "dir"}), Mode::Convert, args({"a.wpd", "dir"})},
+        {"options in any order", args({"a.wpd", "--json", "--target", "out", "--convert"}), Mode::Convert, args({"a.wpd"}), "out", true},
+        {"--target=DIR", args({"--convert", "--target=out=1", "a.wpd"}), Mode::Convert, args({"a.wpd"}), "out=1"},
+        {"- keeps its place among the paths", args({"--convert", "a.wpd", "-", "b.wpd"}), Mode::Convert, args({"a.wpd", "-", "b.wpd"})},
+        {"--help wins over everything", args({"--convert", "--bogus", "--help"}), Mode::Help},
+        {"-h", args({"-h"}), Mode::Help},
+        {"--help wins over --version", args({"--version", "--help"}), Mode::Help},
+        {"--version", args({"a.wpd", "--version"}), Mode::Version},
+        {"--help after -- is a file", args({"--", "--help"}), Mode::Windows, args({"--help"})},
+        {"unknown option", args({"--convert", "--bogus", "a.wpd"}), Mode::UsageError, {}, {}, false, "unknown option --bogus"},
+        {"single-dash unknown option", args({"-x"}), Mode::UsageError, {}, {}, false, "unknown option -x"},
+        {"--convert without a path", args({"--convert", "--json"}), Mode::UsageError, {}, {}, false, "--convert needs a PATH (or - for standard input)"},
+        {"--target at the end", args({"--convert", "a.wpd", "--target"}), Mode::UsageError, {}, {}, false, "--target needs a folder"},
+        {"--target= empty", args({"--convert", "--target=", "a.wpd"}), Mode::UsageError, {}, {}, false, "--target needs a folder"},
+        {"--target twice", args({"--convert", "--target", "a", "--target", "b", "x.wpd"}), Mode::UsageError, {}, {}, false, "--target is given more than once"},
+        {"--target without --convert", args({"--target", "out", "a.wpd"}), Mode::UsageError, {}, {}, false, "--target only goes with --convert"},
+        {"--json without --convert", args({"--json", "a.wpd"}), Mode::UsageError, {}, {}, false, "--json only goes with --convert"},
+        {"- without --convert", args({"-"}), Mode::UsageError, {}, {}, false, "- (paths from standard input) only goes with --convert"},
+        {"- twice", args({"--convert", "-", "-"}), Mode::UsageError, {}, {}, false, "- is given more than once"},
+        {"an empty path", args({"--convert", ""}), Mode::UsageError, {}, {}, false, "an empty path"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CommandLine::Options parsed = CommandLine::Parse(c.arguments);
+        EXPECT_EQ(parsed.mode, c.mode);
+        EXPECT_EQ(c.mode == Mode::Convert ? parsed.paths : parsed.files, c.operands);
+        EXPECT_TRUE((c.mode == Mode::Convert ? parsed.files : parsed.paths).isEmpty());
+        EXPECT_EQ(parsed.target, c.target);
+        EXPECT_EQ(parsed.json, c.json);
+        EXPECT_EQ(parsed.error, c.error);
+    }
+}
+
+TEST(CommandLine, HelpNamesEveryOptionAndExitCode)
+{
+    const QString help = CommandLine::HelpText();
+    for (const char* word : {"--convert", "--target DIR", "--json", "PATH", "standard input", "--help", "--version",
+                             "Open With", "0 when every document converted", "1 when any failed", "2 on a usage error"})
+        EXPECT_TRUE(help.contains(QString::fromUtf8(word))) << word;
+    for (const QString& line : help.split(QLatin1Char('\n')))
+        EXPECT_LE(line.size(), 79) << line.toStdString();
+}
+
+TEST(CommandLine, AnswersAtOnceOnlyWhatNeedsNoProgram)
+{
+    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Version)), CommandLine::ExitSuccess);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::UsageError, {}, "unknown option -x")), CommandLine::ExitUsage);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Windows)), std::nullopt);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Convert, {"a.wpd"})), std::nullopt);
+    EXPECT_EQ(CommandLine::VersionText(), QStringLiteral("tallowin %1.%2.%3\n")
+                                              .arg(TALLOWIN_VERSION_MAJOR)
+                                              .arg(TALLOWIN_VERSION_MINOR)
+                                              .arg(TALLOWIN_VERSION_REVISION));
+}
