@@ -20,6 +20,11 @@ packages=(
   at-spi2-core python3-pyatspi dbus-daemon
   # fonts the windows fall back on
   fonts-dejavu-core fonts-liberation
+  # the icon's PNG sizes (rsvg-convert), the checks of the desktop entry, the
+  # AppStream metainfo and the man page, the Debian package's library
+  # dependencies (dpkg-shlibdeps), and the clean Debian 12 root the package
+  # test installs it into
+  librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev debootstrap
 )
 
 missing=()

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build folder (cpack) and installs it into
+# a minimal Debian 12 root made with debootstrap, with apt resolving its
+# dependencies from the Debian mirror, as on a machine that has never seen
+# Tallowin. Then runs, inside that root (chroot, no display):
+#   tallowin --version
+#   tallowin --convert --target /tmp/out /tmp/in/a.wpd   (and reads a.doc)
+# Each step says its name, how long it took, and which step failed.
+#
+# Needs root (debootstrap, chroot, mounts) and the mirror; exits 77 (CTest's
+# "skipped") when not root. The mounts live in a mount namespace of their
+# own, so they vanish with it whatever happens, and are also unmounted on the
+# way out. The packages debootstrap and apt download are kept in
+# BUILD_DIR/package-test/cache-<date>/, so later runs on the same day download
+# nothing; the root itself is made anew each run.
+#
+# usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT_IN_SAMPLE
+# environment: TALLOWIN_DEBIAN_MIRROR (default http://deb.debian.org/debian),
+#              TALLOWIN_DEBIAN_SECURITY (default http://deb.debian.org/debian-security),
+#              TALLOWIN_KEEP_ROOT=1 keeps the root for a look afterwards.
+set -uo pipefail
+
+build=$(cd "${1:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT}" && pwd)
+sample=${2:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT}
+sample_text=${3:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT}
+mirror=${TALLOWIN_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+security=${TALLOWIN_DEBIAN_SECURITY:-http://deb.debian.org/debian-security}
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "package-test: skipped: debootstrap, chroot and mounts need root"
+  exit 77
+fi
+for tool in cpack debootstrap dpkg-deb dpkg-shlibdeps unshare chroot catdoc; do
+  command -v "$tool" >/dev/null || { echo "package-test: $tool is missing (scripts/setup-debian.sh installs it)"; exit 1; }
+done
+
+work="$build/package-test"
+root="$work/root"
+cache="$work/cache-$(date +%F)"
+current="set-up"
+started=$SECONDS
+step_started=$SECONDS
+
+step() {
+  [ "$current" = "set-up" ] || echo "package-test: step '$current' took $((SECONDS - step_started)) s"
+  current=$1
+  step_started=$SECONDS
+  echo "package-test: step '$current'"
+}
+fail() {
+  echo "package-test: FAIL at step '$current': $*"
+  exit 1
+}
+
+# Processes still running inside the root (an office the program left
+# behind) would keep files open there: end them, by their root folder.
+end_processes_in_root() {
+  local p
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill -KILL "${p#/proc/}" 2>/dev/null
+  done
+  return 0
+}
+cleanup() {
+  end_processes_in_root
+  # The mounts were made in a private namespace: from here they are not
+  # visible, and never crossed into the host's /dev.
+  if [ "${TALLOWIN_KEEP_ROOT:-}" != 1 ]; then
+    rm -rf --one-file-system "$root"
+  fi
+}
+trap cleanup EXIT
+
+mkdir -p "$work" "$cache/debootstrap" "$cache/apt/partial"
+chmod 0700 "$work"
+# Caches of other days are stale.
+find "$work" -maxdepth 1 -name 'cache-*' ! -path "$cache" -exec rm -rf {} +
+rm -rf --one-file-system "$root"
+
+step "build the package"
+rm -rf "$work/deb"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(find "$work/deb" -maxdepth 1 -name 'tallowin_*.deb' | head -n 1)
+[ -n "$deb" ] || fail "cpack made no tallowin_*.deb"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "package-test: $(basename "$deb"): Depends: $depends"
+for wanted in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libuno-sal3 libuno-cppu3 libuno-cppuhelpergcc3-3 \
+              'libreoffice-writer-nogui | libreoffice-writer' 'libreoffice-core-nogui | libreoffice-core' ure \
+              'fonts-liberation | fonts-dejavu-core'; do
+  case ", $depends," in
+    *", $wanted"[\ ,]*) ;;
+    *) fail "the package does not depend on $wanted" ;;
+  esac
+done
+
+step "debootstrap Debian 12"
+debootstrap --variant=minbase --cache-dir="$cache/debootstrap" bookworm "$root" "$mirror" \
+  >"$work/debootstrap.log" 2>&1 || { tail -n 30 "$work/debootstrap.log"; fail "debootstrap (log: $work/debootstrap.log)"; }
+cat >"$root/etc/apt/sources.list" <<EOF
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb $security bookworm-security main
+EOF
+# No service starts inside the root.
+printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+chmod 0755 "$root/usr/sbin/policy-rc.d"
+cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+mkdir -p "$root/tmp/in"
+cp "$deb" "$root/tmp/tallowin.deb"
+cp "$sample" "$root/tmp/in/a.wpd"
+
+# Everything that runs inside the root runs through here: a private mount
+# namespace with /proc, /dev and apt's download cache mounted, unmounted
+# again by a trap, and gone with the namespace in any case.
+in_root() {
+  unshare --mount --propagation private bash -c '
+    root=$1; cache=$2; shift 2
+    set -u
+    trap "umount -l \"$root/var/cache/apt/archives\" \"$root/dev/pts\" \"$root/dev\" \"$root/proc\" 2>/dev/null" EXIT
+    mount -t proc proc "$root/proc" &&
+      mount --rbind /dev "$root/dev" &&
+      mount --bind "$cache" "$root/var/cache/apt/archives" || exit 90
+    chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
+      DEBIAN_FRONTEND=noninteractive "$@"
+  ' in-root "$root" "$cache/apt" "$@"
+}
+
+step "apt install the package"
+in_root apt-get update -qq >"$work/apt.log" 2>&1 || { tail -n 30 "$work/apt.log"; fail "apt-get update"; }
+in_root apt-get install -y -q --no-install-recommends -o APT::Sandbox::User=root /tmp/tallowin.deb \
+  >>"$work/apt.log" 2>&1 || { tail -n 30 "$work/apt.log"; fail "apt-get install ./tallowin.deb (log: $work/apt.log)"; }
+grep -E '^(Need to get|After this operation)' "$work/apt.log" | sed 's/^/package-test: /'
+[ -f "$root/usr/share/tallowin/RmvDelayCode.wcm" ] || fail "the clean-up macro is not in /usr/share/tallowin"
+
+step "tallowin --version"
+version=$(in_root timeout 60 tallowin --version 2>&1) || fail "tallowin --version: $version"
+echo "package-test: $version"
+[[ "$version" =~ ^tallowin\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "tallowin --version printed: $version"
+
+step "tallowin --convert one document"
+output=$(in_root timeout 600 tallowin --convert --target /tmp/out /tmp/in/a.wpd 2>&1)
+code=$?
+echo "$output" | sed 's/^/package-test: tallowin: /'
+[ "$code" -eq 0 ] || fail "tallowin --convert exited $code"
+doc="$root/tmp/out/a.doc"
+[ -s "$doc" ] || fail "no /tmp/out/a.doc"
+catdoc "$doc" 2>/dev/null | grep -q "$sample_text" || fail "a.doc does not hold \"$sample_text\""
+echo "package-test: a.doc: $(stat -c %s "$doc") bytes"
+
+step "done"
+echo "package-test: ok in $((SECONDS - started)) s"
