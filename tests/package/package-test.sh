@@ -10,9 +10,10 @@
 # Needs root (debootstrap, chroot, mounts) and the mirror; exits 77 (CTest's
 # "skipped") when not root. The mounts live in a mount namespace of their
 # own, so they vanish with it whatever happens, and are also unmounted on the
-# way out. The packages debootstrap and apt download are kept in
-# BUILD_DIR/package-test/cache-<date>/, so later runs on the same day download
-# nothing; the root itself is made anew each run.
+# way out. The root debootstrap makes and the packages apt downloads are kept
+# in BUILD_DIR/package-test/cache-<date>/, so later runs on the same day
+# neither bootstrap nor download again; the package and its dependencies are
+# installed anew each run.
 #
 # usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT_IN_SAMPLE
 # environment: TALLOWIN_DEBIAN_MIRROR (default http://deb.debian.org/debian),
@@ -71,7 +72,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work" "$cache/debootstrap" "$cache/apt/partial"
+mkdir -p "$work" "$cache/apt/partial"
 chmod 0700 "$work"
 # Caches of other days are stale.
 find "$work" -maxdepth 1 -name 'cache-*' ! -path "$cache" -exec rm -rf {} +
@@ -94,17 +95,28 @@ for wanted in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libuno-sal3 libun
   esac
 done
 
-step "debootstrap Debian 12"
-debootstrap --variant=minbase --cache-dir="$cache/debootstrap" bookworm "$root" "$mirror" \
-  >"$work/debootstrap.log" 2>&1 || { tail -n 30 "$work/debootstrap.log"; fail "debootstrap (log: $work/debootstrap.log)"; }
+# The minimal root as debootstrap makes it is kept as a tar archive: later
+# runs on the same day unpack it instead of bootstrapping again.
+base="$cache/bookworm-minbase.tar"
+if [ -f "$base" ]; then
+  step "unpack the day's Debian 12 root"
+  mkdir -p "$root" && tar -xpf "$base" --numeric-owner -C "$root" || fail "tar -x $base"
+else
+  step "debootstrap Debian 12"
+  debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work/debootstrap.log" 2>&1 ||
+    { tail -n 30 "$work/debootstrap.log"; fail "debootstrap (log: $work/debootstrap.log)"; }
+  tar -cpf "$base.part" --numeric-owner -C "$root" . && mv "$base.part" "$base" || fail "tar -c $base"
+fi
 cat >"$root/etc/apt/sources.list" <<EOF
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
 deb $security bookworm-security main
 EOF
-# No service starts inside the root.
+# No service starts inside the root, and dpkg does not wait for the disk
+# after every file (the root is thrown away).
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
 chmod 0755 "$root/usr/sbin/policy-rc.d"
+echo force-unsafe-io >"$root/etc/dpkg/dpkg.cfg.d/unsafe-io"
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 mkdir -p "$root/tmp/in"
 cp "$deb" "$root/tmp/tallowin.deb"
