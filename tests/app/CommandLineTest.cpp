@@ -1,6 +1,6 @@
 // The command line: what each form of it asks the program to do.
 #include "app/CommandLine.h"
-#include "fs/QStringPrinter.h"
+#include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 
