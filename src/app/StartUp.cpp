@@ -1,7 +1,10 @@
 #include "app/StartUp.h"
 
+#include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
+#include "fs/clsFileSystem.h"
+#include "pipeline/Chain.h"
 #include "platform/Dialogs.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
@@ -9,7 +12,23 @@
 #include "ui/WindowsUserInterface.h"
 #include "ui/frmExtension.h"
 
+#include <QDir>
+
 namespace General {
+
+namespace {
+
+// Makes sure the extension list accepts `path`'s extension.
+void acceptExtensionOf(const QString& path)
+{
+    QString extension = clsFileSystem().GetFileExtension(path).toLower();
+    gAccepted = false;
+    Chain::BuildExtensionChain()->sendToChain(extension);
+    if (!gAccepted)
+        gMediator->Extensions().AddItem(extension);
+}
+
+} // namespace
 
 UserInterface& Windows()
 {
@@ -17,7 +36,7 @@ UserInterface& Windows()
     return windows;
 }
 
-void Main()
+void Main(const QStringList& files)
 {
     gMediator = std::make_shared<Mediator>();
     gMediator->SetUserInterface(&Windows());
@@ -26,7 +45,15 @@ void Main()
     gMediator->init();
     Form2& main = Forms::Get<Form2>();
     main.Show();
-    platform::ShowModal(&Forms::Get<Form3>(), &main);
+    if (files.isEmpty()) {
+        platform::ShowModal(&Forms::Get<Form3>(), &main);
+        return;
+    }
+    for (const QString& file : files) {
+        const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(file));
+        acceptExtensionOf(path);
+        gMediator->OpenDocument(path);
+    }
 }
 
 } // namespace General

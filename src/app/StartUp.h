@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class UserInterface;
 
 namespace General {
@@ -9,7 +11,12 @@ namespace General {
 // cannot and ends the program), shows the main window and then the start
 // chooser. Returns once the chooser is closed; the program then runs on its
 // window events.
-void Main();
+//
+// With `files` (documents opened from the desktop), the start chooser is not
+// shown: each file is converted in single-document mode in turn, its row in
+// the list and the Save As dialog with the proposed name. A file whose
+// extension the extension list lacks has it added: the user chose the file.
+void Main(const QStringList& files = {});
 
 // The windows as the logic reaches them (one for the whole program).
 UserInterface& Windows();

@@ -34,9 +34,9 @@ void JobBase::writeStatus(const QString& status)
 
 void JobBase::markFailed(const QString& reason)
 {
-    writeStatus(Status::Failed);
     if (mRow)
         gMediator->Documents().SetReason(mRow, reason);
+    writeStatus(Status::Failed);
 }
 
 QString JobBase::proposedTarget() const
@@ -45,8 +45,13 @@ QString JobBase::proposedTarget() const
     if (folder.isEmpty())
         throw platform::RuntimeError(platform::RuntimeError::PathNotFound,
                                      QStringLiteral("No target folder has been chosen"));
+    return ProposedTarget(folder, mPath);
+}
+
+QString JobBase::ProposedTarget(const QString& folder, const QString& source)
+{
     clsFileSystem fs;
-    return folder + fs.Separator() + fs.GetFileBaseName(mPath, false) + QStringLiteral(".doc");
+    return folder + fs.Separator() + fs.GetFileBaseName(source, false) + QStringLiteral(".doc");
 }
 
 void JobBase::checkTarget(const QString& target) const

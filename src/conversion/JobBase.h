@@ -17,6 +17,11 @@ public:
     void init(const QString& str) { mPath = str; }
     virtual void Execute() = 0;
 
+    // The Word file a job proposes for `source` in `folder`: the folder, a
+    // separator, the source's base name, ".doc". The folder is used as it
+    // is (one ending with a separator gives a doubled one).
+    static QString ProposedTarget(const QString& folder, const QString& source);
+
     platform::Value invokeMember(const QString& member, const QList<platform::Value>& args) override;
 
 protected:

@@ -31,13 +31,17 @@ QString BatchProgress::Text(const DocumentList& documents) const
     const QLocale locale;
     const int converted = mRunning ? documents.ConvertedCount() : mConverted;
     const int failed = mRunning ? documents.FailedCount() : mFailed;
-    if (mRunning) {
-        const QString done = QStringLiteral("%1 of %2 done")
-                                 .arg(locale.toString(converted + failed), locale.toString(mTotal));
-        return failed > 0 ? QStringLiteral("%1, %2 failed").arg(done, locale.toString(failed)) : done;
-    }
+    if (mRunning)
+        return Running(converted + failed, mTotal, failed);
     if (mTotal == 0)
         return QStringLiteral("Batch done: no documents found");
     const QString totals = QStringLiteral("Batch done: %1 converted").arg(locale.toString(converted));
     return failed > 0 ? QStringLiteral("%1, %2 failed").arg(totals, locale.toString(failed)) : totals;
+}
+
+QString BatchProgress::Running(int done, int total, int failed)
+{
+    const QLocale locale;
+    const QString text = QStringLiteral("%1 of %2 done").arg(locale.toString(done), locale.toString(total));
+    return failed > 0 ? QStringLiteral("%1, %2 failed").arg(text, locale.toString(failed)) : text;
 }

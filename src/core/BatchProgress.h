@@ -25,6 +25,8 @@ public:
     // "3 of 10 done, 1 failed" while the batch runs, "Batch done: 9
     // converted, 1 failed" once it has ended, empty text before any batch.
     QString Text(const DocumentList& documents) const;
+    // "3 of 10 done, 1 failed" (without the failures when there are none).
+    static QString Running(int done, int total, int failed);
 
 private:
     int mTotal = 0;

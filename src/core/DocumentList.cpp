@@ -98,6 +98,8 @@ void DocumentList::InsertSubItem(const std::shared_ptr<DocumentRow>& row, int su
         return;
     count(text, +1);
     noteChanged(row);
+    if (mFinished && (text == Status::Converted || text == Status::Failed))
+        mFinished(*row);
 }
 
 void DocumentList::noteChanged(const std::shared_ptr<DocumentRow>& row)

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -69,6 +70,10 @@ public:
     int ConvertedCount() const { return mConverted; }
     int FailedCount() const { return mFailed; }
 
+    // Called whenever a row's status becomes "Converted" or "Failed" (the
+    // command line reports each document then). A reason is set before the
+    // status it explains.
+    void SetFinishedObserver(std::function<void(const DocumentRow&)> observer) { mFinished = std::move(observer); }
     // Tells the views about every change now instead of at the next frame.
     void Publish();
     // The number of times views were told about new rows (the benchmark
@@ -95,6 +100,7 @@ private:
     int mCount = 0;
     int mConverted = 0;
     int mFailed = 0;
+    std::function<void(const DocumentRow&)> mFinished;
 
     // What the views have been told: the number of rows, whether rows were
     // added since, and the rows whose texts changed since.

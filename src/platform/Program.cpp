@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QList>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace platform {
@@ -39,6 +42,43 @@ void RunEndHooks()
     auto list = std::exchange(hooks(), {});
     for (auto it = list.rbegin(); it != list.rend(); ++it)
         (*it)();
+}
+
+namespace {
+int gSignalPipe[2] = {-1, -1};
+
+// Only what is safe in a signal handler: pass the number on, or, when one is
+// already on its way, end now.
+void onEndSignal(int number)
+{
+    static volatile sig_atomic_t pending = 0;
+    if (pending) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
+    pending = 1;
+    const unsigned char byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(gSignalPipe[1], &byte, 1);
+}
+} // namespace
+
+void EndProgramOnSignals()
+{
+    if (gSignalPipe[0] >= 0 || ::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        unsigned char number = 0;
+        if (::read(gSignalPipe[0], &number, 1) == 1)
+            EndProgram(128 + number);
+    });
+    struct sigaction action {};
+    action.sa_handler = onEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(number, &action, nullptr);
 }
 
 void SetEndProgramHandler(std::function<void(int)> handler)

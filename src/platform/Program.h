@@ -13,6 +13,12 @@ namespace platform {
 
 // Work that must happen even when the program ends at once.
 void AddEndHook(std::function<void()> hook);
+
+// SIGTERM, SIGINT and SIGHUP end the program as its Exit command does
+// (EndProgram, with 128 + the signal's number), at the next event pass of the
+// thread that calls this (which needs an application object). A second such
+// signal before then ends the process at once.
+void EndProgramOnSignals();
 void RunEndHooks();
 
 // Replaces the way EndProgram leaves the process; the handler must not return

@@ -15,96 +15,14 @@ usage: a11y_test.py PATH/TO/tallowin PATH/TO/SAMPLES
 import os
 import re
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
 
-import pyatspi
+from driving import (TIMEOUT, Failure, application, choose_folder, exit_by_menu, find, find_all, press,
+                     start, status_texts, table_rows, top_window, wait_for)
 
 DOCUMENTS = 24  # copies of the three samples
-TIMEOUT = 180
-
-
-class Failure(Exception):
-    pass
-
-
-def wait_for(what, probe, timeout=TIMEOUT, interval=0.1):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        try:
-            found = probe()
-        except Exception:  # the tree changes under our feet
-            found = None
-        if found:
-            return found
-        time.sleep(interval)
-    raise Failure("timed out waiting for " + what)
-
-
-def children(acc):
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
-        if child is not None:
-            yield child
-
-
-def find_all(root, role, name=None, showing=True):
-    """Every descendant with this role (and name), in tree order."""
-    found = []
-    stack = [root]
-    while stack:
-        acc = stack.pop()
-        for child in reversed(list(children(acc))):
-            try:
-                matches = child.getRoleName() == role and (name is None or child.name == name)
-                if matches and showing and not child.getState().contains(pyatspi.STATE_SHOWING):
-                    matches = False
-            except Exception:
-                continue
-            if matches:
-                found.append(child)
-            if child.getRoleName() != "table":  # cells come from the table interface
-                stack.append(child)
-    found.reverse()
-    return found
-
-
-def find(root, role, name=None):
-    hits = find_all(root, role, name)
-    return hits[0] if hits else None
-
-
-def press(acc):
-    action = acc.queryAction()
-    for i in range(action.nActions):
-        if action.getName(i) in ("press", "click", "Press", "SetFocus") or i == action.nActions - 1:
-            action.doAction(i)
-            return
-    raise Failure("no action on " + acc.name)
-
-
-def top_window(app, name):
-    for window in children(app):
-        if window.name == name and window.getState().contains(pyatspi.STATE_SHOWING):
-            return window
-    return None
-
-
-def choose_folder(app, title, folder):
-    """Answers the folder chooser as a keyboard user would: the folder's
-    path into its name box, then "Choose"."""
-    dialog = wait_for("the folder chooser \"%s\"" % title, lambda: top_window(app, title))
-    box = wait_for("the chooser's name box", lambda: find(dialog, "text"))
-    box.queryEditableText().setTextContents(folder)
-    press(wait_for("its Choose button", lambda: find(dialog, "push button", "Choose")))
-    wait_for("the chooser to close", lambda: top_window(app, title) is None)
-
-
-def status_texts(main):
-    bar = find(main, "status bar")
-    return [label.name for label in find_all(bar, "label", showing=False)] if bar else []
 
 
 def main():
@@ -124,14 +42,9 @@ def main():
     expected[locked] = "Failed"
     total = len(expected)
 
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
-    env.pop("QT_QPA_PLATFORM", None)
-    program = subprocess.Popen([exe], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               start_new_session=True)
+    program = start(exe, [])
     try:
-        desktop = pyatspi.Registry.getDesktop(0)
-        app = wait_for("tallowin on the accessibility bus",
-                       lambda: next((a for a in children(desktop) if a.name == "tallowin"), None))
+        app = application()
         main_window = wait_for("the main window", lambda: top_window(app, "Tallowin"))
         chooser = wait_for("the start chooser", lambda: top_window(app, "Quick Start"))
         press(wait_for("BatchDocuments", lambda: find(chooser, "push button", "BatchDocuments")))
@@ -178,10 +91,7 @@ def main():
         if headers != ["File Name:", "Status:"]:
             raise Failure("unexpected column headers %r" % headers)
         wait_for("every row", lambda: cells.nRows == total, timeout=10)
-        rows = []
-        for r in range(cells.nRows):
-            name, status = cells.getAccessibleAt(r, 0), cells.getAccessibleAt(r, 1)
-            rows.append((name.name, status.name, status.description))
+        rows = table_rows(table)
         shown = [(n, s) for n, s, _ in rows]
         want = sorted(expected.items(), key=lambda kv: (kv[0].lower(), kv[0]), reverse=True)
         if shown != want:
@@ -193,17 +103,7 @@ def main():
         if any(d for n, s, d in rows if s != "Failed"):
             raise Failure("a converted row carries a reason")
 
-        # File > Exit, through the menu as the bus offers it.
-        file_menu = find(main_window, "menu item", "File")
-        exit_item = next(i for i in find_all(file_menu, "menu item", "Exit", showing=False))
-        try:
-            exit_item.queryAction().doAction(0)
-        except Exception:
-            pass  # the program ends before it answers
-        try:
-            program.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            raise Failure("File > Exit did not end the program")
+        exit_by_menu(main_window, program)
         written = sorted(f for f in os.listdir(target))
         if written != sorted("doc%02d.doc" % i for i in range(DOCUMENTS)):
             raise Failure("the target folder holds %r" % written)

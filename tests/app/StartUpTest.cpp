@@ -2,6 +2,7 @@
 // or, without a word processor, one message and the end.
 #include "app/StartUp.h"
 #include "core/DocumentList.h"
+#include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/StateManager.h"
@@ -13,6 +14,7 @@
 #include "ui/frmExtension.h"
 
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -78,4 +80,34 @@ TEST(StartUp, MainShowsTheMainWindowThenTheStartChooserAndStaysInTheStartState)
     EXPECT_TRUE(dialogs.messages.isEmpty());
     // The windows are what the logic shows.
     EXPECT_EQ(gMediator->userInterface(), &General::Windows());
+}
+
+TEST(StartUp, DocumentsOpenedFromTheDesktopGoStraightToSaveAsOneAfterTheOther)
+{
+    MainCleanup cleanup;
+    testsupport::ScriptedServerRegistration server;
+    testsupport::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    platform::SetAppPath(dir.path());
+    testsupport::AppHarness::makeFile(dir.path(), "RmvDelayCode.wcm", "; macro\n");
+    const QString first = testsupport::AppHarness::makeFile(dir.path() + "/in", "report.wpd");
+    const QString second = testsupport::AppHarness::makeFile(dir.path() + "/in", "old letter.wp5");
+    dialogs.fileAnswers = {dir.path() + "/report.doc", dir.path() + "/letter.doc"};
+
+    General::Main({first, second});
+    platform::SetAppPath(QString());
+
+    // No start chooser; each document its Save As with the proposed name.
+    EXPECT_TRUE(dialogs.modalTitles.isEmpty());
+    ASSERT_EQ(dialogs.fileRequests.size(), 2);
+    for (const auto& request : dialogs.fileRequests)
+        EXPECT_EQ(request.kind, platform::FileDialogRequest::Kind::SaveAs);
+    EXPECT_EQ(dialogs.fileRequests[0].fileName, dir.path() + "/in//report.doc");
+    EXPECT_EQ(dialogs.fileRequests[1].fileName, dir.path() + "/in//old letter.doc");
+    EXPECT_EQ(server.server->pathsOf("FileOpen"), (QStringList{first, second}));
+    // The last document's row; the extension it was opened with is now listed.
+    EXPECT_EQ(gMediator->Documents().CellText(0, 1), "Converted");
+    EXPECT_TRUE(gMediator->Extensions().stringList().contains("wp5"));
+    EXPECT_TRUE(Forms::Get<Form2>().isVisible());
+    EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateOne());
 }

@@ -1,0 +1,128 @@
+// The command line's conversion against the scripted server: what the paths
+// name, where the Word files go, what is printed, and the exit code.
+#include "app/ConvertCommand.h"
+#include "core/ExtensionList.h"
+#include "core/Mediator.h"
+#include "support/AppHarness.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+using testsupport::AppHarness;
+
+namespace {
+
+// A command run with `stdinText` as its standard input; its standard output
+// comes back line by line.
+struct Outcome {
+    int exitCode = -1;
+    QStringList lines;
+};
+
+Outcome convert(const QStringList& paths, const QString& target, bool json, const QByteArray& stdinText = {})
+{
+    std::FILE* in = std::tmpfile();
+    std::FILE* out = std::tmpfile();
+    std::fwrite(stdinText.constData(), 1, static_cast<size_t>(stdinText.size()), in);
+    std::rewind(in);
+    Outcome run;
+    run.exitCode = ConvertCommand({paths, target, json}, in, out, nullptr).Run();
+    std::rewind(out);
+    QByteArray text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        text.append(buffer, static_cast<qsizetype>(n));
+    std::fclose(in);
+    std::fclose(out);
+    run.lines = QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts);
+    return run;
+}
+
+} // namespace
+
+TEST(ConvertCommand, PrintsALinePerDocumentAndExitsByTheOutcome)
+{
+    AppHarness app;
+    const QString in = app.tempDir() + "/in", out = app.tempDir() + "/out";
+    for (const char* name : {"a.wpd", "b.wpd", "notes.txt"})
+        AppHarness::makeFile(in, name);
+    QDir().mkpath(out);
+    app.server().failOn("FileOpen", in + "/b.wpd");
+    app.server().failOn("FileOpen", app.tempDir() + "/missing.wpd"); // as the office does
+
+    // A folder gives its documents; a file named is converted whatever its
+    // extension; a missing one fails.
+    const Outcome run = convert({in, in + "/notes.txt", app.tempDir() + "/missing.wpd"}, out, false);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.lines, (QStringList{in + "/a.wpd\tConverted\t" + out + "/a.doc",
+                                      in + "/b.wpd\tFailed\tFileOpen failed (scripted)",
+                                      in + "/notes.txt\tConverted\t" + out + "/notes.doc",
+                                      app.tempDir() + "/missing.wpd\tFailed\tFileOpen failed (scripted)"}));
+    EXPECT_TRUE(QFile::exists(out + "/a.doc"));
+    EXPECT_FALSE(QFile::exists(out + "/b.doc"));
+}
+
+TEST(ConvertCommand, JsonLinesCarryTargetOrReason)
+{
+    AppHarness app;
+    const QString in = app.tempDir() + "/in";
+    AppHarness::makeFile(in, "good.wpd");
+    AppHarness::makeFile(in, "bad.wpd");
+    app.server().failOn("FileSave", in + "/bad.wpd");
+
+    const Outcome run = convert({in + "/good.wpd", in + "/bad.wpd"}, QString(), true);
+
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(run.lines.size(), 2);
+    const QJsonObject good = QJsonDocument::fromJson(run.lines[0].toUtf8()).object();
+    const QJsonObject bad = QJsonDocument::fromJson(run.lines[1].toUtf8()).object();
+    EXPECT_EQ(good.value("source").toString(), in + "/good.wpd");
+    EXPECT_EQ(good.value("status").toString(), "Converted");
+    EXPECT_EQ(good.value("target").toString(), in + "/good.doc"); // next to its document
+    EXPECT_FALSE(good.contains("reason"));
+    EXPECT_EQ(bad.value("status").toString(), "Failed");
+    EXPECT_EQ(bad.value("reason").toString(), "FileSave failed (scripted)");
+    EXPECT_FALSE(bad.contains("target"));
+}
+
+TEST(ConvertCommand, PathsFromStandardInputEachOnceInOneRun)
+{
+    AppHarness app;
+    const QString one = app.tempDir() + "/one", two = app.tempDir() + "/two", out = app.tempDir() + "/out";
+    AppHarness::makeFile(one, "x.wpd");
+    AppHarness::makeFile(two, "x.wpd");
+    AppHarness::makeFile(two, "y.wpd");
+    QDir().mkpath(out);
+    const QByteArray input = (one + "/x.wpd\n\n" + two + "\r\n" + two + "/y.wpd\n").toUtf8();
+
+    // Into one target folder: the second x.wpd would replace the first's
+    // Word file, so it fails; y.wpd, named twice, is converted once.
+    const Outcome run = convert({"-"}, out, false, input);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.lines.size(), 3);
+    EXPECT_TRUE(run.lines[0].startsWith(one + "/x.wpd\tConverted"));
+    EXPECT_TRUE(run.lines[1].startsWith(two + "/x.wpd\tFailed\tThe target " + out + "/x.doc was already written by "));
+    EXPECT_TRUE(run.lines[2].startsWith(two + "/y.wpd\tConverted"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"x.doc", "y.doc"}));
+}
+
+TEST(ConvertCommand, EverythingConvertedExitsZeroAnAbsentTargetFolderTwo)
+{
+    AppHarness app;
+    const QString in = app.tempDir() + "/in";
+    AppHarness::makeFile(in, "a.wpd");
+    EXPECT_EQ(convert({in}, app.tempDir() + "/no such folder", false).exitCode, 2);
+    EXPECT_TRUE(app.server().calls.isEmpty());
+    const Outcome run = convert({in}, QString(), false);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.lines, QStringList{in + "/a.wpd\tConverted\t" + in + "/a.doc"});
+    // A folder with nothing to convert converts nothing, successfully.
+    QDir().mkpath(app.tempDir() + "/empty");
+    EXPECT_EQ(convert({app.tempDir() + "/empty"}, QString(), false).exitCode, 0);
+}
