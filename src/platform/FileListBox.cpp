@@ -1,5 +1,6 @@
 #include "platform/FileListBox.h"
 
+#include "platform/FileNames.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -30,7 +31,7 @@ void FileListBox::setPath(const QString& folder)
     if (clean.isEmpty())
         return;
 
-    const QByteArray native = QFile::encodeName(clean);
+    const QByteArray native = EncodeFileName(clean);
     DIR* dir = ::opendir(native.constData());
     if (!dir)
         throw RuntimeError(RuntimeError::PathNotFound,
@@ -49,7 +50,7 @@ void FileListBox::setPath(const QString& folder)
             regular = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
         if (regular)
-            mNames.append(QFile::decodeName(entry->d_name));
+            mNames.append(DecodeFileName(entry->d_name));
     }
     ::closedir(dir);
     std::sort(mNames.begin(), mNames.end(), &FileListBox::lessThan);

@@ -1,0 +1,51 @@
+// File names that are not valid UTF-8 keep their bytes through the program.
+#include "platform/FileNames.h"
+#include "platform/FileListBox.h"
+#include "support/QStringPrinter.h"
+
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(FileNames, EveryNameTurnsBackIntoItsOwnBytes)
+{
+    const QByteArray names[] = {
+        "report.wpd",
+        "caf\xC3\xA9.wpd",         // UTF-8
+        "caf\xE9.wpd",             // Latin-1
+        "\x93\xFA\x96\x7B.wpd",    // Shift-JIS
+        "\xC0\xAF.wpd",            // an overlong "/"
+        "\xED\xA0\x80.wpd",        // a UTF-8 surrogate
+        "\xF0\x9F\x93\x84.wpd",    // outside the basic plane
+        "cut\xE2\x82",             // a sequence cut short
+        "\xFF\xFE",
+    };
+    for (const QByteArray& bytes : names) {
+        const QString text = DecodeFileName(bytes);
+        EXPECT_EQ(EncodeFileName(text), bytes) << bytes.toHex().constData();
+        EXPECT_EQ(HasUndecodableBytes(text), QString::fromUtf8(bytes).toUtf8() != bytes) << bytes.toHex().constData();
+    }
+    // Valid names read as the text they are.
+    EXPECT_EQ(DecodeFileName("caf\xC3\xA9.wpd"), QString::fromUtf8("caf\xC3\xA9.wpd"));
+    EXPECT_EQ(DecodeFileName("\xF0\x9F\x93\x84"), QString::fromUtf8("\xF0\x9F\x93\x84"));
+}
+
+TEST(FileNames, TheFileListNamesFilesWhoseNamesAreNotUtf8)
+{
+    QTemporaryDir dir;
+    const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xE9.wpd";
+    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+
+    FileListBox list;
+    list.setPath(dir.path());
+    ASSERT_EQ(list.listCount(), 1);
+    list.setListIndex(0);
+    const QString path = dir.path() + "/" + list.fileName();
+    EXPECT_EQ(EncodeFileName(path), latin1);
+    EXPECT_EQ(::access(EncodeFileName(path).constData(), F_OK), 0);
+}
