@@ -1,11 +1,12 @@
 #include "engine/EngineRegistration.h"
 
 #include "engine/OfficeInstallation.h"
+#include "engine/OfficePipes.h"
 #include "engine/OfficeProcess.h"
-#include "engine/RunFolder.h"
 #include "engine/WordPerfectServer.h"
-#include "platform/Program.h"
 #include "platform/ProgIdRegistry.h"
+#include "platform/Program.h"
+#include "platform/RunFolder.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -22,7 +23,7 @@ void endOfRun()
 {
     gEndHookPending = false;
     OfficeProcess::KillAll();
-    RunFolder::RemoveAtEnd();
+    platform::RunFolder::RemoveAtEnd();
 }
 
 void armEndOfRun()
@@ -40,7 +41,8 @@ void RegisterEngine()
     platform::ProgIdRegistry::Register(QStringLiteral("WordPerfect.PerfectScript"), []() -> std::shared_ptr<platform::LateBound> {
         // Fast and without starting anything: is the office there at all?
         OfficeInstallation::Check();
-        RunFolder::Instance();
+        platform::RunFolder::AddStaleRunCleaner(&OfficePipes::RemoveForRun);
+        platform::RunFolder::Instance();
         armEndOfRun();
         return std::make_shared<WordPerfectServer>();
     });

@@ -2,9 +2,9 @@
 
 #include "engine/AbortingInteractionHandler.h"
 #include "engine/OfficeSession.h"
-#include "engine/RunFolder.h"
 #include "engine/UnoRuntime.h"
 #include "engine/WordPerfectHeader.h"
+#include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -363,7 +363,7 @@ void OfficeDocument::storeCopy(const QString& path)
     }
 }
 
-void OfficeDocument::storeWord(const QString& path, RunFolder& journal)
+void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal)
 {
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
@@ -380,7 +380,7 @@ void OfficeDocument::storeWord(const QString& path, RunFolder& journal)
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot save %1: a folder has that name").arg(path), kSource);
 
-    const QString temporary = folder + QLatin1Char('/') + RunFolder::PendingPrefix()
+    const QString temporary = folder + QLatin1Char('/') + platform::RunFolder::PendingPrefix()
                               + QString::number(QRandomGenerator::global()->generate64(), 16)
                               + QStringLiteral(".tmp");
     journal.notePending(temporary);

@@ -9,10 +9,13 @@
 
 #include <com/sun/star/lang/XComponent.hpp>
 
+namespace platform {
+class RunFolder;
+}
+
 namespace engine {
 
 class OfficeSession;
-class RunFolder;
 
 // One document open in the office, hidden and read-only. Every member runs on
 // the engine thread and raises UNO exceptions or RuntimeErrors; the server
@@ -40,7 +43,7 @@ public:
     // Writes the document as a Word 97 document: under a temporary name in the
     // target's folder, then renamed over the target, so that the target is
     // either the old file or the whole new one.
-    void storeWord(const QString& path, RunFolder& journal);
+    void storeWord(const QString& path, platform::RunFolder& journal);
     // Closes the document without saving; never raises.
     void close() noexcept;
     // Forgets the document without a word to the office (which is being

@@ -1,7 +1,7 @@
 #include "engine/OfficeEngine.h"
 
-#include "engine/RunFolder.h"
 #include "engine/UnoRuntime.h"
+#include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -152,7 +152,7 @@ void OfficeEngine::saveWord(const QString& path)
 {
     requireDocument(QStringLiteral("save"));
     guarded(QStringLiteral("save"), path, limitFor(mDocumentSize),
-            [&] { mDocument->storeWord(path, RunFolder::Instance()); });
+            [&] { mDocument->storeWord(path, platform::RunFolder::Instance()); });
 }
 
 void OfficeEngine::close()

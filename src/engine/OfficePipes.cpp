@@ -59,10 +59,15 @@ void OfficePipes::Remove(const QString& acceptPipeName, const QString& profileFo
         removeFile(file);
 }
 
-void OfficePipes::RemoveForRun(const QString& pipePrefix, const QString& runFolder)
+QString OfficePipes::PrefixForRun(const QString& runId)
+{
+    return QStringLiteral("tallowin-") + runId;
+}
+
+void OfficePipes::RemoveForRun(const QString& runFolder, const QString& runId)
 {
     const QDir pipes(kPipeFolder);
-    const QString acceptPrefix = QStringLiteral("OSL_PIPE_%1_%2").arg(::getuid()).arg(pipePrefix);
+    const QString acceptPrefix = QStringLiteral("OSL_PIPE_%1_%2").arg(::getuid()).arg(PrefixForRun(runId));
     const QStringList accepted = pipes.entryList({acceptPrefix + QLatin1Char('*')}, QDir::System | QDir::Files);
     for (const QString& name : accepted)
         removeFile(pipes.filePath(name));

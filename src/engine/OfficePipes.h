@@ -17,10 +17,11 @@ public:
     static QStringList FilesOf(const QString& acceptPipeName, const QString& profileFolder);
     static void Remove(const QString& acceptPipeName, const QString& profileFolder);
 
-    // Removes the socket files of every office of a run: accept pipes whose
-    // names start with `pipePrefix`, single-instance pipes of the profiles
-    // under `runFolder`.
-    static void RemoveForRun(const QString& pipePrefix, const QString& runFolder);
+    // The prefix of the accept pipe names of every office of a run.
+    static QString PrefixForRun(const QString& runId);
+    // Removes the socket files of every office of a run: its accept pipes
+    // and the single-instance pipes of the profiles under `runFolder`.
+    static void RemoveForRun(const QString& runFolder, const QString& runId);
 
     // The profile URL handed to the office for `profileFolder`.
     static QString ProfileUrl(const QString& profileFolder);

@@ -2,8 +2,8 @@
 
 #include "engine/OfficeInstallation.h"
 #include "engine/OfficePipes.h"
-#include "engine/RunFolder.h"
 #include "engine/UnoRuntime.h"
+#include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
@@ -85,7 +85,7 @@ OfficeSession::~OfficeSession()
 {
     abandon();
     if (!mFolder.isEmpty())
-        RunFolder::RemoveTree(mFolder);
+        platform::RunFolder::RemoveTree(mFolder);
 }
 
 void OfficeSession::ensureRunning()
@@ -108,7 +108,7 @@ void OfficeSession::ensureRunning()
         // with a fresh one.
         stop();
         if (!mFolder.isEmpty())
-            RunFolder::RemoveTree(mFolder);
+            platform::RunFolder::RemoveTree(mFolder);
         mFolder.clear();
         try {
             startOnce();
@@ -124,7 +124,7 @@ void OfficeSession::ensureRunning()
 
 void OfficeSession::startOnce()
 {
-    RunFolder& run = RunFolder::Instance();
+    platform::RunFolder& run = platform::RunFolder::Instance();
     if (mFolder.isEmpty() || !QDir(mFolder).exists())
         mFolder = run.newSubfolder(QStringLiteral("office"));
     mProfile = mFolder + QStringLiteral("/profile");
@@ -132,7 +132,7 @@ void OfficeSession::startOnce()
     QDir(temp).removeRecursively();
     QDir().mkpath(temp);
     writeSettings(mProfile);
-    mPipeName = run.pipePrefix() + QStringLiteral("-%1").arg(++mStarts);
+    mPipeName = OfficePipes::PrefixForRun(run.runId()) + QStringLiteral("-%1").arg(++mStarts);
 
     // LibreOffice 7.4 has no first-start wizard any more (its
     // --nofirststartwizard does nothing); a new profile makes it exit once

@@ -3,7 +3,8 @@
 #include "EngineTestSupport.h"
 
 #include "engine/EngineThread.h"
-#include "engine/RunFolder.h"
+#include "engine/OfficePipes.h"
+#include "platform/RunFolder.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/Program.h"
 
@@ -205,8 +206,8 @@ TEST(EndOfRunHelper, Run)
     ASSERT_FALSE(failure);
     Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight
     std::cout << "OFFICE " << SharedEngine().officePid() << "\n"
-              << "RUN " << engine::RunFolder::Instance().path().toStdString() << "\n"
-              << "PIPES " << engine::RunFolder::Instance().pipePrefix().toStdString() << "\n"
+              << "RUN " << platform::RunFolder::Instance().path().toStdString() << "\n"
+              << "PIPES " << engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()).toStdString() << "\n"
               << std::flush;
     if (mode == "end")
         platform::EndProgram(0);
@@ -270,7 +271,7 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         if (QByteArray(mode) == "kill") {
             // What a killed run leaves is removed by the next start.
             EXPECT_TRUE(Exists(report.runFolder));
-            engine::RunFolder::CleanStaleRuns(engine::RunFolder::ParentFolder());
+            platform::RunFolder::CleanStaleRuns(platform::RunFolder::ParentFolder());
         }
         EXPECT_FALSE(Exists(report.runFolder));
         EXPECT_EQ(pipesOf(report.pipePrefix), QStringList());

@@ -1,6 +1,5 @@
-#include "engine/RunFolder.h"
+#include "platform/RunFolder.h"
 
-#include "engine/OfficePipes.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
@@ -17,13 +16,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using platform::RuntimeError;
-
-namespace engine {
+namespace platform {
 
 namespace {
 
-const QString kSource = QStringLiteral("Office engine");
+const QString kSource = QStringLiteral("Run folder");
 const QString kRunPrefix = QStringLiteral("run-");
 const QString kNewPrefix = QStringLiteral("new-");
 const QString kLockName = QStringLiteral("lock");
@@ -33,6 +30,16 @@ RunFolder*& instancePointer()
 {
     static RunFolder* instance = nullptr;
     return instance;
+}
+
+constexpr int kCleanerSlots = 8;
+std::atomic<RunFolder::StaleRunCleaner> gCleaners[kCleanerSlots];
+
+void runCleaners(const QString& folder, const QString& runId)
+{
+    for (const auto& slot : gCleaners)
+        if (const RunFolder::StaleRunCleaner clean = slot.load())
+            clean(folder, runId);
 }
 
 std::mutex& instanceLock()
@@ -79,11 +86,23 @@ void removeJournalledFiles(const QString& runFolder)
 void removeStaleRun(const QString& folder, const QString& runId)
 {
     removeJournalledFiles(folder);
-    OfficePipes::RemoveForRun(QStringLiteral("tallowin-") + runId, folder);
+    runCleaners(folder, runId);
     RunFolder::RemoveTree(folder);
 }
 
 } // namespace
+
+void RunFolder::AddStaleRunCleaner(StaleRunCleaner clean)
+{
+    for (auto& slot : gCleaners) {
+        StaleRunCleaner expected = slot.load();
+        if (expected == clean)
+            return;
+        expected = nullptr;
+        if (slot.compare_exchange_strong(expected, clean))
+            return;
+    }
+}
 
 bool RunFolder::RemoveTree(const QString& folder)
 {
@@ -251,7 +270,7 @@ void RunFolder::removeNow()
     if (mRemoved.exchange(true))
         return;
     removeJournalledFiles(mPath);
-    OfficePipes::RemoveForRun(pipePrefix(), mPath);
+    runCleaners(mPath, mRunId);
     RemoveTree(mPath);
     if (mLockFd >= 0)
         ::close(mLockFd);
@@ -260,4 +279,4 @@ void RunFolder::removeNow()
     ::rmdir(native(mParent).constData());
 }
 
-} // namespace engine
+} // namespace platform

@@ -4,17 +4,18 @@
 #include <atomic>
 #include <mutex>
 
-namespace engine {
+namespace platform {
 
-// The engine's private folder for this run of the program, shared by every
-// office it starts: their profiles and temporary files, the UNO bootstrap
-// file and the journal of Word saves in flight.
+// The program's private folder for this run, shared by everything it keeps
+// while it runs: the engine's offices (their profiles and temporary files),
+// the UNO bootstrap file and the journal of Word saves in flight.
 //
 // Run folders live under one well-known parent in the system temporary folder
 // ("tallowin-engine-<uid>"), each named after its process and holding a lock
 // that the process keeps for its whole life. A folder whose lock nobody holds
 // belongs to a run that was killed: the next start removes it, together with
-// the office pipes and the half-written Word files it left behind.
+// the half-written files its journal names and whatever its users left
+// outside it (the engine's office pipes: see AddStaleRunCleaner).
 class RunFolder final {
 public:
     // The folder of this process, created (and stale runs cleaned) on first
@@ -29,6 +30,11 @@ public:
     QString path() const { return mPath; }
     // A text unique to this run, for names outside the folder (office pipes).
     QString runId() const { return mRunId; }
+    // Something a run leaves outside its folder, removed for every run that
+    // is over (this one at its end, killed ones at the next start):
+    // `clean(runFolder, runId)`. Lock-free, as it runs in end hooks.
+    using StaleRunCleaner = void (*)(const QString& runFolder, const QString& runId);
+    static void AddStaleRunCleaner(StaleRunCleaner clean);
     // A new, empty subfolder for one office instance.
     QString newSubfolder(const QString& stem);
 
@@ -37,9 +43,6 @@ public:
     // so that a killed run's next start can remove it.
     void notePending(const QString& file);
     void clearPending(const QString& file);
-
-    // The prefix of every office pipe name of this run.
-    QString pipePrefix() const { return QStringLiteral("tallowin-") + mRunId; }
 
     // The parent of all run folders.
     static QString ParentFolder();
@@ -65,4 +68,4 @@ private:
     std::atomic<bool> mRemoved{false};
 };
 
-} // namespace engine
+} // namespace platform
