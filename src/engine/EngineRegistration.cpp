@@ -38,10 +38,11 @@ void armEndOfRun()
 
 void RegisterEngine()
 {
+    // The pipes of offices killed with their program go at the next start.
+    platform::RunFolder::AddStaleRunCleaner(&OfficePipes::RemoveForRun);
     platform::ProgIdRegistry::Register(QStringLiteral("WordPerfect.PerfectScript"), []() -> std::shared_ptr<platform::LateBound> {
         // Fast and without starting anything: is the office there at all?
         OfficeInstallation::Check();
-        platform::RunFolder::AddStaleRunCleaner(&OfficePipes::RemoveForRun);
         platform::RunFolder::Instance();
         armEndOfRun();
         return std::make_shared<WordPerfectServer>();

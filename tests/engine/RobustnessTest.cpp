@@ -1,7 +1,9 @@
 // What real old documents and real users do to the engine: the office
 // crashes or hangs, the batch is long, the program ends in the middle.
 #include "EngineTestSupport.h"
+#include "HelperProcess.h"
 
+#include "engine/EngineRegistration.h"
 #include "engine/EngineThread.h"
 #include "engine/OfficePipes.h"
 #include "platform/RunFolder.h"
@@ -17,7 +19,6 @@
 #include <QTimer>
 #include <csignal>
 #include <future>
-#include <iostream>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -191,11 +192,9 @@ TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingT
 // (EndProgram, as Exit does), and being killed. A helper process (this test
 // program again) converts a document and ends; its office and its folders
 // must be gone afterwards.
-const char* const kHelperVariable = "TALLOWIN_ENGINE_END_HELPER";
-
 TEST(EndOfRunHelper, Run)
 {
-    const QByteArray mode = qgetenv(kHelperVariable);
+    const QByteArray mode = HelperProcess::Mode();
     if (mode.isEmpty())
         GTEST_SKIP() << "runs only as the helper of EndOfRunTest";
     // The test's folder: this process may end without removing anything.
@@ -205,38 +204,13 @@ TEST(EndOfRunHelper, Run)
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
     ASSERT_FALSE(failure);
     Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight
-    std::cout << "OFFICE " << SharedEngine().officePid() << "\n"
-              << "RUN " << platform::RunFolder::Instance().path().toStdString() << "\n"
-              << "PIPES " << engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()).toStdString() << "\n"
-              << std::flush;
+    HelperProcess::Report("OFFICE", QString::number(SharedEngine().officePid()));
+    HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
+    HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
     if (mode == "end")
         platform::EndProgram(0);
     if (mode == "kill")
         QThread::sleep(600); // until the test kills us
-}
-
-struct HelperReport {
-    pid_t office = 0;
-    QString runFolder;
-    QString pipePrefix;
-};
-
-HelperReport readReport(QProcess& helper)
-{
-    HelperReport report;
-    for (int i = 0; i < 600 && report.pipePrefix.isEmpty(); ++i) {
-        helper.waitForReadyRead(100);
-        while (helper.canReadLine()) {
-            const QString line = QString::fromUtf8(helper.readLine()).trimmed();
-            if (line.startsWith(QStringLiteral("OFFICE ")))
-                report.office = line.mid(7).toInt();
-            else if (line.startsWith(QStringLiteral("RUN ")))
-                report.runFolder = line.mid(4);
-            else if (line.startsWith(QStringLiteral("PIPES ")))
-                report.pipePrefix = line.mid(6);
-        }
-    }
-    return report;
 }
 
 QStringList pipesOf(const QString& prefix)
@@ -249,32 +223,32 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
 {
     for (const char* mode : {"return", "end", "kill"}) {
         SCOPED_TRACE(mode);
-        QProcess helper;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(kHelperVariable), QString::fromLatin1(mode));
         QTemporaryDir folder;
+        QProcessEnvironment environment;
         environment.insert(QStringLiteral("TALLOWIN_ENGINE_END_FOLDER"), folder.path());
-        helper.setProcessEnvironment(environment);
-        helper.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=EndOfRunHelper.Run")});
-        const HelperReport report = readReport(helper);
-        ASSERT_GT(report.office, 0) << helper.readAllStandardError().toStdString();
-        ASSERT_FALSE(report.runFolder.isEmpty());
+        HelperProcess helper(QStringLiteral("EndOfRunHelper.Run"), mode, environment);
+        const pid_t office = helper.value(QStringLiteral("OFFICE")).toInt();
+        const QString runFolder = helper.value(QStringLiteral("RUN"));
+        const QString pipePrefix = helper.value(QStringLiteral("PIPES"));
+        ASSERT_GT(office, 0) << helper.errors();
+        ASSERT_FALSE(runFolder.isEmpty());
         if (QByteArray(mode) == "kill")
-            helper.kill();
-        ASSERT_TRUE(helper.waitForFinished(60000));
+            helper.process().kill();
+        ASSERT_TRUE(helper.process().waitForFinished(60000));
         if (QByteArray(mode) != "kill") {
-            EXPECT_EQ(helper.exitCode(), 0);
+            EXPECT_EQ(helper.process().exitCode(), 0);
         }
-        for (int i = 0; i < 500 && ProcessAlive(report.office); ++i)
+        for (int i = 0; i < 500 && ProcessAlive(office); ++i)
             QThread::msleep(10);
-        EXPECT_FALSE(ProcessAlive(report.office)) << "the office outlived the program";
+        EXPECT_FALSE(ProcessAlive(office)) << "the office outlived the program";
         if (QByteArray(mode) == "kill") {
             // What a killed run leaves is removed by the next start.
-            EXPECT_TRUE(Exists(report.runFolder));
+            EXPECT_TRUE(Exists(runFolder));
+            engine::RegisterEngine();
             platform::RunFolder::CleanStaleRuns(platform::RunFolder::ParentFolder());
         }
-        EXPECT_FALSE(Exists(report.runFolder));
-        EXPECT_EQ(pipesOf(report.pipePrefix), QStringList());
+        EXPECT_FALSE(Exists(runFolder));
+        EXPECT_EQ(pipesOf(pipePrefix), QStringList());
     }
 }
 

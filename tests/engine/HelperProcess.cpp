@@ -1,0 +1,61 @@
+#include "HelperProcess.h"
+
+#include <QCoreApplication>
+#include <iostream>
+
+namespace enginetest {
+
+namespace {
+const char* const kModeVariable = "TALLOWIN_ENGINE_HELPER";
+}
+
+HelperProcess::HelperProcess(const QString& test, const QByteArray& mode, const QProcessEnvironment& extra)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kModeVariable), QString::fromLatin1(mode));
+    for (const QString& name : extra.keys())
+        environment.insert(name, extra.value(name));
+    mProcess.setProcessEnvironment(environment);
+    mProcess.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + test});
+}
+
+HelperProcess::~HelperProcess()
+{
+    if (mProcess.state() != QProcess::NotRunning) {
+        mProcess.kill();
+        mProcess.waitForFinished(30000);
+    }
+}
+
+QString HelperProcess::value(const QString& key)
+{
+    for (int i = 0; i < 600 && !mValues.contains(key); ++i) {
+        if (!mProcess.canReadLine() && !mProcess.waitForReadyRead(100)
+            && mProcess.state() == QProcess::NotRunning && !mProcess.canReadLine())
+            break;
+        while (mProcess.canReadLine()) {
+            const QString line = QString::fromUtf8(mProcess.readLine()).trimmed();
+            const qsizetype space = line.indexOf(QLatin1Char(' '));
+            if (space > 0)
+                mValues.insert(line.left(space), line.mid(space + 1));
+        }
+    }
+    return mValues.value(key);
+}
+
+std::string HelperProcess::errors()
+{
+    return mProcess.readAllStandardError().toStdString();
+}
+
+QByteArray HelperProcess::Mode()
+{
+    return qgetenv(kModeVariable);
+}
+
+void HelperProcess::Report(const char* key, const QString& value)
+{
+    std::cout << key << ' ' << value.toStdString() << std::endl;
+}
+
+} // namespace enginetest
