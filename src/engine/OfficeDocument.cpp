@@ -6,6 +6,7 @@
 #include "engine/WordPerfectHeader.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -343,18 +344,10 @@ void OfficeDocument::storeCopy(const QString& path)
         ::close(fd);
         throw failed(QStringLiteral("it is not a regular file"));
     }
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(name.constData()); // no half copy
-            throw failed(errnoText(err));
-        }
-        done += n;
+    if (const int err = platform::WriteAll(fd, bytes)) {
+        ::close(fd);
+        ::unlink(name.constData()); // no half copy
+        throw failed(errnoText(err));
     }
     if (::close(fd) != 0) {
         const int err = errno;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <ctime>
@@ -125,6 +126,10 @@ void OfficeProcess::start()
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        // Whatever the office creates (its pipes in /tmp above all, whose
+        // mode follows the umask: anybody who can connect to them controls
+        // the office) is for this user alone.
+        ::umask(077);
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
             // The office must not hold the program's output open.

@@ -5,6 +5,7 @@
 #include "engine/UnoRuntime.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,10 +72,9 @@ void writeSettings(const QString& profile)
     const QString file = user + QStringLiteral("/registrymodifications.xcu");
     if (QFile::exists(file))
         return;
-    QDir().mkpath(user);
-    QFile out(file);
-    if (out.open(QIODevice::WriteOnly))
-        out.write(kSettings, sizeof kSettings - 1);
+    platform::MakePrivateFolder(profile);
+    platform::MakePrivateFolder(user);
+    platform::WritePrivateFile(file, QByteArray(kSettings, sizeof kSettings - 1));
 }
 
 } // namespace
@@ -130,7 +130,7 @@ void OfficeSession::startOnce()
     mProfile = mFolder + QStringLiteral("/profile");
     const QString temp = mFolder + QStringLiteral("/tmp");
     QDir(temp).removeRecursively();
-    QDir().mkpath(temp);
+    platform::MakePrivateFolder(temp);
     writeSettings(mProfile);
     mPipeName = OfficePipes::PrefixForRun(run.runId()) + QStringLiteral("-%1").arg(++mStarts);
 

@@ -2,9 +2,9 @@
 
 #include "engine/OfficeInstallation.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <cppuhelper/bootstrap.hxx>
 #include <mutex>
 #include <rtl/uri.hxx>
@@ -33,19 +33,17 @@ uno::Reference<uno::XComponentContext> UnoRuntime::LocalContext(const QString& b
     const QString program = OfficeInstallation::ProgramFolder();
     const QString programUrl = UnoRuntime::ToQString(FileUrl(program));
     const QString ini = QDir(bootstrapFolder).filePath(QStringLiteral("uno.ini"));
-    QFile file(ini);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot write the office bootstrap file %1: %2")
-                               .arg(ini, file.errorString()),
-                           kSource);
     const QString text = QStringLiteral("[Bootstrap]\n"
                                         "URE_INTERNAL_LIB_DIR=%1\n"
                                         "UNO_TYPES=%1/types.rdb %1/types/offapi.rdb\n"
                                         "UNO_SERVICES=%1/services.rdb\n")
                              .arg(programUrl);
-    file.write(text.toUtf8());
-    file.close();
+    try {
+        platform::WritePrivateFile(ini, text.toUtf8());
+    } catch (const RuntimeError& e) {
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot write the office bootstrap file: %1").arg(e.description()), kSource);
+    }
     try {
         context = cppu::defaultBootstrap_InitialComponentContext(FileUrl(ini));
     } catch (const uno::Exception& e) {

@@ -117,7 +117,7 @@ bool RunFolder::RemoveTree(const QString& folder)
 
 QString RunFolder::ParentFolder()
 {
-    return platform::SystemTempPath() + QStringLiteral("tallowin-engine-%1").arg(::getuid());
+    return SystemTempPath() + QStringLiteral("tallowin-engine-%1").arg(::getuid());
 }
 
 RunFolder& RunFolder::Instance()
@@ -155,7 +155,9 @@ RunFolder::RunFolder()
 void RunFolder::create()
 {
     QString parent = ParentFolder();
-    if (::mkdir(native(parent).constData(), 0700) != 0 && errno != EEXIST)
+    if (::mkdir(native(parent).constData(), 0700) == 0)
+        ::chmod(native(parent).constData(), 0700); // whatever the umask took away
+    else if (errno != EEXIST)
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot create the engine's folder %1: %2").arg(parent, errnoText()),
                            kSource);
@@ -163,10 +165,10 @@ void RunFolder::create()
         // Somebody else's folder (or a link) under the shared name: use a
         // fresh private one instead, and leave the other alone.
         QByteArray pattern = native(parent + QStringLiteral("-XXXXXX"));
-        if (!::mkdtemp(pattern.data()))
+        if (!::mkdtemp(pattern.data()) || ::chmod(pattern.constData(), 0700) != 0)
             throw RuntimeError(RuntimeError::PermissionDenied,
                                QStringLiteral("Cannot create a private engine folder in %1: %2")
-                                   .arg(platform::SystemTempPath(), errnoText()),
+                                   .arg(SystemTempPath(), errnoText()),
                                kSource);
         parent = QFile::decodeName(pattern);
     } else {
@@ -176,13 +178,13 @@ void RunFolder::create()
     // Built under a temporary name and renamed once its lock is held, so that
     // a cleaner never sees a run folder without a lock.
     QByteArray pattern = native(parent + QLatin1Char('/') + kNewPrefix + QStringLiteral("XXXXXX"));
-    if (!::mkdtemp(pattern.data()))
+    if (!::mkdtemp(pattern.data()) || ::chmod(pattern.constData(), 0700) != 0)
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot create the engine's run folder in %1: %2").arg(parent, errnoText()),
                            kSource);
     const QString building = QFile::decodeName(pattern);
     const QString lockPath = building + QLatin1Char('/') + kLockName;
-    mLockFd = ::open(native(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    mLockFd = OpenPrivateFile(lockPath, O_RDWR);
     if (mLockFd < 0 || ::flock(mLockFd, LOCK_EX | LOCK_NB) != 0) {
         const QString why = errnoText();
         if (mLockFd >= 0)
@@ -205,7 +207,7 @@ void RunFolder::create()
                            QStringLiteral("Cannot create the engine's run folder %1: %2").arg(mPath, why),
                            kSource);
     }
-    QDir(mPath).mkdir(kJournalName);
+    MakePrivateFolder(mPath + QLatin1Char('/') + kJournalName);
 }
 
 void RunFolder::CleanStaleRuns(const QString& parent)
@@ -243,9 +245,7 @@ QString RunFolder::newSubfolder(const QString& stem)
 {
     const QString path = mPath + QStringLiteral("/%1-%2").arg(stem).arg(mNextSubfolder.fetch_add(1));
     QDir(path).removeRecursively();
-    if (::mkdir(native(path).constData(), 0700) != 0)
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot create the folder %1: %2").arg(path, errnoText()), kSource);
+    MakePrivateFolder(path);
     return path;
 }
 
@@ -253,9 +253,13 @@ void RunFolder::notePending(const QString& file)
 {
     std::lock_guard guard(mJournalLock);
     const QByteArray key = QByteArray::number(qHash(file), 16);
-    QFile note(mPath + QLatin1Char('/') + kJournalName + QLatin1Char('/') + QString::fromLatin1(key));
-    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        note.write(file.toUtf8());
+    try {
+        WritePrivateFile(mPath + QLatin1Char('/') + kJournalName + QLatin1Char('/') + QString::fromLatin1(key),
+                         file.toUtf8());
+    } catch (const RuntimeError&) {
+        // Without its note the file is still removed when the save fails;
+        // only a kill in the middle of the save would leave it.
+    }
 }
 
 void RunFolder::clearPending(const QString& file)

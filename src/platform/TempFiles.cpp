@@ -9,9 +9,21 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+const QString kSource = QStringLiteral("TempFiles");
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+} // namespace
 
 QString SystemTempPath()
 {
@@ -34,21 +46,77 @@ QString CreateTempFile(const QString& folder, const QString& prefix)
         if (unique == 0)
             continue;
         const QString path = folder + stem + QString::number(unique, 16).toUpper() + QStringLiteral(".TMP");
-        const QByteArray native = QFile::encodeName(path);
-        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd = OpenPrivateFile(path, O_WRONLY | O_EXCL);
         if (fd >= 0) {
             ::close(fd);
             return path;
         }
         if (errno != EEXIST)
             throw RuntimeError(errno == ENOENT ? RuntimeError::PathNotFound : RuntimeError::PermissionDenied,
-                               QStringLiteral("Cannot create a temporary file in %1: %2")
-                                   .arg(folder, QString::fromLocal8Bit(std::strerror(errno))),
-                               QStringLiteral("TempFiles"));
+                               QStringLiteral("Cannot create a temporary file in %1: %2").arg(folder, errnoText(errno)),
+                               kSource);
     }
     throw RuntimeError(RuntimeError::PermissionDenied,
-                       QStringLiteral("No unused temporary file name is left in %1").arg(folder),
-                       QStringLiteral("TempFiles"));
+                       QStringLiteral("No unused temporary file name is left in %1").arg(folder), kSource);
+}
+
+void MakePrivateFolder(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        throw RuntimeError(errno == ENOENT ? RuntimeError::PathNotFound : RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create the folder %1: %2").arg(path, errnoText(errno)), kSource);
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot use the folder %1: it is not a private folder").arg(path), kSource);
+    if ((info.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot close the folder %1 to others: %2").arg(path, errnoText(errno)),
+                           kSource);
+}
+
+int OpenPrivateFile(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0 && ::fchmod(fd, 0600) != 0) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return fd;
+}
+
+void WritePrivateFile(const QString& path, const QByteArray& bytes)
+{
+    const int fd = OpenPrivateFile(path, O_WRONLY | O_TRUNC);
+    const auto failed = [&](int err) {
+        return RuntimeError(RuntimeError::PermissionDenied,
+                            QStringLiteral("Cannot write %1: %2").arg(path, errnoText(err)), kSource);
+    };
+    if (fd < 0)
+        throw failed(errno);
+    if (const int err = WriteAll(fd, bytes)) {
+        ::close(fd);
+        throw failed(err);
+    }
+    if (::close(fd) != 0)
+        throw failed(errno);
+}
+
+int WriteAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += n;
+    }
+    return 0;
 }
 
 } // namespace platform

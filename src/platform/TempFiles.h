@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace platform {
@@ -11,8 +12,29 @@ QString SystemTempPath();
 // Creates a new, empty file in `folder` (which ends with a separator) and
 // returns its full path. The name is at most the first three characters of
 // `prefix`, an upper-case hexadecimal number and ".TMP". The file is created
-// exclusively, so two calls never return the same path, not even from two
-// processes at once. Raises a RuntimeError when no file can be created.
+// exclusively and open to the user alone (0600), so two calls never return
+// the same path, not even from two processes at once. Raises a RuntimeError
+// when no file can be created.
 QString CreateTempFile(const QString& folder, const QString& prefix);
+
+// What the program keeps for itself is closed to everybody else whatever the
+// umask: its folders are 0700, its files 0600 (the umask could only take
+// permissions away, so the modes are set explicitly after creation).
+//
+// Creates the folder (its parent must exist), or accepts it when it exists
+// already as a folder of this user that is not a link, and sets its mode to
+// 0700. Raises a RuntimeError otherwise.
+void MakePrivateFolder(const QString& path);
+// Creates or replaces the file with these bytes, mode 0600. Raises a
+// RuntimeError when it cannot be written.
+void WritePrivateFile(const QString& path, const QByteArray& bytes);
+// Opens (creating it when missing) a file with `flags` (O_RDWR, O_EXCL...;
+// O_CREAT and O_CLOEXEC are added) and sets its mode to 0600. Returns the
+// descriptor, or -1 with errno set.
+int OpenPrivateFile(const QString& path, int flags);
+
+// Writes all of `bytes` to the descriptor, going on after interruptions and
+// short writes. Returns 0, or the errno of the failure.
+int WriteAll(int fd, const QByteArray& bytes);
 
 } // namespace platform
