@@ -8,6 +8,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -356,7 +357,7 @@ void OfficeDocument::storeCopy(const QString& path)
     }
 }
 
-void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal)
+void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder)
 {
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
@@ -372,38 +373,62 @@ void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal
     if (::stat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode))
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot save %1: a folder has that name").arg(path), kSource);
+    const auto failed = [&](const QString& why) {
+        return RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("Cannot save %1: %2").arg(path, why),
+                            kSource);
+    };
 
-    const QString temporary = folder + QLatin1Char('/') + platform::RunFolder::PendingPrefix()
-                              + QString::number(QRandomGenerator::global()->generate64(), 16)
-                              + QStringLiteral(".tmp");
-    journal.notePending(temporary);
-    const auto discard = [&] {
-        ::unlink(native(temporary).constData());
-        journal.clearPending(temporary);
+    // The office writes into the engine's private folder only: its store
+    // makes a lock file and a save file of its own next to what it writes,
+    // which an office killed in the middle would leave in the user's folder.
+    const QString stored = privateFolder + QStringLiteral("/document.doc");
+    const auto clearPrivateFolder = [&] {
+        for (const QString& entry : QDir(privateFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            ::unlink(native(privateFolder + QLatin1Char('/') + entry).constData());
     };
     try {
         const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
         const uno::Sequence<beans::PropertyValue> arguments = properties({
             property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
-            property("Overwrite", uno::Any(false)),
+            property("Overwrite", uno::Any(true)),
         });
-        storable->storeToURL(UnoRuntime::FileUrl(temporary), arguments);
+        storable->storeToURL(UnoRuntime::FileUrl(stored), arguments);
     } catch (...) {
-        discard();
+        clearPrivateFolder();
         throw;
     }
-    if (::stat(native(temporary).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
-        discard();
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot save %1: the office wrote nothing").arg(path), kSource);
+    const int in = ::open(native(stored).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        if (in >= 0)
+            ::close(in);
+        clearPrivateFolder();
+        throw failed(QStringLiteral("the office wrote nothing"));
     }
-    if (::rename(native(temporary).constData(), native(path).constData()) != 0) {
-        const int err = errno;
-        discard();
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot save %1: %2").arg(path, errnoText(err)), kSource);
-    }
+
+    // The engine writes the user's folder itself: under a temporary name
+    // (noted in the journal until it is gone, so that a killed run's next
+    // start removes it), made like any new file of the user's (0666 less
+    // the umask), on the disk, then renamed over the target: the target is
+    // the old file or the whole new one.
+    const QString temporary = folder + QLatin1Char('/') + platform::RunFolder::PendingPrefix()
+                              + QString::number(QRandomGenerator::global()->generate64(), 16)
+                              + QStringLiteral(".tmp");
+    journal.notePending(temporary);
+    const int out = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int err = out < 0 ? errno : platform::CopyAll(in, out, info.st_size);
+    if (out >= 0 && err == 0 && ::fdatasync(out) != 0)
+        err = errno;
+    if (out >= 0 && ::close(out) != 0 && err == 0)
+        err = errno;
+    ::close(in);
+    ::unlink(native(stored).constData());
+    if (err == 0 && ::rename(native(temporary).constData(), native(path).constData()) != 0)
+        err = errno;
+    if (err != 0)
+        ::unlink(native(temporary).constData());
     journal.clearPending(temporary);
+    if (err != 0)
+        throw failed(errnoText(err));
 }
 
 void OfficeDocument::close() noexcept

@@ -40,10 +40,11 @@ public:
     void play(OfficeSession& session, const MacroFile& macro);
     // Writes a plain-text copy of the document.
     void storeCopy(const QString& path);
-    // Writes the document as a Word 97 document: under a temporary name in the
-    // target's folder, then renamed over the target, so that the target is
-    // either the old file or the whole new one.
-    void storeWord(const QString& path, platform::RunFolder& journal);
+    // Writes the document as a Word 97 document: the office stores it in
+    // `privateFolder` (the engine's own), the engine copies it under a
+    // temporary name into the target's folder and renames it over the
+    // target, so that the target is either the old file or the whole new one.
+    void storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder);
     // Closes the document without saving; never raises.
     void close() noexcept;
     // Forgets the document without a word to the office (which is being

@@ -152,7 +152,7 @@ void OfficeEngine::saveWord(const QString& path)
 {
     requireDocument(QStringLiteral("save"));
     guarded(QStringLiteral("save"), path, limitFor(mDocumentSize),
-            [&] { mDocument->storeWord(path, platform::RunFolder::Instance()); });
+            [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder()); });
 }
 
 void OfficeEngine::close()

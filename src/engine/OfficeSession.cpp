@@ -131,6 +131,7 @@ void OfficeSession::startOnce()
     const QString temp = mFolder + QStringLiteral("/tmp");
     QDir(temp).removeRecursively();
     platform::MakePrivateFolder(temp);
+    platform::MakePrivateFolder(saveFolder());
     writeSettings(mProfile);
     mPipeName = OfficePipes::PrefixForRun(run.runId()) + QStringLiteral("-%1").arg(++mStarts);
 

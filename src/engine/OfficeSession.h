@@ -70,6 +70,9 @@ public:
     // Restarts the office before the next document when it is over the limit.
     void restartIfOverMemoryLimit();
 
+    // The private folder the office stores documents in; ensureRunning first.
+    QString saveFolder() const { return mFolder + QStringLiteral("/save"); }
+
     // Limit for starting and connecting.
     void setStartLimit(std::chrono::milliseconds limit) { mStartLimit = limit; }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +22,24 @@ const QString kSource = QStringLiteral("TempFiles");
 QString errnoText(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// Calls `step(done)`, which writes on from `done` bytes and returns what
+// write returns, until `size` bytes are written. Returns 0, or the errno of
+// the failure.
+template <typename Step>
+int untilDone(qint64 size, Step step)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = step(done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += n;
+    }
+    return 0;
 }
 
 } // namespace
@@ -107,16 +126,14 @@ void WritePrivateFile(const QString& path, const QByteArray& bytes)
 
 int WriteAll(int fd, const QByteArray& bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        done += n;
-    }
-    return 0;
+    return untilDone(bytes.size(), [&](qint64 done) {
+        return ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    });
+}
+
+int CopyAll(int in, int out, qint64 size)
+{
+    return untilDone(size, [&](qint64 done) { return ::sendfile(out, in, nullptr, static_cast<size_t>(size - done)); });
 }
 
 } // namespace platform

@@ -36,5 +36,8 @@ int OpenPrivateFile(const QString& path, int flags);
 // Writes all of `bytes` to the descriptor, going on after interruptions and
 // short writes. Returns 0, or the errno of the failure.
 int WriteAll(int fd, const QByteArray& bytes);
+// Copies `size` bytes from the file `in` (from its current offset) to `out`.
+// Returns 0, or the errno of the failure.
+int CopyAll(int in, int out, qint64 size);
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "engine/WordPerfectServer.h"
 #include "platform/LateBinding.h"
 #include "platform/RuntimeError.h"
+#include "support/QStringPrinter.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,7 @@
 // What real old documents and real users do to the engine: the office
 // crashes or hangs, the batch is long, the program ends in the middle.
 #include "EngineTestSupport.h"
+#include "FileEvents.h"
 #include "HelperProcess.h"
 
 #include "engine/EngineRegistration.h"
@@ -17,8 +18,10 @@
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <csignal>
 #include <future>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -88,6 +91,31 @@ TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingFailsThatSaveOnly)
         EXPECT_TRUE(e.description().contains(target)) << e.description().toStdString();
         EXPECT_TRUE(e.description().contains(QStringLiteral("stopped"))) << e.description().toStdString();
     }
+    EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
+                                                 QStringLiteral("during.wpd")}));
+    convertSample(QStringLiteral("after"));
+}
+
+TEST_F(RobustnessTest, AnOfficeKilledInTheMiddleOfASaveLeavesNothingInTheTargetFolder)
+{
+    convertSample(QStringLiteral("before"));
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"));
+    const QString target = path(QStringLiteral("during.doc"));
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    // The office is killed the moment the save creates its first file,
+    // wherever that is: in the target's folder or in the engine's own.
+    const pid_t office = SharedEngine().officePid();
+    std::atomic<bool> killed{false};
+    FileEvents events([&](const QString&, const QString&, quint32) {
+        if (!killed.exchange(true))
+            ::kill(office, SIGKILL);
+    });
+    ASSERT_TRUE(events.watch(mDir.path(), IN_CREATE));
+    const QString run = platform::RunFolder::Instance().path();
+    for (const QString& office : QDir(run).entryList({QStringLiteral("office-*")}, QDir::Dirs))
+        events.watch(run + QLatin1Char('/') + office + QStringLiteral("/save"), IN_CREATE);
+    EXPECT_THROW(Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)}), RuntimeError);
+    EXPECT_TRUE(killed);
     EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
                                                  QStringLiteral("during.wpd")}));
     convertSample(QStringLiteral("after"));
