@@ -82,25 +82,52 @@ QString errnoText(int err)
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
-// What the office made of a file that is not a text document.
+// Kinds of documents by their document service.
+const struct {
+    const char* service;
+    const char* kind;
+} kKinds[] = {
+    {"com.sun.star.sheet.SpreadsheetDocument", "a spreadsheet"},
+    {"com.sun.star.presentation.PresentationDocument", "a presentation"},
+    {"com.sun.star.drawing.DrawingDocument", "a drawing or picture"},
+    {"com.sun.star.formula.FormulaProperties", "a formula"},
+    {"com.sun.star.sdb.OfficeDatabaseDocument", "a database"},
+    {"com.sun.star.text.WebDocument", "a web page"},
+    {"com.sun.star.text.GlobalDocument", "a master document"},
+};
+
+// What the office makes of a file that is not a text document, by the
+// document service of its filter.
+QString kindOf(const rtl::OUString& service)
+{
+    for (const auto& k : kKinds)
+        if (service.equalsAscii(k.service))
+            return QString::fromLatin1(k.kind);
+    return QStringLiteral("not a text document");
+}
+
+// What the office made of a loaded file that is not a text document.
 QString kindOf(const uno::Reference<lang::XServiceInfo>& info)
 {
     if (!info.is())
         return QStringLiteral("not a document");
-    const struct {
-        const char* service;
-        const char* kind;
-    } kinds[] = {
-        {"com.sun.star.sheet.SpreadsheetDocument", "a spreadsheet"},
-        {"com.sun.star.presentation.PresentationDocument", "a presentation"},
-        {"com.sun.star.drawing.DrawingDocument", "a drawing or picture"},
-        {"com.sun.star.formula.FormulaProperties", "a formula"},
-        {"com.sun.star.sdb.OfficeDatabaseDocument", "a database"},
-    };
-    for (const auto& k : kinds)
+    for (const auto& k : kKinds)
         if (info->supportsService(rtl::OUString::createFromAscii(k.service)))
             return QString::fromLatin1(k.kind);
     return QStringLiteral("not a text document");
+}
+
+// Import filters that fetch what a document names whatever the office's
+// settings: the HTML import reads linked style sheets and background
+// pictures, the RTF import the files of INCLUDEPICTURE fields. Files they
+// would read are refused before the office loads them.
+QString linkFollowingKind(const rtl::OUString& filter)
+{
+    if (filter.indexOf("HTML") >= 0)
+        return QStringLiteral("a web page (HTML)");
+    if (filter.startsWith("Rich Text"))
+        return QStringLiteral("rich text (RTF)");
+    return QString();
 }
 
 } // namespace
@@ -120,7 +147,7 @@ void OfficeDocument::abandon() noexcept
     (void)mComponent.release(); // left behind untouched
 }
 
-std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path, bool withView)
+std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path)
 {
     rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
     const uno::Any interaction(uno::Reference<task::XInteractionHandler>(handler.get()));
@@ -141,9 +168,13 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
     // a view: the conversion needs neither, and laying out a hidden view is
     // most of what a load through the desktop costs. A file whose header
     // says it is a WordPerfect document goes straight to the office's
-    // WordPerfect filter; for any other file the type detection (one call,
-    // which also reads the file's start) names the filter.
-    if (!withView) {
+    // WordPerfect filter; any other file, and one that filter refuses (a
+    // WordPerfect header on something else, say), is named by the type
+    // detection (one call, which also reads the file's start). Nothing is
+    // loaded whose filter has not been checked first: only text documents,
+    // and none whose import follows the links it finds.
+    const bool wordPerfect = WordPerfectHeader::IsDocument(path);
+    for (int attempt = wordPerfect ? 0 : 1; attempt < 2; ++attempt) {
         // The safety settings come first; nothing the detection returns
         // replaces them.
         std::vector<beans::PropertyValue> descriptor{
@@ -156,7 +187,7 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
         };
         rtl::OUString type;
         rtl::OUString filter;
-        if (WordPerfectHeader::IsDocument(path)) {
+        if (attempt == 0) {
             type = rtl::OUString("writer_WordPerfect_Document");
             filter = rtl::OUString("WordPerfect");
             descriptor.push_back(property("TypeName", uno::Any(type)));
@@ -184,34 +215,45 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
                     descriptor.push_back(p);
                 }
             }
+            if (type.isEmpty() || filter.isEmpty())
+                throw refused(QStringLiteral("the office does not recognise it as a document"));
         }
-        if (!type.isEmpty() && !filter.isEmpty() && session.documentServiceOf(filter) == textDocument) {
-            std::unique_ptr<OfficeDocument> document(new OfficeDocument(session.createModel(textDocument), path));
-            bool loaded = false;
-            try {
-                const uno::Reference<frame::XLoadable> loadable(*document->mComponent, uno::UNO_QUERY_THROW);
-                loadable->load(uno::Sequence<beans::PropertyValue>(descriptor.data(),
-                                                                   static_cast<sal_Int32>(descriptor.size())));
-                loaded = true;
-            } catch (const lang::IllegalArgumentException&) {
-            } catch (const io::IOException&) {
-            } catch (const uno::Exception&) {
-                document->close();
-                throw;
-            }
-            if (loaded)
-                return document;
-            // A file the filter refuses (a WordPerfect header on something
-            // else, say) goes the desktop's way below, whose detection finds
-            // what the office makes of it (a second load, only for such
-            // files).
+        const rtl::OUString service = session.documentServiceOf(filter);
+        QString kind = linkFollowingKind(filter);
+        if (kind.isEmpty() && service != textDocument)
+            kind = kindOf(service);
+        if (!kind.isEmpty())
+            throw refused(QStringLiteral("the office reads it as %1, not as a text document it converts").arg(kind));
+
+        std::unique_ptr<OfficeDocument> document(new OfficeDocument(session.createModel(textDocument), path));
+        document->mFilter = filter;
+        try {
+            const uno::Reference<frame::XLoadable> loadable(*document->mComponent, uno::UNO_QUERY_THROW);
+            loadable->load(
+                uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
+            return document;
+        } catch (const lang::IllegalArgumentException& e) {
             document->close();
+            if (attempt == 1)
+                throw unreadable(e);
+        } catch (const io::IOException& e) {
+            document->close();
+            if (attempt == 1)
+                throw unreadable(e);
+        } catch (const uno::Exception&) {
+            document->close();
+            throw;
         }
     }
+    throw refused(QStringLiteral("the office does not recognise it as a document")); // not reached
+}
 
-    // Anything else (no type, a spreadsheet, a picture) goes through the
-    // desktop, hidden and read-only, which knows what the office makes of it
-    // and gives the document a view.
+std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& session, const QString& path,
+                                                             const rtl::OUString& filter)
+{
+    // Through the desktop, hidden and read-only, with the filter the first
+    // load checked and used.
+    rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
     const uno::Sequence<beans::PropertyValue> arguments = properties({
         property("Hidden", uno::Any(true)),
         property("ReadOnly", uno::Any(true)),
@@ -219,23 +261,19 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
         // Untrusted documents: no macro runs, no link is followed.
         property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
         property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
-        property("InteractionHandler", interaction),
+        property("InteractionHandler", uno::Any(uno::Reference<task::XInteractionHandler>(handler.get()))),
+        property("FilterName", uno::Any(filter)),
     });
-    uno::Reference<lang::XComponent> component;
-    try {
-        component = session.loader()->loadComponentFromURL(url, rtl::OUString("_blank"), 0, arguments);
-    } catch (const lang::IllegalArgumentException& e) {
-        throw unreadable(e);
-    } catch (const io::IOException& e) {
-        throw unreadable(e);
-    }
+    const uno::Reference<lang::XComponent> component =
+        session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(path), rtl::OUString("_blank"), 0, arguments);
     if (!component.is())
-        throw refused(QStringLiteral("the office does not recognise it as a document"));
-
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("Cannot open %1: the office does not load it again").arg(path), kSource);
     std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, path));
     document->mHasView = true;
+    document->mFilter = filter;
     const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
-    if (!info.is() || !info->supportsService(textDocument)) {
+    if (!info.is() || !info->supportsService(rtl::OUString("com.sun.star.text.TextDocument"))) {
         const QString kind = kindOf(info);
         document->close();
         throw RuntimeError(RuntimeError::AutomationError,
@@ -295,7 +333,7 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         // view (it has no layout), so a macro that has something to replace
         // gets the document loaded again, with one. Nothing has changed it
         // since it was loaded.
-        std::unique_ptr<OfficeDocument> viewed = Load(session, mSource, true);
+        std::unique_ptr<OfficeDocument> viewed = LoadWithView(session, mSource, mFilter);
         close();
         mComponent = std::move(viewed->mComponent);
         mHasView = true;

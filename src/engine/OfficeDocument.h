@@ -22,11 +22,12 @@ class OfficeSession;
 // turns them into the failures its callers see.
 class OfficeDocument final {
 public:
-    // Loads `path` (a regular file, checked by the caller) into the office.
-    // Raises a RuntimeError naming the file when the office cannot load it,
-    // when it needs a password, or when it is not a text document. A text
-    // document gets no view unless `withView`.
-    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& path, bool withView = false);
+    // Loads `path` (a regular file, checked by the caller) into the office,
+    // without a view. Raises a RuntimeError naming the file when the office
+    // cannot load it, when it needs a password, when it is not a text
+    // document, or when its import would follow the links it holds (HTML,
+    // RTF).
+    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& path);
     ~OfficeDocument();
 
     const QString& sourcePath() const { return mSource; }
@@ -54,12 +55,18 @@ public:
 
 private:
     OfficeDocument(css::uno::Reference<css::lang::XComponent> component, QString source);
+    // Loads the document again through the desktop, which gives it a view,
+    // with the filter of its first load.
+    static std::unique_ptr<OfficeDocument> LoadWithView(OfficeSession& session, const QString& path,
+                                                        const rtl::OUString& filter);
 
     std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
     QString mSource;
     // Whether the office gave the document a (hidden) view: only documents
     // that are not loaded straight into a model of their own.
     bool mHasView = false;
+    // The import filter the document was loaded with.
+    rtl::OUString mFilter;
     // The document's text, fetched once (envDocBlank and the copy both
     // want it) and forgotten when a macro changes the document.
     std::optional<rtl::OUString> mText;
