@@ -1,5 +1,6 @@
 #include "engine/OfficeProcess.h"
 
+#include "engine/NetworkBlock.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -130,6 +131,10 @@ void OfficeProcess::start()
         // mode follows the umask: anybody who can connect to them controls
         // the office) is for this user alone.
         ::umask(077);
+        // No network, whatever a document makes the office try. Where the
+        // kernel offers no filter the office's settings still keep it from
+        // fetching what documents link.
+        NetworkBlock::ApplyToThisProcess();
         const int null = ::open("/dev/null", O_RDWR);
         if (null >= 0) {
             // The office must not hold the program's output open.
