@@ -36,7 +36,7 @@ const QString kSource = QStringLiteral("Office engine");
 // The office asks to be started again once it has set up a new profile.
 constexpr int kRestartExitCode = 81;
 // After this many failed starts in a row the engine stops trying for each
-// document and fails at once.
+// document and fails at once, until its pause is over.
 constexpr int kMaxFailedStarts = 3;
 
 bool localeIsUtf8()
@@ -96,12 +96,23 @@ void OfficeSession::ensureRunning()
         return;
     if (mConnection || mProcess)
         stop(); // it died since the last call
-    if (mFailedStarts >= kMaxFailedStarts)
-        throw RuntimeError(RuntimeError::CannotCreateObject,
-                           QStringLiteral("The office could not be started (%1 attempts): %2")
-                               .arg(mFailedStarts)
-                               .arg(mLastStartFailure),
-                           kSource);
+    // An office that cannot start (or is killed at once, as the kernel's
+    // out-of-memory killer may do) is not tried for every document: after
+    // several failures in a row calls fail at once. It is tried again once a
+    // pause has passed, so that a later document or batch gets an office
+    // without restarting the program.
+    if (mFailedStarts >= kMaxFailedStarts) {
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+            mLastFailedStart + mStartRetryPause - std::chrono::steady_clock::now());
+        if (wait.count() > 0)
+            throw RuntimeError(RuntimeError::CannotCreateObject,
+                               QStringLiteral("The office could not be started (%1 attempts in a row; the next "
+                                              "in %2 s): %3")
+                                   .arg(mFailedStarts)
+                                   .arg((wait.count() + 999) / 1000)
+                                   .arg(mLastStartFailure),
+                               kSource);
+    }
     try {
         startOnce();
         mFailedStarts = 0;
@@ -118,6 +129,7 @@ void OfficeSession::ensureRunning()
         } catch (const RuntimeError& second) {
             stop();
             ++mFailedStarts;
+            mLastFailedStart = std::chrono::steady_clock::now();
             mLastStartFailure = second.description();
             throw;
         }

@@ -75,6 +75,9 @@ public:
 
     // Limit for starting and connecting.
     void setStartLimit(std::chrono::milliseconds limit) { mStartLimit = limit; }
+    // After several failed starts in a row, calls fail at once for this long
+    // before the office is tried again.
+    void setStartRetryPause(std::chrono::milliseconds pause) { mStartRetryPause = pause; }
 
     Watchdog& watchdog() { return mWatchdog; }
     pid_t officePid() const;
@@ -104,6 +107,8 @@ private:
     QString mProfile;
     qint64 mMemoryLimit = 0;
     std::chrono::milliseconds mStartLimit{60000};
+    std::chrono::milliseconds mStartRetryPause{15000};
+    std::chrono::steady_clock::time_point mLastFailedStart;
     Watchdog mWatchdog;
     std::atomic<pid_t> mKillGroup{0};
     int mStarts = 0;

@@ -128,6 +128,11 @@ void WordPerfectServer::setMemoryLimit(qint64 bytes)
     EngineCall::Run([engine = mEngine, bytes] { engine->session().setMemoryLimit(bytes); });
 }
 
+void WordPerfectServer::setStartRetryPause(std::chrono::milliseconds pause)
+{
+    EngineCall::Run([engine = mEngine, pause] { engine->session().setStartRetryPause(pause); });
+}
+
 void WordPerfectServer::waitForOffice()
 {
     EngineCall::Run([engine = mEngine] { engine->start(); });

@@ -45,6 +45,9 @@ public:
     // The office is restarted between documents once its resident memory
     // passes `bytes` (0: never).
     void setMemoryLimit(qint64 bytes);
+    // After three failed office starts in a row, calls fail at once for
+    // `pause` (15 s unless set) before the office is tried again.
+    void setStartRetryPause(std::chrono::milliseconds pause);
 
     // Waits until the background start has ended; raises its failure.
     void waitForOffice();

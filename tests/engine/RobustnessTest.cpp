@@ -6,6 +6,7 @@
 
 #include "engine/EngineRegistration.h"
 #include "engine/EngineThread.h"
+#include "engine/OfficeInstallation.h"
 #include "engine/OfficePipes.h"
 #include "platform/RunFolder.h"
 #include "platform/ProgIdRegistry.h"
@@ -179,6 +180,46 @@ TEST_F(RobustnessTest, PastTheMemoryLimitTheOfficeIsRestartedBetweenDocuments)
     SharedEngine().setMemoryLimit(0); // never
     convertSample(QStringLiteral("four"));
     EXPECT_EQ(SharedEngine().officeStarts(), starts + 2);
+}
+
+TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTheOfficeStartsAgain)
+{
+    // An office that cannot start (the out-of-memory killer ending it at
+    // every start looks the same to the engine), then the real one again.
+    struct RestoreOffice {
+        ~RestoreOffice() { engine::OfficeInstallation::SetExecutable(QString()); }
+    } restore;
+    engine::OfficeInstallation::SetExecutable(QStringLiteral("/bin/false"));
+    engine::RegisterEngine();
+    const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    engine.setStartRetryPause(std::chrono::hours(1));
+    const QString source = copySample(QStringLiteral("sample-wp50.wpd"), QStringLiteral("a.wpd"));
+    const QString target = path(QStringLiteral("a.doc"));
+    // Each call tries to start an office until starts have failed several
+    // times in a row; from then on calls fail without trying.
+    int starts = -1;
+    for (int call = 0; call < 6 && starts != engine.officeStarts(); ++call) {
+        starts = engine.officeStarts();
+        EXPECT_TRUE(Convert(server, source, target));
+    }
+    ASSERT_EQ(starts, engine.officeStarts()) << "every call still tries to start an office";
+    const auto failure = Convert(server, source, target);
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->description().contains(QStringLiteral("could not be started")))
+        << failure->description().toStdString();
+    EXPECT_EQ(engine.officeStarts(), starts);
+
+    // The office can start again: during the pause calls still fail at
+    // once; after it, the next document starts an office.
+    engine::OfficeInstallation::SetExecutable(QString());
+    EXPECT_TRUE(Convert(server, source, target));
+    EXPECT_EQ(engine.officeStarts(), starts);
+    engine.setStartRetryPause(std::chrono::milliseconds(0));
+    const auto after = Convert(server, source, target);
+    EXPECT_FALSE(after) << after->description().toStdString();
+    EXPECT_GT(engine.officeStarts(), starts);
+    EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
 }
 
 TEST_F(RobustnessTest, TheOfficeGoesWithItsServer)
