@@ -5,46 +5,22 @@
 #include "engine/OfficeProcess.h"
 #include "engine/WordPerfectServer.h"
 #include "platform/ProgIdRegistry.h"
-#include "platform/Program.h"
 #include "platform/RunFolder.h"
-
-#include <atomic>
-#include <cstdlib>
 
 namespace engine {
 
-namespace {
-
-std::atomic<bool> gEndHookPending{false};
-
-// What must happen however the program ends: no office outlives it, and its
-// private folder (profiles, office temporary files, pipes) goes.
-void endOfRun()
-{
-    gEndHookPending = false;
-    OfficeProcess::KillAll();
-    platform::RunFolder::RemoveAtEnd();
-}
-
-void armEndOfRun()
-{
-    static const bool atExit = (std::atexit(endOfRun), true);
-    Q_UNUSED(atExit);
-    if (!gEndHookPending.exchange(true))
-        platform::AddEndHook(endOfRun);
-}
-
-} // namespace
-
 void RegisterEngine()
 {
-    // The pipes of offices killed with their program go at the next start.
+    // However the program ends, no office outlives it: the offices are
+    // killed before the run folder (their profiles, temporary files and
+    // saves) goes at the end. The pipes they leave in /tmp go with the run
+    // folder, and with a killed run's at the next start.
+    platform::RunFolder::AddBeforeRemoval(&OfficeProcess::KillAll);
     platform::RunFolder::AddStaleRunCleaner(&OfficePipes::RemoveForRun);
     platform::ProgIdRegistry::Register(QStringLiteral("WordPerfect.PerfectScript"), []() -> std::shared_ptr<platform::LateBound> {
         // Fast and without starting anything: is the office there at all?
         OfficeInstallation::Check();
         platform::RunFolder::Instance();
-        armEndOfRun();
         return std::make_shared<WordPerfectServer>();
     });
 }

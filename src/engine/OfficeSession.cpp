@@ -52,9 +52,10 @@ bool localeIsUtf8()
 // The office's settings in a new profile, before its first start, so that
 // it writes nothing per document beyond what the conversion asks for: no
 // autosave, no recovery data, no backup copies, no recent-documents list
-// and no thumbnails. (Locking stays on: with it, a save into a folder such
-// as /proc, where nothing can be created, fails at its lock file; without
-// it, the save stalled until the watchdog ended the office.)
+// and no thumbnails (locking stays on; the office saves only into its own
+// folder). Untrusted documents: the office fetches nothing they link (links
+// carry the document's address as their referer, which is not a trusted
+// location) and never updates Writer links.
 const char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
 <item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="CreateBackup" oor:op="fuse"><value>false</value></prop></item>

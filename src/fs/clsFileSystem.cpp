@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Program.h"
+#include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
@@ -202,7 +203,10 @@ QString clsFileSystem::fnGetTempPath(const QString& sOptPrefix, const QString& s
             if (!folder.endsWith(Separator()))
                 folder += Separator();
         } else {
-            folder = platform::SystemTempPath();
+            // The program's own temporary files (the jobs' copies of the
+            // documents) stay in its private run folder, closed to others,
+            // and go with it, also when the program is killed.
+            folder = platform::RunFolder::Instance().tempFolder() + Separator();
         }
         return platform::CreateTempFile(folder, prefix);
     } catch (const platform::RuntimeError& error) {

@@ -34,7 +34,9 @@ public:
     // Creates a new, empty temporary file and returns its full path. Blanks
     // around the arguments are dropped; a folder argument of two or more
     // characters is the folder to use (a separator is appended when it does
-    // not end with one), otherwise the system temporary folder is used. The
+    // not end with one), otherwise the program's private temporary folder
+    // (in its run folder, see platform::RunFolder) is used. The file is open
+    // to the user alone (0600). The
     // name is at most the first three characters of `sOptPrefix`, a
     // hexadecimal number and ".TMP". On failure the error-report box is shown
     // and the empty text returned.

@@ -1,5 +1,6 @@
 #include "platform/RunFolder.h"
 
+#include "platform/Program.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
@@ -10,6 +11,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -32,8 +34,23 @@ RunFolder*& instancePointer()
     return instance;
 }
 
-constexpr int kCleanerSlots = 8;
-std::atomic<RunFolder::StaleRunCleaner> gCleaners[kCleanerSlots];
+constexpr int kHookSlots = 8;
+std::atomic<RunFolder::StaleRunCleaner> gCleaners[kHookSlots];
+std::atomic<void (*)()> gBeforeRemoval[kHookSlots];
+
+// Adds a function to a lock-free table once.
+template <typename Function>
+void addOnce(std::atomic<Function> (&table)[kHookSlots], Function function)
+{
+    for (auto& slot : table) {
+        Function expected = slot.load();
+        if (expected == function)
+            return;
+        expected = nullptr;
+        if (slot.compare_exchange_strong(expected, function))
+            return;
+    }
+}
 
 void runCleaners(const QString& folder, const QString& runId)
 {
@@ -51,6 +68,12 @@ std::mutex& instanceLock()
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
+}
+
+// The name of the shared parent of run folders.
+QString parentName()
+{
+    return QStringLiteral("tallowin-engine-%1").arg(::getuid());
 }
 
 QString errnoText()
@@ -94,14 +117,12 @@ void removeStaleRun(const QString& folder, const QString& runId)
 
 void RunFolder::AddStaleRunCleaner(StaleRunCleaner clean)
 {
-    for (auto& slot : gCleaners) {
-        StaleRunCleaner expected = slot.load();
-        if (expected == clean)
-            return;
-        expected = nullptr;
-        if (slot.compare_exchange_strong(expected, clean))
-            return;
-    }
+    addOnce(gCleaners, clean);
+}
+
+void RunFolder::AddBeforeRemoval(void (*work)())
+{
+    addOnce(gBeforeRemoval, work);
 }
 
 bool RunFolder::RemoveTree(const QString& folder)
@@ -117,17 +138,35 @@ bool RunFolder::RemoveTree(const QString& folder)
 
 QString RunFolder::ParentFolder()
 {
-    return SystemTempPath() + QStringLiteral("tallowin-engine-%1").arg(::getuid());
+    return SystemTempPath() + parentName();
 }
 
 RunFolder& RunFolder::Instance()
 {
     std::lock_guard guard(instanceLock());
+    RunFolder* current = instancePointer();
+    if (current && !current->mRemoved.load() && current->isGone()) {
+        // Removed behind our back (a clean-up of the temporary folder): a
+        // new one replaces it.
+        current->mRemoved = true;
+        ::close(current->mLockFd);
+        current->mLockFd = -1;
+    }
     // A folder removed by an end hook is replaced when the process goes on
     // (tests end the program without leaving the process).
-    if (!instancePointer() || instancePointer()->mRemoved.load())
+    if (!current || current->mRemoved.load()) {
         instancePointer() = new RunFolder(); // lives until the process ends
+        static const bool atExit = (std::atexit(RemoveAtEnd), true);
+        Q_UNUSED(atExit);
+        AddEndHook(RemoveAtEnd);
+    }
     return *instancePointer();
+}
+
+bool RunFolder::isGone() const
+{
+    struct stat info {};
+    return ::lstat(native(mPath).constData(), &info) != 0;
 }
 
 void RunFolder::RemoveAtEnd()
@@ -154,6 +193,7 @@ RunFolder::RunFolder()
 
 void RunFolder::create()
 {
+    CleanKilledRuns(SystemTempPath());
     QString parent = ParentFolder();
     if (::mkdir(native(parent).constData(), 0700) == 0)
         ::chmod(native(parent).constData(), 0700); // whatever the umask took away
@@ -171,8 +211,6 @@ void RunFolder::create()
                                    .arg(SystemTempPath(), errnoText()),
                                kSource);
         parent = QFile::decodeName(pattern);
-    } else {
-        CleanStaleRuns(parent);
     }
 
     // Built under a temporary name and renamed once its lock is held, so that
@@ -208,6 +246,26 @@ void RunFolder::create()
                            kSource);
     }
     MakePrivateFolder(mPath + QLatin1Char('/') + kJournalName);
+    MakePrivateFolder(tempFolder());
+}
+
+void RunFolder::CleanKilledRuns(const QString& tempFolder)
+{
+    const QString shared = tempFolder + parentName();
+    if (isPrivateFolder(shared)) {
+        CleanStaleRuns(shared);
+        ::rmdir(native(shared).constData()); // when no run is left in it
+    }
+    const QDir temp(tempFolder);
+    const QStringList privateParents =
+        temp.entryList({parentName() + QStringLiteral("-*")}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : privateParents) {
+        const QString parent = temp.filePath(name);
+        if (!isPrivateFolder(parent))
+            continue;
+        CleanStaleRuns(parent);
+        ::rmdir(native(parent).constData());
+    }
 }
 
 void RunFolder::CleanStaleRuns(const QString& parent)
@@ -273,6 +331,9 @@ void RunFolder::removeNow()
 {
     if (mRemoved.exchange(true))
         return;
+    for (const auto& slot : gBeforeRemoval)
+        if (void (*work)() = slot.load())
+            work();
     removeJournalledFiles(mPath);
     runCleaners(mPath, mRunId);
     RemoveTree(mPath);

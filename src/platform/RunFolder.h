@@ -7,24 +7,32 @@
 namespace platform {
 
 // The program's private folder for this run, shared by everything it keeps
-// while it runs: the engine's offices (their profiles and temporary files),
-// the UNO bootstrap file and the journal of Word saves in flight.
+// while it runs: the jobs' temporary copies of the documents, the engine's
+// offices (their profiles, temporary files and saves), the UNO bootstrap
+// file and the journal of Word saves in flight.
 //
 // Run folders live under one well-known parent in the system temporary folder
-// ("tallowin-engine-<uid>"), each named after its process and holding a lock
-// that the process keeps for its whole life. A folder whose lock nobody holds
-// belongs to a run that was killed: the next start removes it, together with
-// the half-written files its journal names and whatever its users left
-// outside it (the engine's office pipes: see AddStaleRunCleaner).
+// ("tallowin-engine-<uid>"; when another account holds that name, under a
+// private "tallowin-engine-<uid>-XXXXXX" instead), each named after its
+// process and holding a lock that the process keeps for its whole life. A
+// folder whose lock nobody holds belongs to a run that was killed: the next
+// start removes it, together with the half-written files its journal names
+// and whatever its users left outside it (the engine's office pipes: see
+// AddStaleRunCleaner). The folder goes when the program ends, however it
+// ends short of being killed (at exit and in an end hook).
 class RunFolder final {
 public:
-    // The folder of this process, created (and stale runs cleaned) on first
-    // use. Raises a RuntimeError when no private folder can be made.
+    // The folder of this process, created (and killed runs cleaned) on first
+    // use, and again should it have been removed. Raises a RuntimeError when
+    // no private folder can be made.
     static RunFolder& Instance();
 
     // Removes the folder and everything in it. Safe to call more than once,
     // from an end hook and at exit.
     static void RemoveAtEnd();
+    // Work that must be done before the folder is removed at the end (the
+    // engine stops its offices, which write into it). Lock-free.
+    static void AddBeforeRemoval(void (*work)());
 
     // Full path, without a trailing separator.
     QString path() const { return mPath; }
@@ -37,6 +45,9 @@ public:
     static void AddStaleRunCleaner(StaleRunCleaner clean);
     // A new, empty subfolder for one office instance.
     QString newSubfolder(const QString& stem);
+    // The folder of the program's temporary files (without a trailing
+    // separator): they go with the run, also with one that was killed.
+    QString tempFolder() const { return mPath + QStringLiteral("/temp"); }
 
     // The journal of Word saves in flight: a temporary file that is being
     // written in a target folder is noted here until it is renamed or removed,
@@ -44,9 +55,16 @@ public:
     void notePending(const QString& file);
     void clearPending(const QString& file);
 
-    // The parent of all run folders.
+    // The shared parent of run folders.
     static QString ParentFolder();
-    // Removes the folders, pipes and pending files of runs that are over.
+    // What a start does first: removes the runs that are over (killed) under
+    // the shared parent in `tempFolder` (which ends with a separator) and
+    // under private parents made when another account held the shared name
+    // (only folders of this user, closed to others, not links), then the
+    // parents themselves when nothing is left in them.
+    static void CleanKilledRuns(const QString& tempFolder);
+    // Removes the folders, pipes and pending files of the runs under
+    // `parent` that are over.
     static void CleanStaleRuns(const QString& parent);
     // Removes a folder tree, retrying while another thread removes parts of
     // it or a dying process still adds to it.
@@ -58,6 +76,7 @@ private:
     RunFolder();
     void create();
     void removeNow();
+    bool isGone() const;
 
     QString mParent;
     QString mPath;

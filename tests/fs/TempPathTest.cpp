@@ -1,10 +1,12 @@
-// Temporary files: where they are made, that they exist and are empty, that
+// Temporary files: where they are made (the program's own in its private run
+// folder), that they exist and are empty and closed to others, that
 // no two calls share a name (also from several processes at once), and the
 // error-report box when none can be made.
 #include "fs/clsFileSystem.h"
 #include "support/QStringPrinter.h"
 
 #include "platform/Program.h"
+#include "platform/RunFolder.h"
 #include "platform/TempFiles.h"
 #include "support/ScriptedDialogs.h"
 
@@ -19,6 +21,7 @@
 #include <optional>
 #include <utility>
 #include <vector>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,15 +56,33 @@ bool IsEmptyFile(const QString& path)
     return info.isFile() && info.size() == 0;
 }
 
-TEST(FnGetTempPathTest, EmptyArgumentsMakeAnEmptyFileInTheSystemFolder)
+mode_t ModeOf(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The program's own temporary files: in the private folder of its run, in
+// the system temporary folder, closed to others whatever the umask.
+QString RunTempFolder()
+{
+    return platform::RunFolder::Instance().tempFolder() + QLatin1Char('/');
+}
+
+TEST(FnGetTempPathTest, EmptyArgumentsMakeAPrivateEmptyFileInTheRunFolder)
 {
     TempDirEnvironment tmp;
     testsupport::ScriptedDialogs dialogs;
+    const mode_t umask = ::umask(0);
     const QString path = clsFileSystem().fnGetTempPath(QString(), QString());
+    ::umask(umask);
 
     ASSERT_EQ(platform::SystemTempPath(), tmp.folder());
     EXPECT_TRUE(path.startsWith(tmp.folder())) << path.toStdString();
+    EXPECT_TRUE(path.startsWith(RunTempFolder())) << path.toStdString();
     EXPECT_TRUE(IsEmptyFile(path)) << path.toStdString();
+    EXPECT_EQ(ModeOf(path), 0600u);
+    EXPECT_EQ(ModeOf(RunTempFolder()), 0700u);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]+\\.TMP$")).match(QFileInfo(path).fileName()).hasMatch())
         << path.toStdString();
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -95,7 +116,7 @@ TEST_P(FnGetTempPathFolderTest, ChoosesTheFolder)
 
     const QString path = clsFileSystem().fnGetTempPath(QString(), argument);
 
-    const QString expectedFolder = GetParam().usesGivenFolder ? given.path() + QLatin1Char('/') : tmp.folder();
+    const QString expectedFolder = GetParam().usesGivenFolder ? given.path() + QLatin1Char('/') : RunTempFolder();
     EXPECT_EQ(QFileInfo(path).path() + QLatin1Char('/'), expectedFolder) << path.toStdString();
     EXPECT_FALSE(path.contains(QStringLiteral("//"))) << path.toStdString();
     EXPECT_TRUE(IsEmptyFile(path));

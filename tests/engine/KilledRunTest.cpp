@@ -1,0 +1,195 @@
+// A run killed in the middle of its work (kill -9, the out-of-memory killer,
+// a crash) leaves nothing behind once the next run has started: nothing in
+// the folders it wrote Word documents to, nothing of its own in the
+// temporary folder. A helper process (this test program again) converts with
+// its own temporary folder and is killed at chosen moments; the test then
+// does what the next start does.
+#include "EngineTestSupport.h"
+#include "FileEvents.h"
+#include "HelperProcess.h"
+
+#include "engine/EngineRegistration.h"
+#include "engine/OfficePipes.h"
+#include "fs/clsFileSystem.h"
+#include "platform/RunFolder.h"
+#include "platform/TempFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+using namespace enginetest;
+using platform::Value;
+
+namespace {
+
+// Converts one document, reports, and on a line from the test converts a
+// second one the way a conversion job does, with its temporary copy where
+// the program makes it. Then waits to be killed.
+TEST(KilledRunHelper, Run)
+{
+    if (HelperProcess::Mode() != "convert")
+        GTEST_SKIP() << "runs only as the helper of KilledRunTest";
+    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_KILL_FOLDER"));
+    const QString source = dir.filePath(QStringLiteral("a.wpd"));
+    ASSERT_FALSE(Convert(SharedServer(), source, dir.filePath(QStringLiteral("first.doc"))));
+    HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
+    HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
+    HelperProcess::Report("OFFICE", QString::number(SharedEngine().officePid()));
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin))
+        return;
+    const QString copy = clsFileSystem().fnGetTempPath();
+    ASSERT_FALSE(copy.isEmpty());
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    Call(SharedServer(), QStringLiteral("envDocBlank"));
+    Call(SharedServer(), QStringLiteral("FileSave"), {copy});
+    Call(SharedServer(), QStringLiteral("FileSave"), {dir.filePath(QStringLiteral("a.doc")), Value(69)});
+    HelperProcess::Report("SAVED", copy);
+    QThread::sleep(600); // until the test kills us
+}
+
+class KilledRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(mTemp.isValid() && mDocuments.isValid() && mRuntime.isValid());
+        QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), mDocuments.filePath(QStringLiteral("a.wpd")));
+        // The pipes of the killed runs' offices go at the next start too.
+        engine::RegisterEngine();
+    }
+
+    // Starts the helper with the test's temporary folder as its own.
+    std::unique_ptr<HelperProcess> startHelper()
+    {
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("TMPDIR"), mTemp.path());
+        // Qt's own run-time folder (made in TMPDIR when a session names none)
+        // is no business of this test.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mRuntime.path());
+        environment.insert(QStringLiteral("TALLOWIN_ENGINE_KILL_FOLDER"), mDocuments.path());
+        auto helper = std::make_unique<HelperProcess>(QStringLiteral("KilledRunHelper.Run"), "convert", environment);
+        mRun = helper->value(QStringLiteral("RUN"));
+        mPipes = helper->value(QStringLiteral("PIPES"));
+        mOffice = helper->value(QStringLiteral("OFFICE")).toInt();
+        EXPECT_FALSE(mRun.isEmpty()) << helper->errors();
+        return helper;
+    }
+
+    // Kills the helper (if nobody did) and waits until it and its office
+    // are gone.
+    void waitUntilKilled(HelperProcess& helper)
+    {
+        if (helper.process().state() != QProcess::NotRunning) {
+            helper.process().kill();
+            ASSERT_TRUE(helper.process().waitForFinished(60000));
+        }
+        for (int i = 0; i < 500 && ProcessAlive(mOffice); ++i)
+            QThread::msleep(10);
+        ASSERT_FALSE(ProcessAlive(mOffice));
+    }
+
+    // What the next start does first.
+    void nextStart() { platform::RunFolder::CleanKilledRuns(mTemp.path() + QLatin1Char('/')); }
+
+    QStringList pipesLeft() const
+    {
+        return QDir(QStringLiteral("/tmp")).entryList(
+            {QStringLiteral("OSL_PIPE_%1_%2*").arg(::getuid()).arg(mPipes)}, QDir::System | QDir::Files);
+    }
+
+    QTemporaryDir mTemp;
+    QTemporaryDir mDocuments;
+    QTemporaryDir mRuntime;
+    QString mRun;
+    QString mPipes;
+    pid_t mOffice = 0;
+};
+
+TEST_F(KilledRunTest, ARunKilledWhileSavingLeavesNothingOnceTheNextRunHasStarted)
+{
+    // The moments: the first file the office's save makes (wherever it
+    // makes it), and the first file that appears in the target's folder.
+    for (const bool inTargetFolder : {false, true}) {
+        SCOPED_TRACE(inTargetFolder ? "killed at the first file in the target's folder"
+                                    : "killed at the first file of the office's save");
+        QFile::remove(mDocuments.filePath(QStringLiteral("a.doc")));
+        auto helper = startHelper();
+        ASSERT_FALSE(mRun.isEmpty());
+        const pid_t pid = static_cast<pid_t>(helper->process().processId());
+        std::atomic<bool> killed{false};
+        FileEvents events([&](const QString&, const QString&, quint32) {
+            if (!killed.exchange(true))
+                ::kill(pid, SIGKILL);
+        });
+        ASSERT_TRUE(events.watch(mDocuments.path(), IN_CREATE));
+        if (!inTargetFolder) {
+            for (const QString& office : QDir(mRun).entryList({QStringLiteral("office-*")}, QDir::Dirs))
+                events.watch(mRun + QLatin1Char('/') + office + QStringLiteral("/save"), IN_CREATE);
+        }
+        helper->process().write("go\n");
+        helper->process().waitForFinished(60000);
+        EXPECT_TRUE(killed) << helper->errors();
+        waitUntilKilled(*helper);
+        EXPECT_TRUE(Exists(mRun));
+
+        nextStart();
+        // The document, the first conversion and, if the rename came before
+        // the kill, the whole second one: nothing else.
+        QStringList expected{QStringLiteral("a.wpd"), QStringLiteral("first.doc")};
+        if (Exists(mDocuments.filePath(QStringLiteral("a.doc")))) {
+            EXPECT_TRUE(WordText(mDocuments.filePath(QStringLiteral("a.doc"))).contains(QStringLiteral("AND FURTHER")));
+            expected.prepend(QStringLiteral("a.doc"));
+        }
+        EXPECT_EQ(Entries(mDocuments.path()), expected);
+        EXPECT_EQ(Entries(mTemp.path()), QStringList()) << "left in the temporary folder";
+        EXPECT_EQ(pipesLeft(), QStringList());
+    }
+}
+
+TEST_F(KilledRunTest, RunsUnderAPrivateParentAreCleanedWhenTheSharedNameIsTaken)
+{
+    // Another account's folder (here a link) holds the shared name: runs use
+    // a private parent of their own, which the next start must find.
+    const QString temp = mTemp.path() + QLatin1Char('/');
+    const QString shared = platform::RunFolder::ParentFolder().mid(platform::SystemTempPath().size());
+    ASSERT_TRUE(QDir().mkdir(temp + QStringLiteral("elsewhere")));
+    ASSERT_TRUE(QFile::link(temp + QStringLiteral("elsewhere"), temp + shared));
+    // Parents the next start must leave alone: one open to others, one with
+    // a live run (this process holds its lock).
+    const QString open = temp + shared + QStringLiteral("-open");
+    ASSERT_TRUE(QDir().mkpath(open + QStringLiteral("/run-1-dead")));
+    ASSERT_TRUE(QFile(open).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                           | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+                                           | QFile::ExeOther));
+    const QString live = temp + shared + QStringLiteral("-live");
+    ASSERT_TRUE(QDir().mkpath(live + QStringLiteral("/run-2-live")));
+    ASSERT_TRUE(QFile(live).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const int lock = ::open(QFile::encodeName(live + QStringLiteral("/run-2-live/lock")).constData(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+
+    auto helper = startHelper();
+    ASSERT_FALSE(mRun.isEmpty());
+    const QString parent = QFileInfo(mRun).path();
+    EXPECT_TRUE(QFileInfo(parent).fileName().startsWith(shared + QLatin1Char('-'))) << parent.toStdString();
+    waitUntilKilled(*helper);
+
+    nextStart();
+    EXPECT_FALSE(Exists(parent)) << "the killed run's private parent is still there";
+    EXPECT_TRUE(Exists(open + QStringLiteral("/run-1-dead")));
+    EXPECT_TRUE(Exists(live + QStringLiteral("/run-2-live")));
+    EXPECT_TRUE(QFileInfo(temp + shared).isSymLink());
+    EXPECT_EQ(Entries(temp + QStringLiteral("elsewhere")), QStringList());
+    EXPECT_EQ(pipesLeft(), QStringList());
+    ::close(lock);
+}
+
+} // namespace
