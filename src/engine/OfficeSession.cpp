@@ -326,6 +326,10 @@ QString OfficeSession::checkAfterFailure(bool bridgeGone)
         return QString(); // nothing was running
     if (mProcess->isRunning() && !bridgeGone)
         return QString();
+    // The bridge breaks as a killed office dies, a moment before its process
+    // has ended: wait (briefly) to tell how it ended.
+    for (int i = 0; bridgeGone && i < 100 && mProcess->isRunning(); ++i)
+        QThread::msleep(20);
     QString how = QStringLiteral("the connection to the office broke");
     if (!mProcess->isRunning()) {
         if (const auto exit = mProcess->exitStatus())
