@@ -66,6 +66,9 @@ protected:
         engine::RegisterEngine();
     }
 
+    // Whatever a failed test left goes as it would at the next start.
+    void TearDown() override { nextStart(); }
+
     // Starts the helper with the test's temporary folder as its own.
     std::unique_ptr<HelperProcess> startHelper()
     {

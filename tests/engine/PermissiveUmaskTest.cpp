@@ -6,6 +6,7 @@
 #include "EngineTestSupport.h"
 #include "HelperProcess.h"
 
+#include "engine/EngineRegistration.h"
 #include "engine/OfficePipes.h"
 #include "platform/RunFolder.h"
 
@@ -76,6 +77,13 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
     // engine's shared parent folder too.
     QTemporaryDir temp;
     QTemporaryDir documents;
+    // Should the helper have to be killed, its pipes in /tmp go as they
+    // would at the next start.
+    engine::RegisterEngine();
+    struct CleanAfterwards {
+        QString folder;
+        ~CleanAfterwards() { platform::RunFolder::CleanKilledRuns(folder); }
+    } cleanAfterwards{temp.path() + QLatin1Char('/')};
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("TMPDIR"), temp.path());
     environment.insert(QStringLiteral("TALLOWIN_ENGINE_UMASK_FOLDER"), documents.path());
