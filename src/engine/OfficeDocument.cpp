@@ -103,7 +103,7 @@ QString kindOf(const rtl::OUString& service)
     for (const auto& k : kKinds)
         if (service.equalsAscii(k.service))
             return QString::fromLatin1(k.kind);
-    return QStringLiteral("not a text document");
+    return QStringLiteral("another kind of document");
 }
 
 // What the office made of a loaded file that is not a text document.
@@ -114,7 +114,7 @@ QString kindOf(const uno::Reference<lang::XServiceInfo>& info)
     for (const auto& k : kKinds)
         if (info->supportsService(rtl::OUString::createFromAscii(k.service)))
             return QString::fromLatin1(k.kind);
-    return QStringLiteral("not a text document");
+    return QStringLiteral("another kind of document");
 }
 
 // Import filters that fetch what a document names whatever the office's
