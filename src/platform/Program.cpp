@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QList>
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -86,12 +87,27 @@ void SetEndProgramHandler(std::function<void(int)> handler)
     endHandler() = std::move(handler);
 }
 
+namespace {
+std::atomic<bool> gLeaving{false};
+}
+
+bool IsLeaving()
+{
+    return gLeaving.load();
+}
+
+void MarkLeaving()
+{
+    gLeaving = true;
+}
+
 void EndProgram(int exitCode)
 {
     if (endHandler()) {
         endHandler()(exitCode);
         std::abort(); // the handler must not return
     }
+    MarkLeaving();
     RunEndHooks();
     std::fflush(nullptr);
     ::_exit(exitCode);

@@ -14,6 +14,13 @@ namespace platform {
 // Work that must happen even when the program ends at once.
 void AddEndHook(std::function<void()> hook);
 
+// True once the process has begun to end (EndProgram leaving it, or the
+// return from main): what the end hooks remove must not be set up again by
+// threads still running.
+bool IsLeaving();
+// Marks the process as ending (EndProgram does; exit handlers do).
+void MarkLeaving();
+
 // SIGTERM, SIGINT and SIGHUP end the program as its Exit command does
 // (EndProgram, with 128 + the signal's number), at the next event pass of the
 // thread that calls this (which needs an application object). A second such

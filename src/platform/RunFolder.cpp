@@ -153,10 +153,18 @@ RunFolder& RunFolder::Instance()
         current->mLockFd = -1;
     }
     // A folder removed by an end hook is replaced when the process goes on
-    // (tests end the program without leaving the process).
+    // (tests end the program without leaving the process); not when it is
+    // leaving: a thread still at work must not leave a new one behind.
     if (!current || current->mRemoved.load()) {
+        if (IsLeaving())
+            throw RuntimeError(RuntimeError::PermissionDenied,
+                               QStringLiteral("The program is ending: no run folder is made any more"), kSource);
         instancePointer() = new RunFolder(); // lives until the process ends
-        static const bool atExit = (std::atexit(RemoveAtEnd), true);
+        static const bool atExit = (std::atexit([] {
+                                        MarkLeaving();
+                                        RemoveAtEnd();
+                                    }),
+                                    true);
         Q_UNUSED(atExit);
         AddEndHook(RemoveAtEnd);
     }

@@ -86,9 +86,12 @@ def choose_folder(app, title, folder):
     wait_for("the chooser to close", lambda: top_window(app, title) is None)
 
 
-def start(exe, args, cwd=None):
-    """The program with the accessibility bridge on, in a session of its own."""
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+def start(exe, args, cwd=None, env_extra=None):
+    """The program with the accessibility bridge on, in a session of its own.
+    The accessibility bus is brought up first, so that the program finds it
+    at once however busy the machine is."""
+    pyatspi.Registry.getDesktop(0)
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", **(env_extra or {}))
     env.pop("QT_QPA_PLATFORM", None)
     return subprocess.Popen([exe] + args, env=env, cwd=cwd, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, start_new_session=True)

@@ -1,0 +1,189 @@
+#!/usr/bin/python3
+"""Nothing left behind: a batch of real documents through the real program
+and office, interrupted as users and systems interrupt it:
+
+  - every office killed 1 s into the batch: the batch goes on;
+  - File > Exit while it converts;
+  - SIGTERM while it converts (ended as Exit ends it);
+  - SIGKILL while it converts (nothing can clean up then: the next start does).
+
+After each, the target folder holds complete Word files and nothing else,
+the temporary folder holds nothing of the program's, and the next start has
+nothing to clean (or, after SIGKILL, cleans it).
+
+usage: litter_test.py PATH/TO/tallowin PATH/TO/SAMPLES
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from driving import (Failure, application, choose_folder, exit_by_menu, find, find_all, press, start,
+                     status_texts, top_window, wait_for)
+
+DOCUMENTS = 600
+SAMPLES = ["sample-wp6.wpd", "sample-wp50.wpd", "sample-wp51.wpd"]
+
+
+def office_pids(temp):
+    """The offices of the runs whose files are in `temp`."""
+    pids = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                command = f.read().decode("utf-8", "replace")
+        except OSError:
+            continue
+        if "soffice.bin" in command and temp in command:
+            pids.append(int(entry))
+    return pids
+
+
+def environment(temp):
+    """The temporary folder to watch; the runtime folder a desktop session
+    provides (Qt makes one in the temporary folder without it)."""
+    runtime = os.path.join(os.path.dirname(temp), "runtime")
+    os.makedirs(runtime, mode=0o700, exist_ok=True)
+    return {"TMPDIR": temp, "XDG_RUNTIME_DIR": runtime}
+
+
+def start_batch(exe, temp, source, target):
+    program = start(exe, [], env_extra=environment(temp))
+    app = application()
+    main = wait_for("the main window", lambda: top_window(app, "Tallowin"))
+    chooser = wait_for("the start chooser", lambda: top_window(app, "Quick Start"))
+    press(wait_for("BatchDocuments", lambda: find(chooser, "push button", "BatchDocuments")))
+    batch = wait_for("the batch dialog", lambda: top_window(app, "Batch Documents"))
+    select = find_all(batch, "push button", "Select...")
+    press(select[0])
+    choose_folder(app, "Select a Source Folder", source)
+    press(select[1])
+    choose_folder(app, "Select a Target Folder", target)
+    press(find(batch, "push button", "Start"))
+    return program, app, main
+
+
+def converting(main):
+    return any(" of %d done" % DOCUMENTS in t for t in status_texts(main))
+
+
+def check_target(target, sources):
+    """Complete Word files, one per converted document, and nothing else."""
+    expected = {os.path.splitext(name)[0] + ".doc" for name in sources}
+    for name in os.listdir(target):
+        path = os.path.join(target, name)
+        if name not in expected:
+            raise Failure("left in the target folder: " + name)
+        text = subprocess.run(["catdoc", path], capture_output=True, timeout=60)
+        if text.returncode != 0 or not text.stdout.strip():
+            raise Failure("not a complete Word file: " + name)
+    return len(os.listdir(target))
+
+
+def check_temp(temp, when):
+    left = os.listdir(temp)
+    if left:
+        raise Failure("%s, the temporary folder holds %r" % (when, left))
+
+
+def next_start(exe, temp, target):
+    """Starts the program, lets it clean what a run left, and exits."""
+    before = sorted(os.listdir(target))
+    program = start(exe, [], env_extra=environment(temp))
+    app = application()
+    main = wait_for("the main window", lambda: top_window(app, "Tallowin"))
+    chooser = wait_for("the start chooser", lambda: top_window(app, "Quick Start"))
+    press(find(chooser, "push button", "Cancel"))
+    exit_by_menu(main, program)
+    after = sorted(os.listdir(target))
+    return before, after
+
+
+def scenario(exe, samples, work, name, interrupt):
+    folder = os.path.join(work, name)
+    source, target, temp = (os.path.join(folder, p) for p in ("in", "out", "tmp"))
+    for path in (source, target, temp):
+        os.makedirs(path)
+    sources = []
+    for i in range(DOCUMENTS):
+        sources.append("doc%03d.wpd" % i)
+        shutil.copy(os.path.join(samples, SAMPLES[i % 3]), os.path.join(source, sources[-1]))
+
+    program, app, main = start_batch(exe, temp, source, target)
+    try:
+        wait_for("the batch to convert", lambda: converting(main) and os.listdir(target))
+        cleaned_at_next_start = interrupt(program, main, temp)
+        program.wait(timeout=120)
+    finally:
+        if program.poll() is None:
+            os.killpg(program.pid, signal.SIGKILL)
+            program.wait()
+    # Offices die with the program (at once, or as the kernel ends them).
+    wait_for("the offices to end", lambda: not office_pids(temp), timeout=30)
+    if not cleaned_at_next_start:
+        check_temp(temp, "after the program ended")
+        check_target(target, sources)
+    before, after = next_start(exe, temp, target)
+    if before != after and not cleaned_at_next_start:
+        raise Failure("the next start changed the target folder: %r" % sorted(set(before) ^ set(after)))
+    check_temp(temp, "after the next start")
+    written = check_target(target, sources)
+    print("litter: %s: PASS (%d Word files)" % (name, written))
+
+
+def kill_offices(program, main, temp):
+    time.sleep(1)
+    pids = office_pids(temp)
+    if not pids:
+        raise Failure("no office to kill")
+    for pid in pids:
+        os.kill(pid, signal.SIGKILL)
+    done = wait_for("the batch to end", lambda: next((t for t in status_texts(main) if t.startswith("Batch done:")),
+                                                     None))
+    print("litter: offices killed %r; %s" % (pids, done))
+    exit_by_menu(main, program)
+    return False
+
+
+def exit_while_converting(program, main, temp):
+    time.sleep(2)
+    exit_by_menu(main, program)
+    return False
+
+
+def terminate_while_converting(program, main, temp):
+    time.sleep(2)
+    os.kill(program.pid, signal.SIGTERM)
+    return False
+
+
+def kill_while_converting(program, main, temp):
+    time.sleep(2)
+    os.killpg(program.pid, signal.SIGKILL)
+    return True
+
+
+def main():
+    exe, samples = sys.argv[1], sys.argv[2]
+    work = tempfile.mkdtemp(prefix="tallowin-litter-")
+    try:
+        scenario(exe, samples, work, "office-killed", kill_offices)
+        scenario(exe, samples, work, "exit", exit_while_converting)
+        scenario(exe, samples, work, "sigterm", terminate_while_converting)
+        scenario(exe, samples, work, "sigkill", kill_while_converting)
+        print("litter: PASS")
+        return 0
+    except Failure as failure:
+        print("litter: FAIL: %s" % failure)
+        return 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
