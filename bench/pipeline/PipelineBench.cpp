@@ -5,6 +5,7 @@
 //   bench_pipeline                 runs 1,000, 10,000 and 100,000 documents,
 //                                  each in a process of its own
 //   bench_pipeline --docs N        runs one batch of N documents
+//   bench_pipeline --docs N --hidden   the same with the main window hidden
 #include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
@@ -62,7 +63,7 @@ void makeEmptyFiles(const QString& folder, int count)
     }
 }
 
-int runOne(int count)
+int runOne(int count, bool shown)
 {
     QTemporaryDir work;
     const QString src = work.path() + QStringLiteral("/source"), tgt = work.path() + QStringLiteral("/target");
@@ -70,7 +71,7 @@ int runOne(int count)
     QDir().mkpath(tgt);
     makeEmptyFiles(src, count);
 
-    testsupport::WindowsHarness app(/*showMainWindow=*/true);
+    testsupport::WindowsHarness app(shown);
     app.server().writeFiles = false;
     app.server().recordCalls = false;
     PaintCounter painted;
@@ -117,7 +118,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     const int at = static_cast<int>(args.indexOf(QStringLiteral("--docs")));
     if (at >= 0 && at + 1 < args.size())
-        return runOne(args.at(at + 1).toInt());
+        return runOne(args.at(at + 1).toInt(), !args.contains(QStringLiteral("--hidden")));
 
     // Each size in a process of its own, so that each peak is its own.
     std::printf("Batch orchestration against the scripted automation server, main window painted offscreen\n");

@@ -5,8 +5,14 @@
 #include "core/Mediator.h"
 #include "support/AppHarness.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
+#include <optional>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using testsupport::AppHarness;
@@ -102,4 +108,75 @@ TEST(Mediator, WithoutWindowsAConversionShowsNothingAndStillConverts)
     app.dialogs().fileAnswers = {doc, app.tempDir() + "/single/a.doc"};
     app.mediator().SingleSourceFile();
     EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
+}
+
+namespace {
+
+// Runs `body` in a child process whose file-system root is `root` (as root,
+// or in a user namespace of its own), and returns what it wrote to the pipe;
+// nothing when no such process can be made here.
+std::optional<QByteArray> inChangedRoot(const QString& root, const std::function<QByteArray()>& body)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        const QByteArray folder = QFile::encodeName(root);
+        bool changed = ::chroot(folder.constData()) == 0;
+        if (!changed && ::unshare(CLONE_NEWUSER) == 0) {
+            const uid_t uid = ::geteuid();
+            const gid_t gid = ::getegid();
+            const auto put = [](const char* file, const QByteArray& text) {
+                QFile f(file);
+                return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+            };
+            changed = put("/proc/self/setgroups", "deny") && put("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1")
+                      && put("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1")
+                      && ::chroot(folder.constData()) == 0;
+        }
+        const QByteArray result = changed && ::chdir("/") == 0 ? body() : QByteArray("no-root");
+        [[maybe_unused]] auto written = ::write(channel[1], result.constData(), static_cast<size_t>(result.size()));
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    QByteArray result;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (result == "no-root")
+        return std::nullopt;
+    return result;
+}
+
+} // namespace
+
+TEST(Mediator, AFileSystemRootIsListedAndConvertedWithOneSeparatorAfterIt)
+{
+    AppHarness app;
+    QTemporaryDir root;
+    for (const char* name : {"a.wpd", "B.WPD", "notes.txt"})
+        AppHarness::makeFile(root.path(), name);
+    QDir().mkpath(root.path() + "/folder.wpd");
+    QDir().mkpath(root.path() + "/out");
+
+    // Inside, "/" is the test's folder: the batch dialog's listing of it and
+    // a batch from it into "/out".
+    const auto seen = inChangedRoot(root.path(), [&] {
+        app.dialogs().folderAnswers = {"/"};
+        app.mediator().SourceFolder();
+        const QStringList found = app.mediator().FoundDocuments().stringList();
+        app.startBatch("/", "/out");
+        return (found.join(',') + '|' + app.server().pathsOf("FileOpen").join(',') + '|'
+                + app.server().pathsOf("FileSave").filter(".doc").join(','))
+            .toUtf8();
+    });
+    if (!seen)
+        GTEST_SKIP() << "no process with a root of its own can be made here";
+    EXPECT_EQ(QString::fromUtf8(*seen), "a.wpd,B.WPD|/a.wpd,/B.WPD|/out/a.doc,/out/B.doc");
+    EXPECT_TRUE(QFile::exists(root.path() + "/out/B.doc"));
 }
