@@ -11,6 +11,9 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev googletest
   # the word processor behind the automation server, and its C++ SDK
   libreoffice-writer-nogui libreoffice-dev
+  # the WordPerfect and WordPerfect Graphics readers the office itself uses:
+  # the engine reads the pictures embedded in documents with them
+  libwpd-dev libwpg-dev librevenge-dev
   # an independent reader of the Word documents we write, a virtual display
   # for the smoke test and the tools it watches and drives the windows with
   # (xwininfo, xdotool), and the desktop's default-browser query

@@ -1,0 +1,127 @@
+#include "engine/PictureCollector.h"
+
+#include "engine/RevengeValue.h"
+
+#include <QFile>
+#include <libwpd/libwpd.h>
+#include <librevenge-stream/librevenge-stream.h>
+
+namespace engine {
+
+PictureCollector::PictureCollector() = default;
+PictureCollector::~PictureCollector() = default;
+
+PictureCollector::Result PictureCollector::Collect(const QString& path)
+{
+    PictureCollector collector;
+    try {
+        librevenge::RVNGFileStream input(QFile::encodeName(path).constData());
+        collector.mResult.parsed = libwpd::WPDocument::parse(&input, &collector, nullptr) == libwpd::WPD_OK;
+    } catch (...) {
+        collector.mResult.parsed = false;
+    }
+    return std::move(collector.mResult);
+}
+
+void PictureCollector::openParagraph(const librevenge::RVNGPropertyList&)
+{
+    if (!inBody())
+        return;
+    mInParagraph = true;
+    mOffset = 0;
+    if (mTables == 0) {
+        mPlace = {mElements++, -1, 0, true};
+    } else {
+        mPlace = {mTableElement, mCells - 1, mCellParagraphs++, mTables == 1 && mCells > 0};
+    }
+}
+
+void PictureCollector::closeParagraph()
+{
+    if (inBody())
+        mInParagraph = false;
+}
+
+void PictureCollector::insertText(const librevenge::RVNGString& text)
+{
+    if (inBody())
+        mOffset += int(QString::fromUtf8(text.cstr(), text.size()).size());
+}
+
+void PictureCollector::openTable(const librevenge::RVNGPropertyList&)
+{
+    if (!inBody())
+        return;
+    if (mTables == 0) {
+        mTableElement = mElements++;
+        mCells = 0;
+    }
+    ++mTables;
+}
+
+void PictureCollector::openTableCell(const librevenge::RVNGPropertyList&)
+{
+    if (inBody() && mTables == 1) {
+        ++mCells;
+        mCellParagraphs = 0;
+    }
+}
+
+void PictureCollector::closeTable()
+{
+    if (inBody() && mTables > 0)
+        --mTables;
+}
+
+void PictureCollector::openFrame(const librevenge::RVNGPropertyList& propList)
+{
+    EmbeddedPicture frame;
+    frame.width = RevengeValue::Inches(propList, "svg:width");
+    frame.height = RevengeValue::Inches(propList, "svg:height");
+    frame.x = RevengeValue::Inches(propList, "svg:x");
+    frame.y = RevengeValue::Inches(propList, "svg:y");
+    frame.anchorType = RevengeValue::Text(propList, "text:anchor-type");
+    frame.horizontalPos = RevengeValue::Text(propList, "style:horizontal-pos");
+    frame.horizontalRel = RevengeValue::Text(propList, "style:horizontal-rel");
+    frame.verticalPos = RevengeValue::Text(propList, "style:vertical-pos");
+    frame.verticalRel = RevengeValue::Text(propList, "style:vertical-rel");
+    frame.wrap = RevengeValue::Text(propList, "style:wrap");
+    if (mInParagraph) {
+        frame.element = mPlace.element;
+        frame.cell = mPlace.cell;
+        frame.paragraphInCell = mPlace.paragraphInCell;
+        frame.offset = mOffset;
+    } else {
+        // Between paragraphs: the start of the next one.
+        frame.element = mElements;
+    }
+    mFrame = std::move(frame);
+    mFrameFilled = false;
+}
+
+void PictureCollector::closeFrame()
+{
+    mFrame.reset();
+}
+
+void PictureCollector::insertBinaryObject(const librevenge::RVNGPropertyList& propList)
+{
+    // A frame may carry the same picture more than once (in other forms):
+    // the first is the picture.
+    if (!mFrame || mFrameFilled)
+        return;
+    mFrameFilled = true;
+    const bool placeable = inBody() && (!mInParagraph || mPlace.placed) && (mInParagraph || mTables == 0);
+    const librevenge::RVNGProperty* data = propList["office:binary-data"];
+    if (!placeable || !data) {
+        ++mResult.leftOut;
+        return;
+    }
+    const librevenge::RVNGBinaryData binary(data->getStr());
+    EmbeddedPicture picture = *mFrame;
+    picture.data = QByteArray(reinterpret_cast<const char*>(binary.getDataBuffer()), qsizetype(binary.size()));
+    picture.mimeType = RevengeValue::Text(propList, "librevenge:mime-type");
+    mResult.pictures.append(std::move(picture));
+}
+
+} // namespace engine

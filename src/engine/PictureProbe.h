@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QIODevice;
+
+namespace engine {
+
+// Tells from a WordPerfect document's prefix alone (its header and packet
+// index, never its text or its pictures' data) whether the document may
+// carry embedded pictures, so that a document without any costs no more than
+// reading a few kilobytes.
+//
+//   WordPerfect 6 and later  the index names a "graphics cached file data"
+//                            packet (type 0x6F) that holds data
+//   WordPerfect 5.x          a "graphics information" packet (type 8)
+//                            counts at least one picture
+//
+// A prefix that cannot be read to its end (a damaged index) answers "maybe"
+// (true): the full reader decides. Other files (other WordPerfect versions,
+// other formats) answer false.
+class PictureProbe final {
+public:
+    PictureProbe() = delete;
+
+    static bool MayHavePictures(const QString& path);
+    // `file` is open for reading and can seek.
+    static bool MayHavePictures(QIODevice& file);
+};
+
+} // namespace engine
