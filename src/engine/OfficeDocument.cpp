@@ -1,6 +1,7 @@
 #include "engine/OfficeDocument.h"
 
 #include "engine/AbortingInteractionHandler.h"
+#include "engine/EmbeddedPictures.h"
 #include "engine/OfficeSession.h"
 #include "engine/UnoRuntime.h"
 #include "engine/WordPerfectHeader.h"
@@ -148,6 +149,23 @@ void OfficeDocument::abandon() noexcept
 }
 
 std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path)
+{
+    return WithPictures(session, path, [&] { return LoadText(session, path); });
+}
+
+std::unique_ptr<OfficeDocument> OfficeDocument::WithPictures(
+    OfficeSession& session, const QString& path, const std::function<std::unique_ptr<OfficeDocument>()>& load)
+{
+    // The office's import drops the pictures of WordPerfect documents: they
+    // are read on the side while the office loads, and put back before
+    // anything else sees the document.
+    EmbeddedPictures pictures(path);
+    std::unique_ptr<OfficeDocument> document = load();
+    document->mPicturesLeftOut = pictures.insertInto(session, *document->mComponent);
+    return document;
+}
+
+std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session, const QString& path)
 {
     rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
     const uno::Any interaction(uno::Reference<task::XInteractionHandler>(handler.get()));
@@ -333,9 +351,11 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         // view (it has no layout), so a macro that has something to replace
         // gets the document loaded again, with one. Nothing has changed it
         // since it was loaded.
-        std::unique_ptr<OfficeDocument> viewed = LoadWithView(session, mSource, mFilter);
+        std::unique_ptr<OfficeDocument> viewed =
+            WithPictures(session, mSource, [&] { return LoadWithView(session, mSource, mFilter); });
         close();
         mComponent = std::move(viewed->mComponent);
+        mPicturesLeftOut = viewed->mPicturesLeftOut;
         mHasView = true;
     }
     const uno::Reference<util::XReplaceable> replaceable(*mComponent, uno::UNO_QUERY_THROW);

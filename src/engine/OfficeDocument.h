@@ -3,6 +3,7 @@
 #include "engine/MacroFile.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <rtl/ustring.hxx>
@@ -31,6 +32,9 @@ public:
     ~OfficeDocument();
 
     const QString& sourcePath() const { return mSource; }
+    // How many of the pictures embedded in the document could not be put
+    // back into it (see EmbeddedPictures).
+    int picturesLeftOut() const { return mPicturesLeftOut; }
 
     // True when the document holds nothing: no character, no table, no
     // picture or other object.
@@ -59,9 +63,16 @@ private:
     // with the filter of its first load.
     static std::unique_ptr<OfficeDocument> LoadWithView(OfficeSession& session, const QString& path,
                                                         const rtl::OUString& filter);
+    // Load without the embedded pictures.
+    static std::unique_ptr<OfficeDocument> LoadText(OfficeSession& session, const QString& path);
+    // Runs `load` and puts back the pictures embedded in the document, which
+    // the office's WordPerfect import drops (see EmbeddedPictures).
+    static std::unique_ptr<OfficeDocument> WithPictures(OfficeSession& session, const QString& path,
+                                                        const std::function<std::unique_ptr<OfficeDocument>()>& load);
 
     std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
     QString mSource;
+    int mPicturesLeftOut = 0;
     // Whether the office gave the document a (hidden) view: only documents
     // that are not loaded straight into a model of their own.
     bool mHasView = false;

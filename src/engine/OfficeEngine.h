@@ -32,6 +32,9 @@ public:
 
     void open(const QString& path, qint64 size);
     bool isBlank();
+    // Pictures of the open document that could not be put back (0 when no
+    // document is open).
+    int picturesLeftOut() const { return mDocument ? mDocument->picturesLeftOut() : 0; }
     void moveToTop();
     void play(const MacroFile& macro);
     void saveCopy(const QString& path);

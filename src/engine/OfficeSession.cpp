@@ -255,6 +255,11 @@ uno::Reference<frame::XComponentLoader> OfficeSession::loader() const
     return mConnection ? mConnection->loader : uno::Reference<frame::XComponentLoader>();
 }
 
+uno::Reference<uno::XComponentContext> OfficeSession::context() const
+{
+    return mConnection ? mConnection->context : uno::Reference<uno::XComponentContext>();
+}
+
 uno::Reference<document::XTypeDetection> OfficeSession::typeDetection() const
 {
     return mConnection ? mConnection->detection : uno::Reference<document::XTypeDetection>();

@@ -41,6 +41,9 @@ public:
 
     // The office's document loader; ensureRunning first.
     css::uno::Reference<css::frame::XComponentLoader> loader() const;
+    // The office's component context (for creating its services);
+    // ensureRunning first.
+    css::uno::Reference<css::uno::XComponentContext> context() const;
     // The office's type detection; ensureRunning first.
     css::uno::Reference<css::document::XTypeDetection> typeDetection() const;
     // The document service (a name such as "com.sun.star.text.TextDocument")

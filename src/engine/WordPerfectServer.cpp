@@ -76,6 +76,7 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     addMember(QStringLiteral("envMacroPlaying"), [this](const auto& args) { return envMacroPlaying(args); });
     addMember(QStringLiteral("FileSave"), [this](const auto& args) { return fileSave(args); });
     addMember(QStringLiteral("CloseNoSave"), [this](const auto& args) { return closeNoSave(args); });
+    addMember(QStringLiteral("envPicturesLeftOut"), [this](const auto& args) { return envPicturesLeftOut(args); });
 
     mEngine->session().setMemoryLimit(kDefaultMemoryLimit);
     // The office starts behind the windows; the first call waits for it. A
@@ -236,6 +237,14 @@ Value WordPerfectServer::closeNoSave(const QList<Value>& args)
     checkArgCount(QStringLiteral("CloseNoSave"), args, 0, 0);
     run([engine = mEngine] { engine->close(); }, mDocumentBytes);
     return Value();
+}
+
+Value WordPerfectServer::envPicturesLeftOut(const QList<Value>& args)
+{
+    checkArgCount(QStringLiteral("envPicturesLeftOut"), args, 0, 0);
+    const auto count = std::make_shared<int>(0);
+    run([engine = mEngine, count] { *count = engine->picturesLeftOut(); }, mDocumentBytes);
+    return Value(qint64(*count));
 }
 
 } // namespace engine

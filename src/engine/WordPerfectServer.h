@@ -23,6 +23,8 @@ class OfficeEngine;
 //   FileSave(path)        a copy as plain text (the fastest format)
 //   FileSave(path, 69)    the Word 97 document, written atomically
 //   CloseNoSave()         closes the document without saving
+//   envPicturesLeftOut()  how many pictures embedded in the open document
+//                         could not be kept (0 without a document)
 //
 // The office starts in the background when the server is created; the first
 // call waits for it.
@@ -68,6 +70,7 @@ private:
     platform::Value envMacroPlaying(const QList<platform::Value>& args);
     platform::Value fileSave(const QList<platform::Value>& args);
     platform::Value closeNoSave(const QList<platform::Value>& args);
+    platform::Value envPicturesLeftOut(const QList<platform::Value>& args);
 
     // Runs an operation on the engine thread within the limit for a document
     // of `bytes`; the task must own everything it touches.

@@ -1,0 +1,49 @@
+#include "engine/EmbeddedPictures.h"
+
+#include "engine/OfficeSession.h"
+#include "engine/PictureCollector.h"
+#include "engine/PictureConverter.h"
+#include "engine/PictureInserter.h"
+#include "engine/PictureProbe.h"
+
+namespace engine {
+
+EmbeddedPictures::EmbeddedPictures(const QString& path)
+{
+    if (PictureProbe::MayHavePictures(path))
+        mWork = std::async(std::launch::async, [path] { return Prepare(path); });
+}
+
+EmbeddedPictures::~EmbeddedPictures()
+{
+    if (mWork.valid())
+        mWork.wait();
+}
+
+EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
+{
+    PictureCollector::Result found = PictureCollector::Collect(path);
+    Prepared prepared;
+    prepared.leftOut = found.leftOut;
+    for (EmbeddedPicture& picture : found.pictures) {
+        std::optional<PictureConverter::Picture> converted = PictureConverter::Convert(picture.data, picture.mimeType);
+        if (!converted) {
+            ++prepared.leftOut;
+            continue;
+        }
+        picture.data = std::move(converted->data);
+        picture.mimeType = converted->mimeType;
+        prepared.pictures.append(std::move(picture));
+    }
+    return prepared;
+}
+
+int EmbeddedPictures::insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document)
+{
+    if (!mWork.valid())
+        return 0;
+    const Prepared prepared = mWork.get();
+    return prepared.leftOut + PictureInserter::Insert(session.context(), document, prepared.pictures);
+}
+
+} // namespace engine

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/EmbeddedPicture.h"
+
+#include <QList>
+#include <QString>
+#include <future>
+
+#include <com/sun/star/lang/XComponent.hpp>
+
+namespace engine {
+
+class OfficeSession;
+
+// The pictures embedded in a WordPerfect document, which the office's own
+// import drops, put back into the document it loaded.
+//
+// Created before the office loads the document: a look at the document's
+// prefix (PictureProbe) tells whether it may hold pictures; only then are
+// they read (PictureCollector) and converted (PictureConverter) on a thread
+// of their own while the office loads. insertInto then puts them into the
+// loaded document (PictureInserter). A document without pictures costs the
+// look at its prefix and nothing else.
+class EmbeddedPictures final {
+public:
+    explicit EmbeddedPictures(const QString& path);
+    ~EmbeddedPictures(); // waits for the reading to end
+    EmbeddedPictures(const EmbeddedPictures&) = delete;
+    EmbeddedPictures& operator=(const EmbeddedPictures&) = delete;
+
+    // Inserts the pictures into `document`, the same file as loaded by the
+    // office. Returns how many were left out: found but unreadable,
+    // unconvertible, or where they cannot be placed. Raises only the UNO
+    // exception of an office that has gone away.
+    int insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document);
+
+private:
+    struct Prepared {
+        QList<EmbeddedPicture> pictures;
+        int leftOut = 0;
+    };
+    static Prepared Prepare(const QString& path);
+
+    std::future<Prepared> mWork;
+};
+
+} // namespace engine

@@ -1,0 +1,257 @@
+#include "engine/PictureInserter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/graphic/XGraphic.hpp>
+#include <com/sun/star/io/SequenceInputStream.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/text/HoriOrientation.hpp>
+#include <com/sun/star/text/RelOrientation.hpp>
+#include <com/sun/star/text/TextContentAnchorType.hpp>
+#include <com/sun/star/text/VertOrientation.hpp>
+#include <com/sun/star/text/WrapTextMode.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+
+using namespace css;
+
+namespace engine {
+
+namespace {
+
+constexpr double kHundredthMmPerInch = 2540.0;
+
+sal_Int32 hundredthMm(double inches)
+{
+    return sal_Int32(std::lround(inches * kHundredthMmPerInch));
+}
+
+struct Named {
+    const char* name;
+    sal_Int16 value;
+};
+
+std::optional<sal_Int16> lookUp(const QString& name, std::initializer_list<Named> table)
+{
+    for (const Named& entry : table)
+        if (name == QLatin1String(entry.name))
+            return entry.value;
+    return std::nullopt;
+}
+
+std::optional<sal_Int16> relation(const QString& name)
+{
+    return lookUp(name, {{"page", text::RelOrientation::PAGE_FRAME},
+                         {"page-content", text::RelOrientation::PAGE_PRINT_AREA},
+                         {"page-start-margin", text::RelOrientation::PAGE_LEFT},
+                         {"page-end-margin", text::RelOrientation::PAGE_RIGHT},
+                         {"paragraph", text::RelOrientation::FRAME},
+                         {"paragraph-content", text::RelOrientation::PRINT_AREA},
+                         {"paragraph-start-margin", text::RelOrientation::FRAME_LEFT},
+                         {"paragraph-end-margin", text::RelOrientation::FRAME_RIGHT},
+                         {"char", text::RelOrientation::CHAR},
+                         {"line", text::RelOrientation::TEXT_LINE}});
+}
+
+text::TextContentAnchorType anchorType(const QString& name)
+{
+    if (name == QLatin1String("paragraph"))
+        return text::TextContentAnchorType_AT_PARAGRAPH;
+    if (name == QLatin1String("as-char"))
+        return text::TextContentAnchorType_AS_CHARACTER;
+    // "char", and "page" (which would need a page number the text does not
+    // give): at the character where the frame stands.
+    return text::TextContentAnchorType_AT_CHARACTER;
+}
+
+std::optional<text::WrapTextMode> wrapMode(const QString& name)
+{
+    if (name == QLatin1String("none"))
+        return text::WrapTextMode_NONE;
+    if (name == QLatin1String("left"))
+        return text::WrapTextMode_LEFT;
+    if (name == QLatin1String("right"))
+        return text::WrapTextMode_RIGHT;
+    if (name == QLatin1String("parallel"))
+        return text::WrapTextMode_PARALLEL;
+    if (name == QLatin1String("dynamic"))
+        return text::WrapTextMode_DYNAMIC;
+    if (name == QLatin1String("run-through"))
+        return text::WrapTextMode_THROUGH;
+    return std::nullopt;
+}
+
+void set(const uno::Reference<beans::XPropertySet>& object, const char* name, const uno::Any& value)
+{
+    object->setPropertyValue(rtl::OUString::createFromAscii(name), value);
+}
+
+// The frame's properties onto the graphic object.
+void placeFrame(const uno::Reference<beans::XPropertySet>& object, const EmbeddedPicture& picture,
+                const uno::Reference<graphic::XGraphic>& graphic)
+{
+    const text::TextContentAnchorType anchor = anchorType(picture.anchorType);
+    set(object, "AnchorType", uno::Any(anchor));
+
+    // The frame's size; a side it leaves open follows the picture's own
+    // proportions.
+    awt::Size own;
+    const uno::Reference<beans::XPropertySet> graphicProperties(graphic, uno::UNO_QUERY);
+    if (graphicProperties.is())
+        graphicProperties->getPropertyValue(rtl::OUString("Size100thMM")) >>= own;
+    sal_Int32 width = picture.width ? hundredthMm(*picture.width) : 0;
+    sal_Int32 height = picture.height ? hundredthMm(*picture.height) : 0;
+    if (width <= 0 && height > 0 && own.Height > 0)
+        width = sal_Int32(std::lround(double(height) * own.Width / own.Height));
+    if (height <= 0 && width > 0 && own.Width > 0)
+        height = sal_Int32(std::lround(double(width) * own.Height / own.Width));
+    if (width <= 0 || height <= 0) {
+        width = own.Width > 0 ? own.Width : hundredthMm(1);
+        height = own.Height > 0 ? own.Height : hundredthMm(1);
+    }
+    set(object, "Size", uno::Any(awt::Size(width, height)));
+
+    if (anchor == text::TextContentAnchorType_AS_CHARACTER)
+        return; // it stands in the line
+    const auto horizontal = lookUp(picture.horizontalPos, {{"left", text::HoriOrientation::LEFT},
+                                                           {"center", text::HoriOrientation::CENTER},
+                                                           {"right", text::HoriOrientation::RIGHT},
+                                                           {"from-left", text::HoriOrientation::NONE}});
+    if (horizontal) {
+        set(object, "HoriOrient", uno::Any(*horizontal));
+        if (*horizontal == text::HoriOrientation::NONE)
+            set(object, "HoriOrientPosition", uno::Any(hundredthMm(picture.x.value_or(0))));
+    }
+    if (const auto rel = relation(picture.horizontalRel))
+        set(object, "HoriOrientRelation", uno::Any(*rel));
+    const auto vertical = lookUp(picture.verticalPos, {{"top", text::VertOrientation::TOP},
+                                                       {"middle", text::VertOrientation::CENTER},
+                                                       {"bottom", text::VertOrientation::BOTTOM},
+                                                       {"from-top", text::VertOrientation::NONE}});
+    if (vertical) {
+        set(object, "VertOrient", uno::Any(*vertical));
+        if (*vertical == text::VertOrientation::NONE)
+            set(object, "VertOrientPosition", uno::Any(hundredthMm(picture.y.value_or(0))));
+    }
+    if (const auto rel = relation(picture.verticalRel))
+        set(object, "VertOrientRelation", uno::Any(*rel));
+    // WordPerfect flows the text around a box unless told otherwise.
+    set(object, "TextWrap", uno::Any(wrapMode(picture.wrap).value_or(text::WrapTextMode_PARALLEL)));
+}
+
+// The body's top-level elements (paragraphs and tables), fetched as far as
+// they are needed.
+class Body {
+public:
+    explicit Body(const uno::Reference<text::XText>& text)
+        : mElements(uno::Reference<container::XEnumerationAccess>(text, uno::UNO_QUERY_THROW)->createEnumeration())
+    {
+    }
+
+    uno::Reference<uno::XInterface> element(int index)
+    {
+        while (int(mFetched.size()) <= index && mElements->hasMoreElements())
+            mFetched.push_back(uno::Reference<uno::XInterface>(mElements->nextElement(), uno::UNO_QUERY));
+        return index < int(mFetched.size()) ? mFetched[size_t(index)] : uno::Reference<uno::XInterface>();
+    }
+
+private:
+    uno::Reference<container::XEnumeration> mElements;
+    std::vector<uno::Reference<uno::XInterface>> mFetched;
+};
+
+uno::Reference<text::XTextRange> nthParagraph(const uno::Reference<text::XText>& text, int index)
+{
+    const uno::Reference<container::XEnumeration> paragraphs =
+        uno::Reference<container::XEnumerationAccess>(text, uno::UNO_QUERY_THROW)->createEnumeration();
+    for (int i = 0; paragraphs->hasMoreElements(); ++i) {
+        const uno::Reference<text::XTextRange> paragraph(paragraphs->nextElement(), uno::UNO_QUERY);
+        if (i == index)
+            return paragraph;
+    }
+    return {};
+}
+
+// The paragraph where the picture's anchor stands; none when the document
+// has no such place.
+uno::Reference<text::XTextRange> paragraphOf(Body& body, const EmbeddedPicture& picture)
+{
+    const uno::Reference<uno::XInterface> element = body.element(picture.element);
+    const uno::Reference<text::XTextTable> table(element, uno::UNO_QUERY);
+    if (picture.cell < 0)
+        return table.is() ? uno::Reference<text::XTextRange>() : uno::Reference<text::XTextRange>(element, uno::UNO_QUERY);
+    if (!table.is())
+        return {};
+    const uno::Sequence<rtl::OUString> cells = table->getCellNames();
+    if (picture.cell >= cells.getLength())
+        return {};
+    const uno::Reference<text::XText> cell(table->getCellByName(cells[picture.cell]), uno::UNO_QUERY);
+    return cell.is() ? nthParagraph(cell, picture.paragraphInCell) : uno::Reference<text::XTextRange>();
+}
+
+} // namespace
+
+int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& context,
+                            const uno::Reference<lang::XComponent>& document, const QList<EmbeddedPicture>& pictures)
+{
+    if (pictures.isEmpty())
+        return 0;
+    const uno::Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(context);
+    const uno::Reference<lang::XMultiServiceFactory> factory(document, uno::UNO_QUERY_THROW);
+    Body body(uno::Reference<text::XTextDocument>(document, uno::UNO_QUERY_THROW)->getText());
+    int leftOut = 0;
+    for (const EmbeddedPicture& picture : pictures) {
+        try {
+            const uno::Reference<text::XTextRange> paragraph = paragraphOf(body, picture);
+            if (!paragraph.is()) {
+                ++leftOut;
+                continue;
+            }
+            const uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(picture.data.constData()),
+                                                sal_Int32(picture.data.size()));
+            beans::PropertyValue stream;
+            stream.Name = "InputStream";
+            stream.Value <<= io::SequenceInputStream::createStreamFromSequence(context, bytes);
+            const uno::Reference<graphic::XGraphic> graphic =
+                provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
+            if (!graphic.is()) {
+                ++leftOut;
+                continue;
+            }
+            const uno::Reference<beans::XPropertySet> object(
+                factory->createInstance(rtl::OUString("com.sun.star.text.TextGraphicObject")), uno::UNO_QUERY_THROW);
+            set(object, "Graphic", uno::Any(graphic));
+            placeFrame(object, picture, graphic);
+            // The anchor goes where the frame stands in its paragraph.
+            const uno::Reference<text::XText> text = paragraph->getText();
+            const uno::Reference<text::XTextCursor> cursor = text->createTextCursorByRange(paragraph->getStart());
+            const sal_Int32 length = paragraph->getString().getLength();
+            const sal_Int16 offset = sal_Int16(std::clamp(picture.offset, 0, std::min<sal_Int32>(length, 32767)));
+            if (offset > 0)
+                cursor->goRight(offset, false);
+            text->insertTextContent(uno::Reference<text::XTextRange>(cursor.get()),
+                                    uno::Reference<text::XTextContent>(object, uno::UNO_QUERY_THROW), false);
+        } catch (const lang::DisposedException&) {
+            throw; // the office is gone
+        } catch (const uno::RuntimeException&) {
+            ++leftOut;
+        } catch (const uno::Exception&) {
+            ++leftOut;
+        }
+    }
+    return leftOut;
+}
+
+} // namespace engine
