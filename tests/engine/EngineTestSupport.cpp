@@ -57,10 +57,13 @@ platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const Q
 }
 
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
-                                              const QString& source, const QString& target, const QString& macro)
+                                              const QString& source, const QString& target, const QString& macro,
+                                              qint64* picturesLeftOut)
 {
     try {
         Call(server, QStringLiteral("FileOpen"), {source});
+        if (picturesLeftOut)
+            *picturesLeftOut = Call(server, QStringLiteral("envPicturesLeftOut")).toInteger();
         if (Call(server, QStringLiteral("envDocBlank")).toInteger() == 0) {
             Call(server, QStringLiteral("PosDocVeryTop"));
             Call(server, QStringLiteral("MacroFilePlay"), {macro});

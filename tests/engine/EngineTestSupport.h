@@ -36,10 +36,11 @@ platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const Q
                      const QList<platform::Value>& args = {});
 
 // The whole road of one document, in the order of the conversion jobs.
-// Returns the failure, if any.
+// Returns the failure, if any. `picturesLeftOut` receives what
+// envPicturesLeftOut says once the document is open.
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
                                               const QString& source, const QString& target,
-                                              const QString& macro = MacroPath());
+                                              const QString& macro = MacroPath(), qint64* picturesLeftOut = nullptr);
 
 QByteArray Digest(const QString& path);
 // The text catdoc reads from a Word document (empty when it reads nothing).

@@ -116,3 +116,34 @@ with open(os.path.join(HERE, "delay-code-wp6.wpd"), "wb") as f:
 data[12:14] = b"\x5a\xa5"  # the header's encryption key: non-zero means protected
 with open(os.path.join(HERE, "password-wp6.wpd"), "wb") as f:
     f.write(data)
+
+# The WordPerfect 6 picture sample (2 WPG pictures in page-anchored boxes).
+with open(os.path.join(HERE, "pictures-wp6.wpd"), "rb") as f:
+    pictures = f.read()
+# Its two picture boxes: box function groups (0xDF) in the text stream, each
+# naming the packets of its picture. Copies of a group are more boxes showing
+# the same picture at the same place. (Found by trying: copying any other
+# box group of the document adds no picture.)
+PICTURE_BOXES = [(1075617, 121), (1080197, 119)]
+for start, size in PICTURE_BOXES:
+    assert pictures[start] == 0xDF and pictures[start + size - 1] == 0xDF
+    assert struct.unpack_from("<H", pictures, start + 2)[0] == size
+twelve = pictures
+for start, size in reversed(PICTURE_BOXES):
+    twelve = twelve[:start] + twelve[start:start + size] * 6 + twelve[start + size:]
+with open(os.path.join(HERE, "pictures12-wp6.wpd"), "wb") as f:
+    f.write(twelve)
+
+# One picture damaged: the first WPG picture's data (the "graphics cached
+# file data" packet, type 0x6F) loses its header, so no reader takes it for
+# a picture; the document and the other picture are untouched.
+index_header = struct.unpack_from("<H", pictures, 14)[0]
+entries = struct.unpack_from("<H", pictures, index_header + 2)[0]
+damaged = bytearray(pictures)
+for i in range(entries - 1):
+    flags, kind, _, _, size, offset = struct.unpack_from("<BBHHII", pictures, index_header + 14 + 14 * i)
+    if kind == 0x6F and size > 0:
+        damaged[offset:offset + 16] = bytes(16)
+        break
+with open(os.path.join(HERE, "picture-damaged-wp6.wpd"), "wb") as f:
+    f.write(bytes(damaged))

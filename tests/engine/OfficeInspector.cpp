@@ -1,0 +1,115 @@
+#include "OfficeInspector.h"
+
+#include "engine/UnoRuntime.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+using namespace css;
+
+namespace enginetest {
+
+namespace {
+
+beans::PropertyValue property(const char* name, const uno::Any& value)
+{
+    beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+// Closes the document when it goes.
+class Opened {
+public:
+    Opened(engine::OfficeSession& session, const QString& path)
+    {
+        session.ensureRunning();
+        const beans::PropertyValue arguments[] = {property("Hidden", uno::Any(true)),
+                                                  property("ReadOnly", uno::Any(true))};
+        mComponent = session.loader()->loadComponentFromURL(
+            engine::UnoRuntime::FileUrl(QFileInfo(path).absoluteFilePath()), rtl::OUString("_blank"), 0,
+            uno::Sequence<beans::PropertyValue>(arguments, 2));
+    }
+    explicit Opened(uno::Reference<lang::XComponent> component) : mComponent(std::move(component)) {}
+    ~Opened()
+    {
+        const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+    }
+    const uno::Reference<lang::XComponent>& component() const { return mComponent; }
+
+private:
+    uno::Reference<lang::XComponent> mComponent;
+};
+
+QString paragraphText(const uno::Reference<text::XParagraphCursor>& cursor)
+{
+    cursor->gotoStartOfParagraph(false);
+    cursor->gotoEndOfParagraph(true);
+    return engine::UnoRuntime::ToQString(cursor->getString());
+}
+
+} // namespace
+
+OfficeInspector& OfficeInspector::Shared()
+{
+    static OfficeInspector inspector;
+    return inspector;
+}
+
+QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
+{
+    const Opened document(mSession, path);
+    const uno::Reference<text::XTextGraphicObjectsSupplier> supplier(document.component(), uno::UNO_QUERY_THROW);
+    const uno::Reference<container::XIndexAccess> objects(supplier->getGraphicObjects(), uno::UNO_QUERY_THROW);
+    QList<Graphic> graphics;
+    for (sal_Int32 i = 0; i < objects->getCount(); ++i) {
+        const uno::Reference<beans::XPropertySet> object(objects->getByIndex(i), uno::UNO_QUERY_THROW);
+        Graphic graphic;
+        object->getPropertyValue(rtl::OUString("Width")) >>= graphic.width;
+        object->getPropertyValue(rtl::OUString("Height")) >>= graphic.height;
+        const uno::Reference<text::XTextRange> anchor =
+            uno::Reference<text::XTextContent>(object, uno::UNO_QUERY_THROW)->getAnchor();
+        const uno::Reference<text::XParagraphCursor> cursor(anchor->getText()->createTextCursorByRange(anchor),
+                                                            uno::UNO_QUERY_THROW);
+        graphic.paragraph = paragraphText(cursor);
+        if (cursor->gotoNextParagraph(false))
+            graphic.nextParagraph = paragraphText(cursor);
+        graphics.append(graphic);
+    }
+    return graphics;
+}
+
+void OfficeInspector::convertAlone(const QString& source, const QString& target)
+{
+    // As the engine loads a WordPerfect document: its filter straight into
+    // a text model without a view (fields keep the values the import gives).
+    mSession.ensureRunning();
+    const uno::Reference<lang::XComponent> model = mSession.createModel(rtl::OUString("com.sun.star.text.TextDocument"));
+    const beans::PropertyValue load[] = {
+        property("URL", uno::Any(engine::UnoRuntime::FileUrl(QFileInfo(source).absoluteFilePath()))),
+        property("FilterName", uno::Any(rtl::OUString("WordPerfect"))),
+        property("ReadOnly", uno::Any(true))};
+    uno::Reference<frame::XLoadable>(model, uno::UNO_QUERY_THROW)->load(uno::Sequence<beans::PropertyValue>(load, 3));
+    const Opened document(model);
+    const beans::PropertyValue arguments[] = {property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+                                              property("Overwrite", uno::Any(true))};
+    uno::Reference<frame::XStorable>(document.component(), uno::UNO_QUERY_THROW)
+        ->storeToURL(engine::UnoRuntime::FileUrl(QFileInfo(target).absoluteFilePath()),
+                     uno::Sequence<beans::PropertyValue>(arguments, 2));
+}
+
+} // namespace enginetest
