@@ -107,7 +107,10 @@ double number(const librevenge::RVNGPropertyList& list, const char* name, double
 
 } // namespace
 
-WmfDrawing::WmfDrawing() = default;
+WmfDrawing::WmfDrawing()
+{
+    setStyle(librevenge::RVNGPropertyList()); // a black hairline, no fill
+}
 WmfDrawing::~WmfDrawing() = default;
 
 void WmfDrawing::startPage(const librevenge::RVNGPropertyList& propList)
@@ -174,63 +177,61 @@ void WmfDrawing::select(Object& current, quint16 function, const QByteArray& par
 
 void WmfDrawing::setStyle(const librevenge::RVNGPropertyList& propList)
 {
-    mStyle = propList;
+    // Read once here: a picture may draw thousands of shapes in one style.
+    const QString stroke = RevengeValue::Text(propList, "draw:stroke");
+    mStyle.stroke = stroke != QLatin1String("none")
+                    && RevengeValue::Number(propList, "svg:stroke-opacity").value_or(1.0) > 0;
+    const int width = unitsX(number(propList, "svg:stroke-width"));
+    // Styled pens exist only one unit wide.
+    const bool dashed = stroke == QLatin1String("dash") && width <= 1;
+    mStyle.pen = Params()
+                     .word(dashed ? kPenDash : kPenSolid)
+                     .word(std::max(width, 0))
+                     .word(0)
+                     .dword(colorRef(RevengeValue::Text(propList, "svg:stroke-color")))
+                     .data();
+
+    const QString fill = RevengeValue::Text(propList, "draw:fill");
+    mStyle.fill = (fill == QLatin1String("solid") || fill == QLatin1String("gradient"))
+                  && RevengeValue::Number(propList, "draw:opacity").value_or(1.0) > 0;
+    QString color = RevengeValue::Text(propList, "draw:fill-color");
+    if (fill == QLatin1String("gradient")) {
+        const QString start = RevengeValue::Text(propList, "draw:start-color");
+        const QString stop = firstStopColor(propList);
+        color = !start.isEmpty() ? start : !stop.isEmpty() ? stop : color;
+    }
+    mStyle.brush = Params().word(kBrushSolid).dword(colorRef(color)).word(0).data();
+    mStyle.fillRule =
+        RevengeValue::Text(propList, "svg:fill-rule") == QLatin1String("nonzero") ? kWinding : kAlternate;
 }
 
 bool WmfDrawing::stroked() const
 {
-    if (RevengeValue::Text(mStyle, "draw:stroke") == QLatin1String("none"))
-        return false;
-    return RevengeValue::Number(mStyle, "svg:stroke-opacity").value_or(1.0) > 0;
+    return mStyle.stroke;
 }
 
 bool WmfDrawing::filled() const
 {
-    const QString fill = RevengeValue::Text(mStyle, "draw:fill");
-    if (fill != QLatin1String("solid") && fill != QLatin1String("gradient"))
-        return false;
-    return RevengeValue::Number(mStyle, "draw:opacity").value_or(1.0) > 0;
+    return mStyle.fill;
 }
 
 void WmfDrawing::usePen(bool stroke)
 {
-    Params pen;
-    if (!stroke) {
-        pen.word(kPenNull).word(0).word(0).dword(0);
-    } else {
-        const int width = unitsX(number(mStyle, "svg:stroke-width"));
-        // Styled pens exist only one unit wide.
-        const bool dashed = RevengeValue::Text(mStyle, "draw:stroke") == QLatin1String("dash") && width <= 1;
-        pen.word(dashed ? kPenDash : kPenSolid)
-            .word(std::max(width, 0))
-            .word(0)
-            .dword(colorRef(RevengeValue::Text(mStyle, "svg:stroke-color")));
-    }
-    select(mPen, kCreatePenIndirect, pen.data());
+    static const QByteArray none = Params().word(kPenNull).word(0).word(0).dword(0).data();
+    select(mPen, kCreatePenIndirect, stroke ? mStyle.pen : none);
 }
 
 void WmfDrawing::useBrush(bool fill)
 {
-    Params brush;
-    if (!fill) {
-        brush.word(kBrushNull).dword(0).word(0);
-    } else {
-        QString color = RevengeValue::Text(mStyle, "draw:fill-color");
-        if (RevengeValue::Text(mStyle, "draw:fill") == QLatin1String("gradient")) {
-            const QString start = RevengeValue::Text(mStyle, "draw:start-color");
-            color = !start.isEmpty() ? start : firstStopColor(mStyle).isEmpty() ? color : firstStopColor(mStyle);
-        }
-        brush.word(kBrushSolid).dword(colorRef(color)).word(0);
-    }
-    select(mBrush, kCreateBrushIndirect, brush.data());
+    static const QByteArray none = Params().word(kBrushNull).dword(0).word(0).data();
+    select(mBrush, kCreateBrushIndirect, fill ? mStyle.brush : none);
 }
 
 void WmfDrawing::useFillRule()
 {
-    const int rule = RevengeValue::Text(mStyle, "svg:fill-rule") == QLatin1String("nonzero") ? kWinding : kAlternate;
-    if (rule != mFillRule) {
-        record(kSetPolyFillMode, Params().word(rule).data());
-        mFillRule = rule;
+    if (mStyle.fillRule != mFillRule) {
+        record(kSetPolyFillMode, Params().word(mStyle.fillRule).data());
+        mFillRule = mStyle.fillRule;
     }
 }
 

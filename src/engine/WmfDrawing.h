@@ -110,7 +110,15 @@ private:
     double mWidth = 0;  // inches
     double mHeight = 0;
     double mUnitsPerInch = 1440;
-    librevenge::RVNGPropertyList mStyle;
+    // The current style, as the records that make its pen and brush.
+    struct Style {
+        bool stroke = true;
+        bool fill = false;
+        QByteArray pen;
+        QByteArray brush;
+        int fillRule = 1;
+    };
+    Style mStyle;
     QByteArray mRecords;
     int mDrawn = 0;
     quint32 mMaxRecordWords = 0;
