@@ -6,12 +6,20 @@
 #include "engine/PictureInserter.h"
 #include "engine/PictureProbe.h"
 
+#include <system_error>
+
 namespace engine {
 
 EmbeddedPictures::EmbeddedPictures(const QString& path)
 {
-    if (PictureProbe::MayHavePictures(path))
+    if (!PictureProbe::MayHavePictures(path))
+        return;
+    try {
         mWork = std::async(std::launch::async, [path] { return Prepare(path); });
+    } catch (const std::system_error&) {
+        // No thread to be had: read them when they are asked for.
+        mWork = std::async(std::launch::deferred, [path] { return Prepare(path); });
+    }
 }
 
 EmbeddedPictures::~EmbeddedPictures()
