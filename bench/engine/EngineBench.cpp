@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using platform::CallByName;
 using platform::Value;
@@ -50,6 +51,32 @@ QStringList makeBatch(const QString& folder, int count, const QStringList& sampl
 double mib(qint64 bytes)
 {
     return bytes / (1024.0 * 1024.0);
+}
+
+// CPU time (user and system) used so far by this process, and by the
+// office process `pid`, in milliseconds. On a machine shared with other
+// work the wall time of a batch varies with the others' load; the CPU time
+// the conversion itself takes hardly does.
+double ownCpuMs()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+double processCpuMs(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // Fields 14 and 15 (utime, stime, in clock ticks) follow the command
+    // name in parentheses.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) * 1e3 / double(::sysconf(_SC_CLK_TCK));
 }
 
 } // namespace
@@ -94,6 +121,9 @@ int main(int argc, char** argv)
     engine.setMemoryLimit(0); // measure the office as it grows
     engine.waitForOffice();
     const qint64 startMs = clock.elapsed();
+    const pid_t officePid = engine.officePid();
+    const double ownCpuBefore = ownCpuMs();
+    const double officeCpuBefore = processCpuMs(officePid);
     clock.restart();
     int failures = 0;
     // Time spent in each operation, to see where a document's time goes.
@@ -134,6 +164,9 @@ int main(int argc, char** argv)
         }
     }
     const qint64 batchMs = clock.elapsed();
+    const double ownCpu = ownCpuMs() - ownCpuBefore;
+    // An office that was replaced during the batch makes this figure wrong.
+    const double officeCpu = engine.officePid() == officePid ? processCpuMs(officePid) - officeCpuBefore : -1;
     const qint64 peak = engine.officePeakResidentBytes();
     const qint64 resident = engine.officeResidentBytes();
 
@@ -178,6 +211,8 @@ int main(int argc, char** argv)
         std::printf("ratio engine / command line:        %.2f (office started cold, for information)\n",
                     double(batchMs + startMs) / qMax<qint64>(1, cliMs));
     }
+    std::printf("CPU per document:                   %.1f ms this program, %.1f ms the office, %.1f ms in all\n",
+                ownCpu / count, officeCpu / count, (ownCpu + officeCpu) / count);
     std::printf("engine time per document by call:  ");
     for (auto it = spent.constBegin(); it != spent.constEnd(); ++it)
         std::printf("%s %.2f ms  ", qPrintable(it.key()), it.value() / 1e6 / count);

@@ -81,6 +81,12 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
         Graphic graphic;
         object->getPropertyValue(rtl::OUString("Width")) >>= graphic.width;
         object->getPropertyValue(rtl::OUString("Height")) >>= graphic.height;
+        const uno::Reference<beans::XPropertySet> picture(object->getPropertyValue(rtl::OUString("Graphic")),
+                                                          uno::UNO_QUERY);
+        rtl::OUString mimeType;
+        if (picture.is())
+            picture->getPropertyValue(rtl::OUString("MimeType")) >>= mimeType;
+        graphic.mimeType = engine::UnoRuntime::ToQString(mimeType);
         const uno::Reference<text::XTextRange> anchor =
             uno::Reference<text::XTextContent>(object, uno::UNO_QUERY_THROW)->getAnchor();
         const uno::Reference<text::XParagraphCursor> cursor(anchor->getText()->createTextCursorByRange(anchor),

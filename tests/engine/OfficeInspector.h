@@ -12,11 +12,13 @@ namespace enginetest {
 // to convert documents as the office's own import does, without the engine.
 class OfficeInspector final {
 public:
-    // A graphic object in a text document: its size (1/100 mm) and the
-    // text of the paragraph its anchor stands in, and of the one after.
+    // A graphic object in a text document: its size (1/100 mm), the kind of
+    // its picture (a MIME type) and the text of the paragraph its anchor
+    // stands in, and of the one after.
     struct Graphic {
         int width = 0;
         int height = 0;
+        QString mimeType;
         QString paragraph;
         QString nextParagraph;
     };

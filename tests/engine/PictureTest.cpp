@@ -81,6 +81,9 @@ TEST_F(PictureTest, EveryPictureComesThroughInItsFrameAtItsParagraphAndTheTextSt
         EXPECT_EQ(graphics.size(), c.first + c.second) << describe(graphics).toStdString();
         EXPECT_EQ(count(kFirst), c.first) << describe(graphics).toStdString();
         EXPECT_EQ(count(kSecond), c.second) << describe(graphics).toStdString();
+        // WordPerfect's vector pictures stay vector pictures in Word.
+        for (const auto& graphic : graphics)
+            EXPECT_EQ(graphic.mimeType, QStringLiteral("image/x-wmf"));
 
         // The text is what the office's import alone gives (loaded as the
         // engine loads it).
