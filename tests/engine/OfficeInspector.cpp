@@ -91,6 +91,9 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
             uno::Reference<text::XTextContent>(object, uno::UNO_QUERY_THROW)->getAnchor();
         const uno::Reference<text::XParagraphCursor> cursor(anchor->getText()->createTextCursorByRange(anchor),
                                                             uno::UNO_QUERY_THROW);
+        cursor->collapseToStart();
+        cursor->gotoStartOfParagraph(true);
+        graphic.beforeAnchor = engine::UnoRuntime::ToQString(cursor->getString());
         graphic.paragraph = paragraphText(cursor);
         if (cursor->gotoNextParagraph(false))
             graphic.nextParagraph = paragraphText(cursor);

@@ -13,12 +13,13 @@ namespace enginetest {
 class OfficeInspector final {
 public:
     // A graphic object in a text document: its size (1/100 mm), the kind of
-    // its picture (a MIME type) and the text of the paragraph its anchor
-    // stands in, and of the one after.
+    // its picture (a MIME type), the text of the paragraph its anchor stands
+    // in (and the part of it before the anchor), and of the one after.
     struct Graphic {
         int width = 0;
         int height = 0;
         QString mimeType;
+        QString beforeAnchor;
         QString paragraph;
         QString nextParagraph;
     };

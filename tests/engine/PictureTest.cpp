@@ -97,6 +97,35 @@ TEST_F(PictureTest, EveryPictureComesThroughInItsFrameAtItsParagraphAndTheTextSt
     }
 }
 
+// Pictures anchored inside a paragraph's text and in a table cell: the
+// first picture box of the sample copied after "Geen van de " in its own
+// paragraph and into the cell "p=0,034" of the first table.
+TEST_F(PictureTest, APictureLandsAtItsCharacterAndInItsTableCell)
+{
+    const QString source = copySample(QStringLiteral("pictures-placed-wp6.wpd"), QStringLiteral("in.wpd"));
+    const QString target = path(QStringLiteral("out.doc"));
+    qint64 leftOut = -1;
+    const auto failure = Convert(SharedServer(), source, target, MacroPath(), &leftOut);
+    ASSERT_FALSE(failure) << failure->description().toStdString();
+    EXPECT_EQ(leftOut, 0);
+    QStringList places;
+    for (const auto& g : OfficeInspector::Shared().graphics(target))
+        places << QStringLiteral("%1x%2 mm after \"%3\" in \"%4\"")
+                      .arg(qRound(g.width / 100.0))
+                      .arg(qRound(g.height / 100.0))
+                      .arg(g.beforeAnchor, g.paragraph.left(20));
+    places.sort();
+    EXPECT_EQ(places.join(QLatin1Char('\n')).toStdString(),
+              QStringList({
+                              QStringLiteral("38x30 mm after \"\" in \"Geen van de zojuist \""),
+                              QStringLiteral("38x30 mm after \"\" in \"p=0,034\""),
+                              QStringLiteral("38x30 mm after \"Geen van de \" in \"Geen van de zojuist \""),
+                              QStringLiteral("83x56 mm after \"\" in \"\""),
+                          })
+                  .join(QLatin1Char('\n'))
+                  .toStdString());
+}
+
 // A macro with commands has the document loaded again, with a view: the
 // pictures come back with it.
 TEST_F(PictureTest, PicturesSurviveTheReloadForAMacroWithCommands)

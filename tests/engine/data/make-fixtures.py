@@ -147,3 +147,16 @@ for i in range(entries - 1):
         break
 with open(os.path.join(HERE, "picture-damaged-wp6.wpd"), "wb") as f:
     f.write(bytes(damaged))
+
+# The first picture box copied to two more places: inside its paragraph,
+# after the words "Geen van de " (WordPerfect's spaces are 0x80 there), and
+# into the table cell "p=0,034" of the first table: 4 pictures.
+text_start = struct.unpack_from("<I", pictures, 4)[0]
+first_box = pictures[PICTURE_BOXES[0][0]:PICTURE_BOXES[0][0] + PICTURE_BOXES[0][1]]
+in_paragraph = pictures.index(b"zojuist\x80besproken", text_start)
+in_cell = pictures.index(b"p=0,034", text_start)
+assert PICTURE_BOXES[0][0] < in_paragraph < in_cell
+placed = (pictures[:in_paragraph] + first_box + pictures[in_paragraph:in_cell] + first_box
+          + pictures[in_cell:])
+with open(os.path.join(HERE, "pictures-placed-wp6.wpd"), "wb") as f:
+    f.write(placed)
