@@ -6,6 +6,7 @@
 #include "engine/PictureInserter.h"
 #include "engine/PictureProbe.h"
 
+#include <QHash>
 #include <system_error>
 
 namespace engine {
@@ -33,14 +34,19 @@ EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
     PictureCollector::Result found = PictureCollector::Collect(path);
     Prepared prepared;
     prepared.leftOut = found.leftOut;
+    // Boxes that show the same picture share its data (WordPerfect keeps
+    // one packet for them): it is converted once.
+    QHash<QByteArray, std::optional<PictureConverter::Picture>> converted;
     for (EmbeddedPicture& picture : found.pictures) {
-        std::optional<PictureConverter::Picture> converted = PictureConverter::Convert(picture.data, picture.mimeType);
-        if (!converted) {
+        auto known = converted.constFind(picture.data);
+        if (known == converted.constEnd())
+            known = converted.insert(picture.data, PictureConverter::Convert(picture.data, picture.mimeType));
+        if (!*known) {
             ++prepared.leftOut;
             continue;
         }
-        picture.data = std::move(converted->data);
-        picture.mimeType = converted->mimeType;
+        picture.data = (*known)->data; // shared, not copied
+        picture.mimeType = (*known)->mimeType;
         prepared.pictures.append(std::move(picture));
     }
     return prepared;

@@ -1,5 +1,6 @@
 #include "engine/PictureInserter.h"
 
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -211,6 +212,7 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
     const uno::Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(context);
     const uno::Reference<lang::XMultiServiceFactory> factory(document, uno::UNO_QUERY_THROW);
     Body body(uno::Reference<text::XTextDocument>(document, uno::UNO_QUERY_THROW)->getText());
+    QHash<QByteArray, uno::Reference<graphic::XGraphic>> graphics;
     int leftOut = 0;
     for (const EmbeddedPicture& picture : pictures) {
         try {
@@ -219,13 +221,17 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
                 ++leftOut;
                 continue;
             }
-            const uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(picture.data.constData()),
-                                                sal_Int32(picture.data.size()));
-            beans::PropertyValue stream;
-            stream.Name = "InputStream";
-            stream.Value <<= io::SequenceInputStream::createStreamFromSequence(context, bytes);
-            const uno::Reference<graphic::XGraphic> graphic =
-                provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
+            // The same picture in several boxes is read by the office once.
+            uno::Reference<graphic::XGraphic> graphic = graphics.value(picture.data);
+            if (!graphic.is()) {
+                const uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(picture.data.constData()),
+                                                    sal_Int32(picture.data.size()));
+                beans::PropertyValue stream;
+                stream.Name = "InputStream";
+                stream.Value <<= io::SequenceInputStream::createStreamFromSequence(context, bytes);
+                graphic = provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
+                graphics.insert(picture.data, graphic);
+            }
             if (!graphic.is()) {
                 ++leftOut;
                 continue;

@@ -51,6 +51,7 @@ constexpr quint16 kAlignUpdateCpBaseline = 0x0001 | 0x0018;
 constexpr quint32 kSourceCopy = 0x00CC0020;
 constexpr double kMaxUnits = 30000; // coordinates are 16-bit
 constexpr int kMaxCurveSegments = 64;
+constexpr int kMaxPointsPerRecord = 32000;
 
 class Params {
 public:
@@ -251,9 +252,15 @@ void WmfDrawing::polygonRecords(const std::vector<Path>& paths, bool fill, bool 
     if (!mHasPage)
         return;
     std::vector<const Path*> shapes;
-    for (const Path& path : paths)
+    size_t points = 0;
+    for (const Path& path : paths) {
         if (path.points.size() >= 2)
             shapes.push_back(&path);
+        points += path.points.size() + 1;
+    }
+    // A record counts its points in 16 bits.
+    if (points > size_t(kMaxPointsPerRecord))
+        return;
     if (shapes.empty())
         return;
     const bool allClosed = std::all_of(shapes.begin(), shapes.end(), [](const Path* p) { return p->closed; });
