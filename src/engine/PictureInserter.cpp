@@ -2,6 +2,8 @@
 
 #include <QHash>
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <cmath>
 #include <vector>
 
@@ -213,6 +215,9 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
     const uno::Reference<lang::XMultiServiceFactory> factory(document, uno::UNO_QUERY_THROW);
     Body body(uno::Reference<text::XTextDocument>(document, uno::UNO_QUERY_THROW)->getText());
     QHash<QByteArray, uno::Reference<graphic::XGraphic>> graphics;
+    // A picture in the line (as-char) is a character of its paragraph: the
+    // pictures after it in the same paragraph stand one character further.
+    std::map<std::tuple<int, int, int>, int> inLine;
     int leftOut = 0;
     for (const EmbeddedPicture& picture : pictures) {
         try {
@@ -243,12 +248,16 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
             // The anchor goes where the frame stands in its paragraph.
             const uno::Reference<text::XText> text = paragraph->getText();
             const uno::Reference<text::XTextCursor> cursor = text->createTextCursorByRange(paragraph->getStart());
-            const sal_Int32 length = paragraph->getString().getLength();
-            const sal_Int16 offset = sal_Int16(std::clamp(picture.offset, 0, std::min<sal_Int32>(length, 32767)));
+            const std::tuple<int, int, int> place{picture.element, picture.cell, picture.paragraphInCell};
+            const sal_Int32 length = paragraph->getString().getLength() + inLine[place];
+            const sal_Int16 offset =
+                sal_Int16(std::clamp(picture.offset + inLine[place], 0, std::min<sal_Int32>(length, 32767)));
             if (offset > 0)
                 cursor->goRight(offset, false);
             text->insertTextContent(uno::Reference<text::XTextRange>(cursor.get()),
                                     uno::Reference<text::XTextContent>(object, uno::UNO_QUERY_THROW), false);
+            if (anchorType(picture.anchorType) == text::TextContentAnchorType_AS_CHARACTER)
+                ++inLine[place];
         } catch (const lang::DisposedException&) {
             throw; // the office is gone
         } catch (const uno::RuntimeException&) {
