@@ -94,11 +94,14 @@ QStringList ConvertCommand::Documents()
 
 int ConvertCommand::Run()
 {
+    // The target folder is made when it is not there yet (as a script
+    // expects of an output folder); one that cannot be made, or a file of
+    // that name, is a usage error.
     QString target;
     if (!mOptions.target.isEmpty()) {
         target = absolute(mOptions.target);
-        if (!QFileInfo(target).isDir()) {
-            write(stderr, QStringLiteral("tallowin: the target folder %1 does not exist\n").arg(mOptions.target));
+        if (!QDir().mkpath(target) || !QFileInfo(target).isDir()) {
+            write(stderr, QStringLiteral("tallowin: the target folder %1 cannot be made\n").arg(mOptions.target));
             return 2;
         }
     }

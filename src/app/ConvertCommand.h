@@ -30,8 +30,9 @@ public:
     ConvertCommand(Options options, std::FILE* input, std::FILE* output, std::FILE* progress);
 
     // Needs the Mediator (gMediator, initialised) and an event loop's
-    // application object. Returns the exit code: 0 when every document
-    // converted, 1 when any failed, 2 when the target folder is unusable.
+    // application object. Makes the target folder when it is missing.
+    // Returns the exit code: 0 when every document converted, 1 when any
+    // failed, 2 when the target folder cannot be made.
     int Run();
 
     // The documents the paths name, in order, each once.

@@ -112,13 +112,18 @@ TEST(ConvertCommand, PathsFromStandardInputEachOnceInOneRun)
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"x.doc", "y.doc"}));
 }
 
-TEST(ConvertCommand, EverythingConvertedExitsZeroAnAbsentTargetFolderTwo)
+TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwo)
 {
     AppHarness app;
     const QString in = app.tempDir() + "/in";
     AppHarness::makeFile(in, "a.wpd");
-    EXPECT_EQ(convert({in}, app.tempDir() + "/no such folder", false).exitCode, 2);
+    const QString file = AppHarness::makeFile(app.tempDir(), "a file");
+    EXPECT_EQ(convert({in}, file, false).exitCode, 2);
+    EXPECT_EQ(convert({in}, file + "/below", false).exitCode, 2);
     EXPECT_TRUE(app.server().calls.isEmpty());
+    // A target folder not there yet is made.
+    EXPECT_EQ(convert({in}, app.tempDir() + "/new/folder", false).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(app.tempDir() + "/new/folder/a.doc"));
     const Outcome run = convert({in}, QString(), false);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.lines, QStringList{in + "/a.wpd\tConverted\t" + in + "/a.doc"});
