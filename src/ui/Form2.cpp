@@ -218,6 +218,9 @@ void Form2::rememberCurrent()
 
 void Form2::restoreCurrent()
 {
+    // Lay the list out now rather than at the next event pass, which would
+    // paint it a second time for the same rows.
+    mListView1->doItemsLayout();
     // The list's column widths survive a reset; the current row is found
     // again by its document (a new row above it moves it down).
     mResetting = false;
