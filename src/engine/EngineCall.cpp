@@ -26,11 +26,11 @@ struct Completion {
     QAbstractEventDispatcher* waiter = nullptr; // woken when done, while set
 };
 
-std::shared_ptr<Completion> post(std::function<void()> task, QAbstractEventDispatcher* waiter)
+std::shared_ptr<Completion> post(EngineThread& thread, std::function<void()> task, QAbstractEventDispatcher* waiter)
 {
     auto completion = std::make_shared<Completion>();
     completion->waiter = waiter;
-    EngineThread::Instance().post([completion, task = std::move(task)]() mutable {
+    thread.post([completion, task = std::move(task)]() mutable {
         std::exception_ptr failure;
         try {
             task();
@@ -53,14 +53,19 @@ std::shared_ptr<Completion> post(std::function<void()> task, QAbstractEventDispa
 
 void EngineCall::Run(std::function<void()> task, std::optional<std::chrono::milliseconds> limit)
 {
-    if (EngineThread::Instance().isCurrent()) {
+    RunOn(EngineThread::Instance(), std::move(task), limit);
+}
+
+void EngineCall::RunOn(EngineThread& thread, std::function<void()> task, std::optional<std::chrono::milliseconds> limit)
+{
+    if (thread.isCurrent()) {
         task();
         return;
     }
     QAbstractEventDispatcher* dispatcher = nullptr;
     if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
         dispatcher = QAbstractEventDispatcher::instance();
-    const auto completion = post(std::move(task), dispatcher);
+    const auto completion = post(thread, std::move(task), dispatcher);
     const auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::hours(24 * 365));
     const auto giveUp = [&] {
         completion->waiter = nullptr;
@@ -103,11 +108,16 @@ bool EngineCall::IsNoResponse(const platform::RuntimeError& error)
 
 bool EngineCall::RunQuietly(std::function<void()> task, std::chrono::milliseconds limit)
 {
-    if (EngineThread::Instance().isCurrent()) {
+    return RunQuietlyOn(EngineThread::Instance(), std::move(task), limit);
+}
+
+bool EngineCall::RunQuietlyOn(EngineThread& thread, std::function<void()> task, std::chrono::milliseconds limit)
+{
+    if (thread.isCurrent()) {
         task();
         return true;
     }
-    const auto completion = post(std::move(task), nullptr);
+    const auto completion = post(thread, std::move(task), nullptr);
     std::unique_lock guard(completion->lock);
     return completion->finished.wait_for(guard, limit, [&] { return completion->done; });
 }

@@ -1,20 +1,26 @@
 #include "engine/EngineThread.h"
 
+#include <array>
 #include <pthread.h>
 
 namespace engine {
 
-EngineThread& EngineThread::Instance()
+EngineThread& EngineThread::ForOffice(int index)
 {
-    static EngineThread* instance = new EngineThread(); // never destroyed
-    return *instance;
+    static std::mutex lock;
+    static std::array<EngineThread*, kMaxThreads> threads{}; // never destroyed
+    std::lock_guard guard(lock);
+    EngineThread*& thread = threads.at(static_cast<std::size_t>(index));
+    if (!thread)
+        thread = new EngineThread(index == 0 ? std::string("office-engine") : "office-pool-" + std::to_string(index));
+    return *thread;
 }
 
-EngineThread::EngineThread()
+EngineThread::EngineThread(const std::string& name)
 {
     std::thread worker([this] { run(); });
     mId = worker.get_id();
-    pthread_setname_np(worker.native_handle(), "office-engine");
+    pthread_setname_np(worker.native_handle(), name.substr(0, 15).c_str());
     worker.detach();
 }
 

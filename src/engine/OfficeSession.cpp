@@ -38,6 +38,8 @@ constexpr int kRestartExitCode = 81;
 // After this many failed starts in a row the engine stops trying for each
 // document and fails at once, until its pause is over.
 constexpr int kMaxFailedStarts = 3;
+// Pipe names are numbered across all the offices of the run.
+std::atomic<int> gNextPipe{0};
 
 bool localeIsUtf8()
 {
@@ -148,7 +150,8 @@ void OfficeSession::startOnce()
     platform::MakePrivateFolder(temp);
     platform::MakePrivateFolder(saveFolder());
     writeSettings(mProfile);
-    mPipeName = OfficePipes::PrefixForRun(run.runId()) + QStringLiteral("-%1").arg(++mStarts);
+    ++mStarts;
+    mPipeName = OfficePipes::PrefixForRun(run.runId()) + QStringLiteral("-%1").arg(gNextPipe.fetch_add(1) + 1);
 
     // LibreOffice 7.4 has no first-start wizard any more (its
     // --nofirststartwizard does nothing); a new profile makes it exit once
