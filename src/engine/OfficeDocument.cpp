@@ -3,7 +3,9 @@
 #include "engine/AbortingInteractionHandler.h"
 #include "engine/EmbeddedPictures.h"
 #include "engine/OfficeSession.h"
+#include "engine/PlainTextCopy.h"
 #include "engine/UnoRuntime.h"
+#include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
@@ -11,8 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
 #include <algorithm>
@@ -26,6 +26,8 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -41,6 +43,7 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
@@ -76,11 +79,6 @@ uno::Sequence<beans::PropertyValue> properties(std::initializer_list<beans::Prop
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
-}
-
-QString errnoText(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 // Kinds of documents by their document service.
@@ -133,8 +131,10 @@ QString linkFollowingKind(const rtl::OUString& filter)
 
 } // namespace
 
-OfficeDocument::OfficeDocument(uno::Reference<lang::XComponent> component, QString source)
-    : mComponent(std::make_unique<uno::Reference<lang::XComponent>>(std::move(component))), mSource(std::move(source))
+OfficeDocument::OfficeDocument(uno::Reference<lang::XComponent> component, QString file, QString shown)
+    : mComponent(std::make_unique<uno::Reference<lang::XComponent>>(std::move(component))),
+      mFile(std::move(file)),
+      mShown(std::move(shown))
 {
 }
 
@@ -148,28 +148,42 @@ void OfficeDocument::abandon() noexcept
     (void)mComponent.release(); // left behind untouched
 }
 
-std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& path)
+std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& file,
+                                                     const QString& shownAs)
 {
-    return WithPictures(session, path, [&] { return LoadText(session, path); });
+    std::unique_ptr<OfficeDocument> document =
+        WithPictures(session, file, [&] { return LoadText(session, file, shownAs); });
+    // Pictures first: they take room on the pages the layout counts.
+    if (document->hasLayoutFields()) {
+        try {
+            document->layOut(session);
+        } catch (...) {
+            document->close();
+            throw;
+        }
+    }
+    return document;
 }
 
 std::unique_ptr<OfficeDocument> OfficeDocument::WithPictures(
-    OfficeSession& session, const QString& path, const std::function<std::unique_ptr<OfficeDocument>()>& load)
+    OfficeSession& session, const QString& file, const std::function<std::unique_ptr<OfficeDocument>()>& load)
 {
     // The office's import drops the pictures of WordPerfect documents: they
     // are read on the side while the office loads, and put back before
     // anything else sees the document.
-    EmbeddedPictures pictures(path);
+    EmbeddedPictures pictures(file);
     std::unique_ptr<OfficeDocument> document = load();
     document->mPicturesLeftOut = pictures.insertInto(session, *document->mComponent);
     return document;
 }
 
-std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session, const QString& path)
+std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session, const QString& file,
+                                                         const QString& shownAs)
 {
+    const QString path = shownAs.isEmpty() ? file : shownAs;
     rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
     const uno::Any interaction(uno::Reference<task::XInteractionHandler>(handler.get()));
-    const rtl::OUString url = UnoRuntime::FileUrl(path);
+    const rtl::OUString url = UnoRuntime::FileUrl(file);
     const auto refused = [&](const QString& why) {
         QString reason = why;
         if (handler->askedForPassword())
@@ -191,7 +205,7 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
     // detection (one call, which also reads the file's start). Nothing is
     // loaded whose filter has not been checked first: only text documents,
     // and none whose import follows the links it finds.
-    const bool wordPerfect = WordPerfectHeader::IsDocument(path);
+    const bool wordPerfect = WordPerfectHeader::IsDocument(file);
     for (int attempt = wordPerfect ? 0 : 1; attempt < 2; ++attempt) {
         // The safety settings come first; nothing the detection returns
         // replaces them.
@@ -243,7 +257,8 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
         if (!kind.isEmpty())
             throw refused(QStringLiteral("the office reads it as %1, not as a text document it converts").arg(kind));
 
-        std::unique_ptr<OfficeDocument> document(new OfficeDocument(session.createModel(textDocument), path));
+        std::unique_ptr<OfficeDocument> document(
+            new OfficeDocument(session.createModel(textDocument), file, path));
         document->mFilter = filter;
         try {
             const uno::Reference<frame::XLoadable> loadable(*document->mComponent, uno::UNO_QUERY_THROW);
@@ -266,8 +281,8 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
     throw refused(QStringLiteral("the office does not recognise it as a document")); // not reached
 }
 
-std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& session, const QString& path,
-                                                             const rtl::OUString& filter)
+std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& session, const QString& file,
+                                                             const QString& path, const rtl::OUString& filter)
 {
     // Through the desktop, hidden and read-only, with the filter the first
     // load checked and used.
@@ -283,11 +298,11 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& sess
         property("FilterName", uno::Any(filter)),
     });
     const uno::Reference<lang::XComponent> component =
-        session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(path), rtl::OUString("_blank"), 0, arguments);
+        session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(file), rtl::OUString("_blank"), 0, arguments);
     if (!component.is())
         throw RuntimeError(RuntimeError::AutomationError,
                            QStringLiteral("Cannot open %1: the office does not load it again").arg(path), kSource);
-    std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, path));
+    std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, file, path));
     document->mHasView = true;
     document->mFilter = filter;
     const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
@@ -352,7 +367,7 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         // gets the document loaded again, with one. Nothing has changed it
         // since it was loaded.
         std::unique_ptr<OfficeDocument> viewed =
-            WithPictures(session, mSource, [&] { return LoadWithView(session, mSource, mFilter); });
+            WithPictures(session, mFile, [&] { return LoadWithView(session, mFile, mShown, mFilter); });
         close();
         mComponent = std::move(viewed->mComponent);
         mPicturesLeftOut = viewed->mPicturesLeftOut;
@@ -378,64 +393,34 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
     mText.reset(); // changed
 }
 
+QByteArray OfficeDocument::textCopy()
+{
+    // The text comes in one call (or from envDocBlank already), and the
+    // office's store machinery (a temporary file, a lock file, a copy,
+    // fsync) is spared for a file nobody reads.
+    return PlainTextCopy::Bytes(UnoRuntime::ToQString(text()));
+}
+
 void OfficeDocument::storeCopy(const QString& path)
 {
-    // The copy is the document's text as the office's plain-text export
-    // makes it (the text's getString runs that export), byte for byte what
-    // storing with the "Text" filter writes: UTF-8 with a byte-order mark,
-    // a line end after the last paragraph. The text comes in one call (or
-    // from envDocBlank already), and the office's store machinery (a
-    // temporary file, a lock file, a copy, fsync) is spared for a file
-    // nobody reads.
-    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + UnoRuntime::ToQString(text()).toUtf8() + '\n';
-    const QByteArray name = native(path);
-    const auto failed = [&](const QString& why) {
-        return RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("Cannot save %1: %2").arg(path, why),
-                            kSource);
-    };
-    // Non-blocking: a FIFO without a reader fails at once instead of
-    // waiting for one.
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw failed(errnoText(errno));
+    PlainTextCopy::Write(path, textCopy());
+}
+
+bool OfficeDocument::storeWordPrivately(const QString& path)
+{
+    const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+        property("Overwrite", uno::Any(true)),
+    });
+    storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw failed(QStringLiteral("it is not a regular file"));
-    }
-    if (const int err = platform::WriteAll(fd, bytes)) {
-        ::close(fd);
-        ::unlink(name.constData()); // no half copy
-        throw failed(errnoText(err));
-    }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(name.constData());
-        throw failed(errnoText(err));
-    }
+    return ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
 void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder)
 {
-    const QFileInfo target(path);
-    const QString folder = target.absolutePath();
-    struct stat info {};
-    if (::stat(native(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-        throw RuntimeError(RuntimeError::PathNotFound,
-                           QStringLiteral("Cannot save %1: the folder %2 does not exist").arg(path, folder), kSource);
-    if (::access(native(folder).constData(), W_OK | X_OK) != 0)
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot save %1: the folder %2 is not writable (%3)")
-                               .arg(path, folder, errnoText(errno)),
-                           kSource);
-    if (::stat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode))
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot save %1: a folder has that name").arg(path), kSource);
-    const auto failed = [&](const QString& why) {
-        return RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("Cannot save %1: %2").arg(path, why),
-                            kSource);
-    };
-
+    WordFile::CheckTarget(path);
     // The office writes into the engine's private folder only: its store
     // makes a lock file and a save file of its own next to what it writes,
     // which an office killed in the middle would leave in the user's folder.
@@ -444,49 +429,65 @@ void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal
         for (const QString& entry : QDir(privateFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
             ::unlink(native(privateFolder + QLatin1Char('/') + entry).constData());
     };
+    bool written = false;
     try {
-        const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
-        const uno::Sequence<beans::PropertyValue> arguments = properties({
-            property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
-            property("Overwrite", uno::Any(true)),
-        });
-        storable->storeToURL(UnoRuntime::FileUrl(stored), arguments);
+        written = storeWordPrivately(stored);
     } catch (...) {
         clearPrivateFolder();
         throw;
     }
-    const int in = ::open(native(stored).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
-        if (in >= 0)
-            ::close(in);
+    if (!written) {
         clearPrivateFolder();
-        throw failed(QStringLiteral("the office wrote nothing"));
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot save %1: the office wrote nothing").arg(path), kSource);
     }
-
-    // The engine writes the user's folder itself: under a temporary name
-    // (noted in the journal until it is gone, so that a killed run's next
-    // start removes it), made like any new file of the user's (0666 less
-    // the umask), on the disk, then renamed over the target: the target is
-    // the old file or the whole new one.
-    const QString temporary = folder + QLatin1Char('/') + platform::RunFolder::PendingPrefix()
-                              + QString::number(QRandomGenerator::global()->generate64(), 16)
-                              + QStringLiteral(".tmp");
-    journal.notePending(temporary);
-    const int out = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    int err = out < 0 ? errno : platform::CopyAll(in, out, info.st_size);
-    if (out >= 0 && err == 0 && ::fdatasync(out) != 0)
-        err = errno;
-    if (out >= 0 && ::close(out) != 0 && err == 0)
-        err = errno;
-    ::close(in);
+    try {
+        WordFile::Publish(stored, path, journal);
+    } catch (...) {
+        ::unlink(native(stored).constData());
+        throw;
+    }
     ::unlink(native(stored).constData());
-    if (err == 0 && ::rename(native(temporary).constData(), native(path).constData()) != 0)
-        err = errno;
-    if (err != 0)
-        ::unlink(native(temporary).constData());
-    journal.clearPending(temporary);
-    if (err != 0)
-        throw failed(errnoText(err));
+}
+
+bool OfficeDocument::hasLayoutFields()
+{
+    // Without a layout, page numbers and page counts have no value: the Word
+    // document would carry 0 where the office shows the real number. The
+    // question costs three calls for a document without fields.
+    static const char* const kLayoutFields[] = {
+        "com.sun.star.text.textfield.PageNumber",
+        "com.sun.star.text.textfield.PageCount",
+        "com.sun.star.text.textfield.ReferencePageGet",
+        "com.sun.star.text.textfield.GetReference",
+    };
+    const uno::Reference<text::XTextFieldsSupplier> supplier(*mComponent, uno::UNO_QUERY);
+    if (!supplier.is())
+        return false;
+    const uno::Reference<container::XEnumeration> fields = supplier->getTextFields()->createEnumeration();
+    while (fields->hasMoreElements()) {
+        const uno::Reference<lang::XServiceInfo> field(fields->nextElement(), uno::UNO_QUERY);
+        if (!field.is())
+            continue;
+        const uno::Sequence<rtl::OUString> services = field->getSupportedServiceNames();
+        for (const rtl::OUString& service : services)
+            for (const char* wanted : kLayoutFields)
+                if (service.equalsAscii(wanted))
+                    return true;
+    }
+    return false;
+}
+
+void OfficeDocument::layOut(OfficeSession& session)
+{
+    // The desktop puts the loaded model into a hidden frame of its own,
+    // which lays it out: far cheaper than loading the document again.
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("Model", uno::Any(*mComponent)),
+        property("Hidden", uno::Any(true)),
+    });
+    session.loader()->loadComponentFromURL(rtl::OUString("private:object"), rtl::OUString("_blank"), 0, arguments);
+    mHasView = true;
 }
 
 void OfficeDocument::close() noexcept

@@ -2,6 +2,7 @@
 
 #include "engine/MacroFile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -23,15 +24,19 @@ class OfficeSession;
 // turns them into the failures its callers see.
 class OfficeDocument final {
 public:
-    // Loads `path` (a regular file, checked by the caller) into the office,
-    // without a view. Raises a RuntimeError naming the file when the office
-    // cannot load it, when it needs a password, when it is not a text
-    // document, or when its import would follow the links it holds (HTML,
-    // RTF).
-    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& path);
+    // Loads `file` (a regular file, checked by the caller) into the office,
+    // without a view. Raises a RuntimeError naming the document (`shownAs`,
+    // or else `file`) when the office cannot load it, when it needs a
+    // password, when it is not a text document, or when its import would
+    // follow the links it holds (HTML, RTF). A document that holds fields
+    // whose values only a layout gives (page numbers, page counts) is laid
+    // out, so that the Word document carries the values the office shows.
+    static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& file,
+                                                const QString& shownAs = QString());
     ~OfficeDocument();
 
-    const QString& sourcePath() const { return mSource; }
+    // The document's name in failures: the file the user chose.
+    const QString& sourcePath() const { return mShown; }
     // How many of the pictures embedded in the document could not be put
     // back into it (see EmbeddedPictures).
     int picturesLeftOut() const { return mPicturesLeftOut; }
@@ -43,13 +48,19 @@ public:
     void moveToTop();
     // Runs the commands of a clean-up macro, in order.
     void play(OfficeSession& session, const MacroFile& macro);
-    // Writes a plain-text copy of the document.
+    // Writes a plain-text copy of the document (see PlainTextCopy).
     void storeCopy(const QString& path);
+    // The bytes storeCopy writes.
+    QByteArray textCopy();
     // Writes the document as a Word 97 document: the office stores it in
     // `privateFolder` (the engine's own), the engine copies it under a
     // temporary name into the target's folder and renames it over the
-    // target, so that the target is either the old file or the whole new one.
+    // target, so that the target is either the old file or the whole new one
+    // (see WordFile).
     void storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder);
+    // Has the office store the document as a Word 97 document at `path`, in
+    // a private folder; false when it wrote nothing.
+    bool storeWordPrivately(const QString& path);
     // Closes the document without saving; never raises.
     void close() noexcept;
     // Forgets the document without a word to the office (which is being
@@ -58,20 +69,26 @@ public:
     void abandon() noexcept;
 
 private:
-    OfficeDocument(css::uno::Reference<css::lang::XComponent> component, QString source);
+    OfficeDocument(css::uno::Reference<css::lang::XComponent> component, QString file, QString shown);
     // Loads the document again through the desktop, which gives it a view,
     // with the filter of its first load.
-    static std::unique_ptr<OfficeDocument> LoadWithView(OfficeSession& session, const QString& path,
-                                                        const rtl::OUString& filter);
+    static std::unique_ptr<OfficeDocument> LoadWithView(OfficeSession& session, const QString& file,
+                                                        const QString& shown, const rtl::OUString& filter);
     // Load without the embedded pictures.
-    static std::unique_ptr<OfficeDocument> LoadText(OfficeSession& session, const QString& path);
-    // Runs `load` and puts back the pictures embedded in the document, which
-    // the office's WordPerfect import drops (see EmbeddedPictures).
-    static std::unique_ptr<OfficeDocument> WithPictures(OfficeSession& session, const QString& path,
+    static std::unique_ptr<OfficeDocument> LoadText(OfficeSession& session, const QString& file,
+                                                    const QString& shownAs);
+    // Runs `load` and puts back the pictures embedded in `file`, which the
+    // office's WordPerfect import drops (see EmbeddedPictures).
+    static std::unique_ptr<OfficeDocument> WithPictures(OfficeSession& session, const QString& file,
                                                         const std::function<std::unique_ptr<OfficeDocument>()>& load);
+    // Whether the document holds a field whose value comes from the layout.
+    bool hasLayoutFields();
+    // Gives the document a hidden view (and so a layout).
+    void layOut(OfficeSession& session);
 
     std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
-    QString mSource;
+    QString mFile;  // what the office reads
+    QString mShown; // what failures name
     int mPicturesLeftOut = 0;
     // Whether the office gave the document a (hidden) view: only documents
     // that are not loaded straight into a model of their own.

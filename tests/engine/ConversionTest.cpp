@@ -54,3 +54,21 @@ TEST_F(ConversionTest, ADelayCodeLeavesNothingInTheConvertedDocument)
 }
 
 } // namespace
+
+namespace {
+
+// A document is loaded without a layout; page numbers and page counts only
+// get their values from one. Documents with such fields are laid out, so the
+// Word document shows what the office's own conversion shows.
+TEST_F(ConversionTest, PageNumberFieldsKeepTheirValues)
+{
+    const QString source = path(QStringLiteral("pages.wpd"));
+    ASSERT_TRUE(QFile::copy(DataPath(QStringLiteral("page-number.odt")), source));
+    const QString target = path(QStringLiteral("pages.doc"));
+    const auto failure = Convert(SharedServer(), source, target);
+    ASSERT_FALSE(failure) << failure->description().toStdString();
+    const QString text = WordText(target).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("This is page PAGE 2 of NUMPAGES 2"))) << text.toStdString();
+}
+
+} // namespace

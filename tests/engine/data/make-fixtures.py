@@ -5,6 +5,9 @@
   blank.odt           an OpenDocument text with nothing in it
   macro-on-load.odt   a text whose Basic macro, bound to "open document",
                       would write <document>.ran next to the document
+  page-number.odt     a text of two pages whose second page shows its page
+                      number and the page count, stored with the wrong value 9
+                      (only a layout gives them their values, 2 and 2)
   sheet.fods          a flat OpenDocument spreadsheet
   delay-code-wp6.wpd  the WordPerfect 6 sample with a delay code at the top of
                       its text: a page-group function (0xD1) holding, as a
@@ -21,6 +24,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 CONTENT_NS = (
     'xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+    'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+    'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
     'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
     'xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0" '
     'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
@@ -30,15 +35,15 @@ CONTENT_NS = (
 )
 
 
-def content(paragraph, scripts=""):
+def content(paragraph, scripts="", styles=""):
     return ('<?xml version="1.0" encoding="UTF-8"?>\n'
             f'<office:document-content {CONTENT_NS} office:version="1.2">'
-            f'{scripts}<office:body><office:text><text:p>{paragraph}</text:p>'
+            f'{scripts}{styles}<office:body><office:text><text:p>{paragraph}</text:p>'
             '</office:text></office:body></office:document-content>')
 
 
-def write_odt(name, paragraph, macro=None):
-    files = {"content.xml": content(paragraph)}
+def write_odt(name, paragraph, macro=None, styles=""):
+    files = {"content.xml": content(paragraph, styles=styles)}
     entries = ['<manifest:file-entry manifest:full-path="/" manifest:version="1.2" '
                'manifest:media-type="application/vnd.oasis.opendocument.text"/>',
                '<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>']
@@ -91,6 +96,12 @@ End Sub
 write_odt("text.odt", "An OpenDocument text under another name")
 write_odt("blank.odt", "")
 write_odt("macro-on-load.odt", "A document with a macro bound to its opening", MACRO)
+write_odt("page-number.odt",
+          'The first page</text:p><text:p text:style-name="P1">This is page '
+          '<text:page-number text:select-page="current">9</text:page-number> of '
+          '<text:page-count>9</text:page-count>',
+          styles='<office:automatic-styles><style:style style:name="P1" style:family="paragraph">'
+                 '<style:paragraph-properties fo:break-before="page"/></style:style></office:automatic-styles>')
 
 with open(os.path.join(HERE, "sheet.fods"), "w", encoding="utf-8") as f:
     f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
