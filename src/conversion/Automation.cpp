@@ -2,6 +2,7 @@
 
 #include "core/General.h"
 #include "platform/LateBinding.h"
+#include "platform/RuntimeError.h"
 
 using platform::CallByName;
 using platform::Value;
@@ -46,6 +47,22 @@ void FileSave(const QString& path, qint16 format)
 void CloseNoSave()
 {
     CallByName(gAutomation, QStringLiteral("CloseNoSave"));
+}
+
+void AnnounceDocuments(const QStringList& paths)
+{
+    const QString member = QStringLiteral("AnnounceDocuments");
+    if (!gAutomation || !gAutomation->hasMember(member))
+        return;
+    QList<Value> args;
+    args.reserve(paths.size());
+    for (const QString& path : paths)
+        args.append(Value(path));
+    try {
+        CallByName(gAutomation, member, args);
+    } catch (const platform::RuntimeError&) {
+        // Only a hint: the batch runs the same without it.
+    }
 }
 
 } // namespace Automation

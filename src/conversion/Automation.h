@@ -3,6 +3,7 @@
 #include "platform/Value.h"
 
 #include <QString>
+#include <QStringList>
 
 // The word processor's automation server as the program uses it: every
 // operation is called by name on gAutomation, which works on one open
@@ -20,6 +21,12 @@ void FileSave(const QString& path);
 // Writes the current document to `path` in the format `format` (69: Word).
 void FileSave(const QString& path, qint16 format);
 void CloseNoSave();
+
+// Tells the server which documents a batch is about to convert, in order,
+// so that it may work ahead. Only a server that has the optional member
+// "AnnounceDocuments" is told; for any other nothing happens, and a server
+// that fails the call changes nothing either.
+void AnnounceDocuments(const QStringList& paths);
 
 // The format code of a Word document.
 inline constexpr qint16 WordFormat = 69;

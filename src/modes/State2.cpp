@@ -1,5 +1,6 @@
 #include "modes/State2.h"
 
+#include "conversion/Automation.h"
 #include "core/FolderListing.h"
 #include "core/Mediator.h"
 #include "pipeline/Cmd2.h"
@@ -33,6 +34,7 @@ void State2::State_Command1(const QString&)
         document->init(path);
         mPending->add(document);
     }
+    Automation::AnnounceDocuments(documents);
 
     // Convert the queue. A document that fails has already been taken off
     // the queue and marked "Failed"; the batch goes on with the next one.

@@ -19,6 +19,15 @@ public:
     // Calls the member named `member` (letter case ignored) with `args`.
     // A member the object lacks raises MemberNotFound (438).
     virtual Value invokeMember(const QString& member, const QList<Value>& args) = 0;
+
+    // True when the object is known to have `member` (letter case ignored),
+    // for optional members a caller uses only where they exist. An object
+    // that cannot tell without a call answers false.
+    virtual bool hasMember(const QString& member) const
+    {
+        Q_UNUSED(member);
+        return false;
+    }
 };
 
 // Calls `member` on `object` by name. No object raises ObjectRequired (91).
@@ -46,7 +55,7 @@ public:
     using Member = std::function<Value(const QList<Value>& args)>;
 
     Value invokeMember(const QString& member, const QList<Value>& args) override;
-    bool hasMember(const QString& member) const;
+    bool hasMember(const QString& member) const override;
 
 protected:
     void addMember(const QString& name, Member member);

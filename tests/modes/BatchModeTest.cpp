@@ -351,3 +351,40 @@ TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
     for (const QString& row : app.rows())
         EXPECT_TRUE(row.endsWith("|Converted")) << qPrintable(row);
 }
+
+TEST(BatchMode, AServerThatAsksForItIsToldTheDocumentsAheadAndNothingElseChanges)
+{
+    // A server without the optional member (the scripted one by default) is
+    // not told; one that has it hears the documents in the order they are
+    // converted, once, before the first of them; one whose member fails
+    // changes nothing either.
+    QStringList expectedCalls;
+    for (int offer : {0, 1, 2}) {
+        SCOPED_TRACE(offer);
+        AppHarness app;
+        const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
+        for (const char* name : {"c.wpd", "a.wpd", "skip.txt", "b.wpd"})
+            AppHarness::makeFile(src, name);
+        QDir().mkpath(tgt);
+        if (offer > 0)
+            app.server().offerAnnouncements(offer == 2);
+
+        app.startBatch(src, tgt);
+
+        QStringList calls = app.server().memberNames();
+        if (offer == 0) {
+            EXPECT_FALSE(calls.contains("AnnounceDocuments"));
+            expectedCalls = calls;
+            continue;
+        }
+        ASSERT_FALSE(calls.isEmpty());
+        EXPECT_EQ(calls.takeFirst(), "AnnounceDocuments");
+        EXPECT_EQ(calls, expectedCalls);
+        QStringList announced;
+        for (const platform::Value& path : app.server().calls.first().args)
+            announced << path.toText();
+        EXPECT_EQ(announced, app.server().pathsOf("FileOpen"));
+        EXPECT_EQ(announced.size(), 3);
+        EXPECT_EQ(filesIn(tgt), (QStringList{"a.doc", "b.doc", "c.doc"}));
+    }
+}

@@ -67,6 +67,17 @@ ScriptedServer::ScriptedServer()
     });
 }
 
+void ScriptedServer::offerAnnouncements(bool failing)
+{
+    addMember(QStringLiteral("AnnounceDocuments"), [this, failing](const QList<Value>& a) {
+        record(QStringLiteral("AnnounceDocuments"), a);
+        if (failing)
+            throw platform::RuntimeError(platform::RuntimeError::AutomationError, QStringLiteral("Not now"),
+                                         QStringLiteral("ScriptedServer"));
+        return Value();
+    });
+}
+
 void ScriptedServer::failOn(const QString& member, const QString& path)
 {
     mFailures.append({member, path});

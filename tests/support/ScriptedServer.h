@@ -40,6 +40,9 @@ public:
     // or the current document is that path.
     void failOn(const QString& member, const QString& path = QString());
     void clearFailures() { mFailures.clear(); }
+    // Adds the optional member "AnnounceDocuments" (recorded like the
+    // others; with `failing`, it fails), which the server lacks otherwise.
+    void offerAnnouncements(bool failing = false);
 
     QList<Call> calls;
     // The members called, in order.
