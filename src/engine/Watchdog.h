@@ -27,12 +27,13 @@ private:
 
     std::mutex mLock;
     std::condition_variable mWake;
-    std::thread mThread;
     bool mArmed = false;
     bool mFired = false;
     bool mQuit = false;
     std::chrono::steady_clock::time_point mDeadline;
     std::function<void()> mAction;
+    // Last: the thread starts once everything it reads is initialised.
+    std::thread mThread;
 };
 
 // Arms a watchdog for one scope.
