@@ -88,8 +88,9 @@ void OfficeEngine::guarded(const QString& action, const QString& file, std::chro
     }
 }
 
-void OfficeEngine::open(const QString& path, qint64 size)
+void OfficeEngine::open(const QString& file, qint64 size, const QString& shownAs)
 {
+    const QString path = shownAs.isEmpty() ? file : shownAs;
     // A document left open by an earlier job that failed half-way.
     if (mDocument) {
         mDocument->close();
@@ -101,7 +102,7 @@ void OfficeEngine::open(const QString& path, qint64 size)
                 limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)),
                 [&] {
                     mSession.ensureRunning();
-                    mDocument = OfficeDocument::Load(mSession, path);
+                    mDocument = OfficeDocument::Load(mSession, file, path);
                     mDocumentSize = size;
                 });
     };
@@ -157,13 +158,61 @@ void OfficeEngine::saveWord(const QString& path)
 
 void OfficeEngine::close()
 {
-    if (!mDocument)
-        return;
+    if (mDocument)
+        closeDocument(mDocument);
+}
+
+void OfficeEngine::closeDocument(std::unique_ptr<OfficeDocument>& document)
+{
     WatchdogScope watchdog(mSession.watchdog(), mLimits.base, [this] { mSession.killFromAnyThread(); });
-    mDocument->close();
-    mDocument.reset();
+    document->close();
+    document.reset();
     if (watchdog.fired())
         mSession.checkAfterFailure(false);
+}
+
+PreparedDocument::State OfficeEngine::prepare(PreparedDocument& prepared)
+{
+    using State = PreparedDocument::State;
+    mSession.restartIfOverMemoryLimit();
+    try {
+        start();
+    } catch (const RuntimeError&) {
+        return State::Waiting;
+    }
+    const auto limit = limitFor(prepared.identity.size());
+    std::unique_ptr<OfficeDocument> document;
+    try {
+        // As a direct open would, with the office connected: the same
+        // limit, the same refusals.
+        guarded(QStringLiteral("open"), prepared.path, limit,
+                [&] { document = OfficeDocument::Load(mSession, prepared.copy, prepared.path); });
+    } catch (const RuntimeError& e) {
+        if (mLastFailure == Failure::OfficeDied)
+            return State::Fallback; // the direct open gives it a fresh office first
+        prepared.refusal = e;
+        return State::Refused;
+    }
+    try {
+        guarded(QStringLiteral("examine"), prepared.path, limit, [&] {
+            prepared.blank = document->isBlank();
+            prepared.textCopy = document->textCopy();
+            prepared.picturesLeftOut = document->picturesLeftOut();
+        });
+        bool written = false;
+        guarded(QStringLiteral("save"), prepared.path, limit,
+                [&] { written = document->storeWordPrivately(prepared.word); });
+        if (!written)
+            throw RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("The office wrote nothing"), kSource);
+    } catch (const RuntimeError&) {
+        if (mSession.isConnected())
+            document->close();
+        else
+            document->abandon(); // it went with the office
+        return State::Fallback;
+    }
+    closeDocument(document);
+    return State::Ready;
 }
 
 void OfficeEngine::abandon()

@@ -3,6 +3,7 @@
 #include "engine/MacroFile.h"
 #include "engine/OfficeDocument.h"
 #include "engine/OfficeSession.h"
+#include "engine/PreparedDocument.h"
 
 #include <QString>
 #include <chrono>
@@ -30,7 +31,8 @@ public:
     // Starts the office if none runs (used at creation, in the background).
     void start();
 
-    void open(const QString& path, qint64 size);
+    // Opens `file` for the program; failures name `shownAs` when given.
+    void open(const QString& file, qint64 size, const QString& shownAs = QString());
     bool isBlank();
     // Pictures of the open document that could not be put back (0 when no
     // document is open).
@@ -40,6 +42,16 @@ public:
     void saveCopy(const QString& path);
     void saveWord(const QString& path);
     void close();
+    // Converts an announced document ahead of the program's calls (see
+    // OfficePool): loads its private copy, takes its text and blankness,
+    // writes the Word document into its private folder, and closes it.
+    // Returns the document's new state: Ready; Refused when the office
+    // refuses to open it as a direct open would (same description);
+    // Fallback when anything else went wrong (the office died, say), so
+    // that the direct conversion serves it as it would without the pool;
+    // Waiting when this office cannot be started (another may take it).
+    // Must not run while the program has a document open in this office.
+    PreparedDocument::State prepare(PreparedDocument& document);
     // Kills the office and forgets it and the document, without a call
     // across the bridge (the end of the server may come at process exit).
     void abandon();
@@ -50,6 +62,8 @@ public:
 private:
     std::chrono::milliseconds limitFor(qint64 bytes) const;
     void requireDocument(const QString& action) const;
+    // Closes a document under the watchdog.
+    void closeDocument(std::unique_ptr<OfficeDocument>& document);
     // Runs `body` under the watchdog; `action` and `file` describe the call
     // in failures ("Cannot open /x/y.wpd: ...").
     void guarded(const QString& action, const QString& file, std::chrono::milliseconds limit,

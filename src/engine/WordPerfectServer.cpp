@@ -1,8 +1,15 @@
 #include "engine/WordPerfectServer.h"
 
 #include "engine/EngineCall.h"
+#include "engine/EngineThread.h"
+#include "engine/FileIdentity.h"
 #include "engine/MacroFile.h"
 #include "engine/OfficeEngine.h"
+#include "engine/OfficePool.h"
+#include "engine/PlainTextCopy.h"
+#include "engine/PreparedDocument.h"
+#include "platform/RunFolder.h"
+#include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
 #include "platform/RuntimeError.h"
 
@@ -32,8 +39,8 @@ QString absolute(const QString& path)
 
 // Checks, before the office sees it, that `path` is a regular file we may
 // read: anything else (a FIFO above all, which would block the load for
-// ever) fails at once. Returns the file's size.
-qint64 checkSource(const QString& path)
+// ever) fails at once. Returns what stat says of it.
+struct stat checkSource(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat info {};
@@ -53,7 +60,7 @@ qint64 checkSource(const QString& path)
                            QStringLiteral("Cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))),
                            kSource);
     ::close(fd);
-    return info.st_size;
+    return info;
 }
 
 void checkTargetFolder(const QString& path)
@@ -69,6 +76,12 @@ void checkTargetFolder(const QString& path)
 
 WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>())
 {
+    std::vector<OfficePool::Office> offices{{&EngineThread::Instance(), mEngine}};
+    const int size = OfficePool::DefaultSize();
+    for (int i = 1; i < size; ++i)
+        offices.push_back({&EngineThread::ForOffice(i), std::make_shared<OfficeEngine>()});
+    mPool = std::make_shared<OfficePool>(std::move(offices), platform::RunFolder::Instance().newSubfolder(QStringLiteral("ahead")));
+
     addMember(QStringLiteral("FileOpen"), [this](const auto& args) { return fileOpen(args); });
     addMember(QStringLiteral("envDocBlank"), [this](const auto& args) { return envDocBlank(args); });
     addMember(QStringLiteral("PosDocVeryTop"), [this](const auto& args) { return posDocVeryTop(args); });
@@ -77,25 +90,51 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     addMember(QStringLiteral("FileSave"), [this](const auto& args) { return fileSave(args); });
     addMember(QStringLiteral("CloseNoSave"), [this](const auto& args) { return closeNoSave(args); });
     addMember(QStringLiteral("envPicturesLeftOut"), [this](const auto& args) { return envPicturesLeftOut(args); });
+    addMember(QStringLiteral("AnnounceDocuments"), [this](const auto& args) { return announceDocuments(args); });
 
-    mEngine->session().setMemoryLimit(kDefaultMemoryLimit);
-    // The office starts behind the windows; the first call waits for it. A
-    // failure here shows up as the failure of that call.
-    EngineCall::RunQuietly(
-        [engine = mEngine] {
-            try {
-                engine->start();
-            } catch (...) {
-            }
-        },
-        std::chrono::milliseconds(0));
+    // The offices start behind the windows; the first call waits for them.
+    // A failure here shows up as the failure of that call.
+    for (int i = 0; i < mPool->size(); ++i) {
+        const OfficePool::Office& office = mPool->office(i);
+        EngineCall::RunQuietlyOn(
+            *office.thread,
+            [engine = office.engine] {
+                engine->session().setMemoryLimit(kDefaultMemoryLimit);
+                try {
+                    engine->start();
+                } catch (...) {
+                }
+            },
+            std::chrono::milliseconds(0));
+    }
 }
 
 WordPerfectServer::~WordPerfectServer()
 {
-    // Kill first: a call stuck in the office then returns at once.
-    mEngine->session().killFromAnyThread();
-    EngineCall::RunQuietly([engine = mEngine] { engine->abandon(); }, std::chrono::seconds(5));
+    mPool->shutDown();
+    // Kill first: a call stuck in an office then returns at once.
+    for (int i = 0; i < mPool->size(); ++i)
+        mPool->office(i).engine->session().killFromAnyThread();
+    for (int i = 0; i < mPool->size(); ++i) {
+        const OfficePool::Office& office = mPool->office(i);
+        EngineCall::RunQuietlyOn(*office.thread, [engine = office.engine] { engine->abandon(); },
+                                 std::chrono::seconds(5));
+    }
+    mPool->release(mPrepared);
+    mPool->release(mReopened);
+}
+
+std::chrono::milliseconds WordPerfectServer::limitFor(qint64 bytes) const
+{
+    return mBaseLimit + mPerMegabyteLimit * bytes / (1024 * 1024) + mGrace;
+}
+
+void WordPerfectServer::runOnEveryOffice(const std::function<void(OfficeEngine&)>& task)
+{
+    for (int i = 0; i < mPool->size(); ++i) {
+        const OfficePool::Office& office = mPool->office(i);
+        EngineCall::RunOn(*office.thread, [engine = office.engine, task] { task(*engine); });
+    }
 }
 
 void WordPerfectServer::setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte,
@@ -104,7 +143,7 @@ void WordPerfectServer::setTimeLimits(std::chrono::milliseconds base, std::chron
     mBaseLimit = base;
     mPerMegabyteLimit = perMegabyte;
     mGrace = grace;
-    EngineCall::Run([engine = mEngine, base, perMegabyte] { engine->setLimits({base, perMegabyte}); });
+    runOnEveryOffice([base, perMegabyte](OfficeEngine& engine) { engine.setLimits({base, perMegabyte}); });
 }
 
 void WordPerfectServer::run(std::function<void()> task, qint64 bytes)
@@ -114,9 +153,8 @@ void WordPerfectServer::run(std::function<void()> task, qint64 bytes)
                            QStringLiteral("The office engine stopped responding earlier in this session"), kSource);
     // The watchdog ends a stuck office well before this; the limit only
     // guards the program against an engine that no longer answers at all.
-    const auto limit = mBaseLimit + mPerMegabyteLimit * bytes / (1024 * 1024) + mGrace;
     try {
-        EngineCall::Run(std::move(task), limit);
+        EngineCall::Run(std::move(task), limitFor(bytes));
     } catch (const RuntimeError& e) {
         if (EngineCall::IsNoResponse(e))
             mUnresponsive = true;
@@ -126,17 +164,53 @@ void WordPerfectServer::run(std::function<void()> task, qint64 bytes)
 
 void WordPerfectServer::setMemoryLimit(qint64 bytes)
 {
-    EngineCall::Run([engine = mEngine, bytes] { engine->session().setMemoryLimit(bytes); });
+    runOnEveryOffice([bytes](OfficeEngine& engine) { engine.session().setMemoryLimit(bytes); });
 }
 
 void WordPerfectServer::setStartRetryPause(std::chrono::milliseconds pause)
 {
-    EngineCall::Run([engine = mEngine, pause] { engine->session().setStartRetryPause(pause); });
+    runOnEveryOffice([pause](OfficeEngine& engine) { engine.session().setStartRetryPause(pause); });
 }
 
 void WordPerfectServer::waitForOffice()
 {
+    for (int i = mPool->size() - 1; i > 0; --i) {
+        try {
+            EngineCall::RunOn(*mPool->office(i).thread, [engine = mPool->office(i).engine] { engine->start(); });
+        } catch (const RuntimeError&) {
+            // That office does not work ahead; office 0 serves its documents.
+        }
+    }
     EngineCall::Run([engine = mEngine] { engine->start(); });
+}
+
+int WordPerfectServer::officeCount() const
+{
+    return mPool->size();
+}
+
+QList<pid_t> WordPerfectServer::officePids()
+{
+    QList<pid_t> pids;
+    runOnEveryOffice([&pids](OfficeEngine& engine) { pids.append(engine.session().officePid()); });
+    return pids;
+}
+
+qint64 WordPerfectServer::officesPeakResidentBytes()
+{
+    qint64 bytes = 0;
+    runOnEveryOffice([&bytes](OfficeEngine& engine) { bytes += engine.session().officePeakResidentBytes(); });
+    return bytes;
+}
+
+bool WordPerfectServer::waitForWorkAhead(std::chrono::milliseconds limit)
+{
+    return mPool->waitUntilIdle(limit);
+}
+
+QString WordPerfectServer::workAheadFolder() const
+{
+    return mPool->folder();
 }
 
 pid_t WordPerfectServer::officePid()
@@ -171,19 +245,67 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("FileOpen"), args, 1, 1);
     const QString path = absolute(args[0].toText());
-    const qint64 size = checkSource(path);
+    const struct stat source = checkSource(path);
+    const qint64 size = source.st_size;
     if (WordPerfectHeader::IsPasswordProtected(path))
         throw RuntimeError(RuntimeError::AutomationError,
                            QStringLiteral("Cannot open %1: it is password-protected").arg(path), kSource);
     mDocumentBytes = 0;
-    run([engine = mEngine, path, size] { engine->open(path, size); }, size);
+    // What an earlier job left open goes first (office 0 closes its own
+    // with the next open, but the next document may not need office 0).
+    if (mPrepared || mReopened || mDirectOpen)
+        releaseDocument();
+    if (!mUnresponsive) {
+        if (auto prepared = mPool->take(path, FileIdentity(source), limitFor(size))) {
+            ++mServedAhead;
+            if (prepared->refusal) {
+                const RuntimeError refusal = *prepared->refusal;
+                mPool->release(prepared);
+                throw refusal;
+            }
+            mPrepared = std::move(prepared);
+            mDocumentBytes = size;
+            return Value();
+        }
+    }
+    mPool->hold(true);
+    mDirectOpen = true;
+    try {
+        run([engine = mEngine, path, size] { engine->open(path, size); }, size);
+    } catch (const RuntimeError&) {
+        mDirectOpen = false;
+        mPool->hold(false);
+        throw;
+    }
     mDocumentBytes = size;
     return Value();
+}
+
+void WordPerfectServer::releaseDocument()
+{
+    if (mDirectOpen) {
+        mDirectOpen = false;
+        try {
+            run([engine = mEngine] { engine->close(); }, mDocumentBytes);
+        } catch (const RuntimeError&) {
+            mPool->hold(false);
+            mPool->release(mReopened);
+            mReopened.reset();
+            throw;
+        }
+        mPool->hold(false);
+    }
+    mPool->release(mPrepared);
+    mPrepared.reset();
+    mPool->release(mReopened);
+    mReopened.reset();
 }
 
 Value WordPerfectServer::envDocBlank(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("envDocBlank"), args, 0, 0);
+    if (mPrepared)
+        return Value(mPrepared->blank);
     const auto blank = std::make_shared<bool>(false);
     run([engine = mEngine, blank] { *blank = engine->isBlank(); }, mDocumentBytes);
     return Value(*blank);
@@ -192,6 +314,8 @@ Value WordPerfectServer::envDocBlank(const QList<Value>& args)
 Value WordPerfectServer::posDocVeryTop(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("PosDocVeryTop"), args, 0, 0);
+    if (mPrepared)
+        return Value(); // loaded without a view, it has no insertion point
     run([engine = mEngine] { engine->moveToTop(); }, mDocumentBytes);
     return Value();
 }
@@ -200,6 +324,28 @@ Value WordPerfectServer::macroFilePlay(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("MacroFilePlay"), args, 1, 1);
     const MacroFile macro = MacroFile::Load(absolute(args[0].toText()));
+    if (mPrepared) {
+        if (macro.commands().isEmpty())
+            return Value(); // nothing to play
+        // Commands change the document: office 0 opens the copy the work
+        // ahead read (the file as FileOpen found it), and the work ahead,
+        // which could not be used for this macro, stops.
+        mPool->stopWorkingAhead();
+        std::shared_ptr<PreparedDocument> prepared = std::move(mPrepared);
+        mPool->hold(true);
+        mDirectOpen = true;
+        try {
+            run([engine = mEngine, copy = prepared->copy, path = prepared->path, size = mDocumentBytes] {
+                engine->open(copy, size, path);
+            }, mDocumentBytes);
+        } catch (const RuntimeError&) {
+            mDirectOpen = false;
+            mPool->hold(false);
+            mPool->release(prepared);
+            throw;
+        }
+        mReopened = std::move(prepared);
+    }
     run([engine = mEngine, macro] { engine->play(macro); }, mDocumentBytes);
     return Value();
 }
@@ -225,6 +371,13 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
                                kSource);
     }
     checkTargetFolder(path);
+    if (mPrepared) {
+        if (args.size() == 2)
+            WordFile::Publish(mPrepared->word, path, platform::RunFolder::Instance());
+        else
+            PlainTextCopy::Write(path, mPrepared->textCopy);
+        return Value();
+    }
     if (args.size() == 2)
         run([engine = mEngine, path] { engine->saveWord(path); }, mDocumentBytes);
     else
@@ -235,13 +388,31 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
 Value WordPerfectServer::closeNoSave(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("CloseNoSave"), args, 0, 0);
-    run([engine = mEngine] { engine->close(); }, mDocumentBytes);
+    if (mPrepared || mReopened || mDirectOpen)
+        releaseDocument();
+    else
+        run([engine = mEngine] { engine->close(); }, mDocumentBytes);
+    return Value();
+}
+
+Value WordPerfectServer::announceDocuments(const QList<Value>& args)
+{
+    QStringList paths;
+    paths.reserve(args.size());
+    for (const Value& arg : args) {
+        const QString path = arg.toText();
+        if (!path.isEmpty())
+            paths.append(QFileInfo(path).absoluteFilePath());
+    }
+    mPool->announce(paths);
     return Value();
 }
 
 Value WordPerfectServer::envPicturesLeftOut(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("envPicturesLeftOut"), args, 0, 0);
+    if (mPrepared)
+        return Value(qint64(mPrepared->picturesLeftOut));
     const auto count = std::make_shared<int>(0);
     run([engine = mEngine, count] { *count = engine->picturesLeftOut(); }, mDocumentBytes);
     return Value(qint64(*count));

@@ -10,6 +10,8 @@
 namespace engine {
 
 class OfficeEngine;
+class OfficePool;
+struct PreparedDocument;
 
 // The automation server registered as "WordPerfect.PerfectScript": the seven
 // operations the conversion jobs call by name, carried out by a private,
@@ -26,8 +28,16 @@ class OfficeEngine;
 //   envPicturesLeftOut()  how many pictures embedded in the open document
 //                         could not be kept (0 without a document)
 //
-// The office starts in the background when the server is created; the first
-// call waits for it.
+// and one optional member:
+//
+//   AnnounceDocuments(path, ...)  the documents a batch is about to open, in order
+//
+// The server runs a pool of offices (OfficePool), one per core by default,
+// which convert announced documents ahead of the calls; the calls for such a
+// document are then answered from that work, with the same results and the
+// same failures at the same calls. Office 0 also serves every document the
+// work ahead cannot (see OfficePool::take). The offices start in the
+// background when the server is created; the first call waits for them.
 class WordPerfectServer final : public platform::Dispatchable {
 public:
     WordPerfectServer();
@@ -51,14 +61,27 @@ public:
     // `pause` (15 s unless set) before the office is tried again.
     void setStartRetryPause(std::chrono::milliseconds pause);
 
-    // Waits until the background start has ended; raises its failure.
+    // Waits until the background start of every office has ended; raises
+    // the failure of office 0.
     void waitForOffice();
-    // The office process now (0 when none runs), its memory, and how many
-    // offices this server has started.
+    // Office 0's process now (0 when none runs), its memory, and how many
+    // offices it has started.
     pid_t officePid();
     qint64 officeResidentBytes();
     qint64 officePeakResidentBytes();
     int officeStarts();
+    // The offices of the pool (office 0 among them) and their processes now
+    // (0 for one that does not run).
+    int officeCount() const;
+    QList<pid_t> officePids();
+    // The peak resident memory of the offices running now, added up.
+    qint64 officesPeakResidentBytes();
+    // Waits (blocking) until the pool works on no document, at most `limit`.
+    bool waitForWorkAhead(std::chrono::milliseconds limit = std::chrono::seconds(120));
+    // How many FileOpen calls the work ahead answered (refusals included), and the private
+    // folder it works in.
+    int documentsServedAhead() const { return mServedAhead; }
+    QString workAheadFolder() const;
 
     static constexpr qint64 kDefaultMemoryLimit = 1536LL * 1024 * 1024;
 
@@ -71,12 +94,28 @@ private:
     platform::Value fileSave(const QList<platform::Value>& args);
     platform::Value closeNoSave(const QList<platform::Value>& args);
     platform::Value envPicturesLeftOut(const QList<platform::Value>& args);
+    platform::Value announceDocuments(const QList<platform::Value>& args);
+
+    // The limit for a call on a document of `bytes`.
+    std::chrono::milliseconds limitFor(qint64 bytes) const;
+    // Runs `task` on every office's thread.
+    void runOnEveryOffice(const std::function<void(OfficeEngine&)>& task);
+    // Ends the current document's use of the pool's work or of office 0.
+    void releaseDocument();
 
     // Runs an operation on the engine thread within the limit for a document
     // of `bytes`; the task must own everything it touches.
     void run(std::function<void()> task, qint64 bytes);
 
-    std::shared_ptr<OfficeEngine> mEngine; // shared with the tasks in flight
+    std::shared_ptr<OfficeEngine> mEngine; // office 0, shared with the tasks in flight
+    std::shared_ptr<OfficePool> mPool;
+    // The current document when the pool's work serves it.
+    std::shared_ptr<PreparedDocument> mPrepared;
+    // A document the pool prepared and office 0 has open from its private
+    // copy (for a clean-up macro with commands): kept until it is closed.
+    std::shared_ptr<PreparedDocument> mReopened;
+    bool mDirectOpen = false; // office 0 holds the current document
+    int mServedAhead = 0;
     std::chrono::milliseconds mBaseLimit{60000};
     std::chrono::milliseconds mPerMegabyteLimit{10000};
     std::chrono::milliseconds mGrace{180000};

@@ -36,18 +36,44 @@ QString MacroPath()
     return QStringLiteral(TALLOWIN_MACRO_SOURCE);
 }
 
+namespace {
+std::shared_ptr<platform::LateBound> createServer()
+{
+    static const bool registered = (engine::RegisterEngine(), true);
+    Q_UNUSED(registered);
+    return platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
+}
+} // namespace
+
 std::shared_ptr<platform::LateBound> SharedServer()
 {
-    static std::shared_ptr<platform::LateBound> server = [] {
-        engine::RegisterEngine();
-        return platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
-    }();
+    // One office unless the environment asks for more: the tests of the
+    // pool make a server of their own.
+    static std::shared_ptr<platform::LateBound> server =
+        qEnvironmentVariableIsSet("TALLOWIN_OFFICES") ? createServer() : NewServer(1);
     return server;
 }
 
 engine::WordPerfectServer& SharedEngine()
 {
-    return dynamic_cast<engine::WordPerfectServer&>(*SharedServer());
+    return EngineOf(SharedServer());
+}
+
+std::shared_ptr<platform::LateBound> NewServer(int offices)
+{
+    const QByteArray before = qgetenv("TALLOWIN_OFFICES");
+    qputenv("TALLOWIN_OFFICES", QByteArray::number(offices));
+    auto server = createServer();
+    if (before.isNull())
+        qunsetenv("TALLOWIN_OFFICES");
+    else
+        qputenv("TALLOWIN_OFFICES", before);
+    return server;
+}
+
+engine::WordPerfectServer& EngineOf(const std::shared_ptr<platform::LateBound>& server)
+{
+    return dynamic_cast<engine::WordPerfectServer&>(*server);
 }
 
 platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,

@@ -26,10 +26,14 @@ QString SamplePath(const QString& file);
 QString DataPath(const QString& file);
 QString MacroPath(); // the shipped clean-up macro
 
-// The engine server the program would get, shared by the tests of this
-// executable (one office start for all of them).
+// The engine server the program would get, with one office unless
+// TALLOWIN_OFFICES says otherwise, shared by the tests of this executable
+// (one office start for all of them).
 std::shared_ptr<platform::LateBound> SharedServer();
 engine::WordPerfectServer& SharedEngine();
+// A new engine server with `offices` offices in its pool.
+std::shared_ptr<platform::LateBound> NewServer(int offices);
+engine::WordPerfectServer& EngineOf(const std::shared_ptr<platform::LateBound>& server);
 
 // Calls a member by name, as the program does.
 platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,

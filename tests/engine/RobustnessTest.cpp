@@ -9,7 +9,6 @@
 #include "engine/OfficeInstallation.h"
 #include "engine/OfficePipes.h"
 #include "platform/RunFolder.h"
-#include "platform/ProgIdRegistry.h"
 #include "platform/Program.h"
 
 #include <QCoreApplication>
@@ -190,9 +189,8 @@ TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTh
         ~RestoreOffice() { engine::OfficeInstallation::SetExecutable(QString()); }
     } restore;
     engine::OfficeInstallation::SetExecutable(QStringLiteral("/bin/false"));
-    engine::RegisterEngine();
-    const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
-    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    const auto server = NewServer(1);
+    auto& engine = EngineOf(server);
     engine.setStartRetryPause(std::chrono::hours(1));
     const QString source = copySample(QStringLiteral("sample-wp50.wpd"), QStringLiteral("a.wpd"));
     const QString target = path(QStringLiteral("a.doc"));
@@ -222,21 +220,23 @@ TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTh
     EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
 }
 
-TEST_F(RobustnessTest, TheOfficeGoesWithItsServer)
+TEST_F(RobustnessTest, TheOfficesGoWithTheirServer)
 {
-    std::shared_ptr<platform::LateBound> server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
-    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
-    engine.waitForOffice();
-    const pid_t office = engine.officePid();
-    ASSERT_TRUE(ProcessAlive(office));
+    std::shared_ptr<platform::LateBound> server = NewServer(2);
+    EngineOf(server).waitForOffice();
+    const QList<pid_t> offices = EngineOf(server).officePids();
+    ASSERT_EQ(offices.size(), 2);
+    for (const pid_t office : offices)
+        ASSERT_TRUE(ProcessAlive(office));
     server.reset();
-    EXPECT_TRUE(waitUntilGone(office));
+    for (const pid_t office : offices)
+        EXPECT_TRUE(waitUntilGone(office));
 }
 
 TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingTheProgram)
 {
-    const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
-    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    const auto server = NewServer(1);
+    auto& engine = EngineOf(server);
     engine.waitForOffice();
     engine.setTimeLimits(std::chrono::milliseconds(300), std::chrono::milliseconds(0), std::chrono::milliseconds(200));
     // Something holds the engine thread itself, beyond the watchdog's reach.
@@ -259,8 +259,9 @@ TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingT
 
 // The program ending in its three ways: returning from main, ending at once
 // (EndProgram, as Exit does), and being killed. A helper process (this test
-// program again) converts a document and ends; its office and its folders
-// must be gone afterwards.
+// program again, with a pool of two offices) converts a document, has the
+// pool work ahead and a document open, and ends; its offices, the work
+// ahead and its folders must be gone afterwards.
 TEST(EndOfRunHelper, Run)
 {
     const QByteArray mode = HelperProcess::Mode();
@@ -272,8 +273,16 @@ TEST(EndOfRunHelper, Run)
     QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source);
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
     ASSERT_FALSE(failure);
-    Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight
-    HelperProcess::Report("OFFICE", QString::number(SharedEngine().officePid()));
+    // Work ahead in the pool's private files, and a document in flight in office 0.
+    const QString ahead = dir.filePath(QStringLiteral("b.wpd"));
+    QFile::copy(SamplePath(QStringLiteral("sample-wp51.wpd")), ahead);
+    Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {ahead});
+    SharedEngine().waitForWorkAhead();
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    QStringList offices;
+    for (const pid_t office : SharedEngine().officePids())
+        offices << QString::number(office);
+    HelperProcess::Report("OFFICES", offices.join(QLatin1Char(' ')));
     HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
     HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
     if (mode == "end")
@@ -295,11 +304,12 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         QTemporaryDir folder;
         QProcessEnvironment environment;
         environment.insert(QStringLiteral("TALLOWIN_ENGINE_END_FOLDER"), folder.path());
+        environment.insert(QStringLiteral("TALLOWIN_OFFICES"), QStringLiteral("2"));
         HelperProcess helper(QStringLiteral("EndOfRunHelper.Run"), mode, environment);
-        const pid_t office = helper.value(QStringLiteral("OFFICE")).toInt();
+        const QStringList offices = helper.value(QStringLiteral("OFFICES")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString runFolder = helper.value(QStringLiteral("RUN"));
         const QString pipePrefix = helper.value(QStringLiteral("PIPES"));
-        ASSERT_GT(office, 0) << helper.errors();
+        ASSERT_EQ(offices.size(), 2) << helper.errors();
         ASSERT_FALSE(runFolder.isEmpty());
         if (QByteArray(mode) == "kill")
             helper.process().kill();
@@ -307,9 +317,12 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         if (QByteArray(mode) != "kill") {
             EXPECT_EQ(helper.process().exitCode(), 0);
         }
-        for (int i = 0; i < 500 && ProcessAlive(office); ++i)
-            QThread::msleep(10);
-        EXPECT_FALSE(ProcessAlive(office)) << "the office outlived the program";
+        for (const QString& office : offices) {
+            EXPECT_GT(office.toInt(), 0);
+            for (int i = 0; i < 500 && ProcessAlive(office.toInt()); ++i)
+                QThread::msleep(10);
+            EXPECT_FALSE(ProcessAlive(office.toInt())) << "an office outlived the program";
+        }
         if (QByteArray(mode) == "kill") {
             // What a killed run leaves is removed by the next start.
             EXPECT_TRUE(Exists(runFolder));

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/FileIdentity.h"
+#include "platform/RuntimeError.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace engine {
+
+// One announced document and what an office of the pool made of it ahead of
+// the program's calls. The pool hands it from thread to thread under its
+// lock; the office working on it (state Working) is its only user meanwhile.
+struct PreparedDocument {
+    enum class State {
+        Waiting,  // no office has taken it yet
+        Working,  // an office is converting it
+        Ready,    // converted: blank, text and Word file are here
+        Refused,  // the office refused to open it: `refusal` says how
+        Fallback, // nothing to use: the direct conversion serves it
+        Dropped,  // given up (taken by the direct conversion, skipped, a new batch)
+    };
+
+    explicit PreparedDocument(QString sourcePath) : path(std::move(sourcePath)) {}
+
+    QString path; // absolute, as FileOpen names it
+    State state = State::Waiting;
+    int office = -1; // the office that works or worked on it
+
+    // Filled by the office, in the document's private folder (0700 in the
+    // pool's folder): a copy of the source under its own name, which the
+    // office reads, and the Word 97 document it wrote.
+    QString folder;
+    QString copy;
+    QString word;
+    FileIdentity identity; // of the source, when it was copied
+    bool blank = false;
+    QByteArray textCopy; // what FileSave(path) writes
+    int picturesLeftOut = 0; // embedded pictures the Word file lacks
+    std::optional<platform::RuntimeError> refusal;
+};
+
+} // namespace engine
