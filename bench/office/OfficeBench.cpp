@@ -1,9 +1,12 @@
-// A batch of real WordPerfect documents (the samples copied to 200 files),
-// timed as the user sees it: from pressing "Start" to the last status, with
-// the office started behind the windows while the user chose the folders.
-// Beside it, the same files converted by LibreOffice's own command line from
-// cold (one call for all files), and, for information, the program with the
-// office started cold at "Start".
+// A batch of real WordPerfect documents (the three samples copied round-robin
+// to 201 files), timed as the user sees it: from pressing "Start" to the last
+// status, with the pool of offices started behind the windows while the user
+// chose the folders. Beside it, in the same run, the same files converted by
+// LibreOffice's own command line from cold (one call for all files), and by
+// a plain UNO client of one and of two warm offices side by side (each
+// document loaded hidden, stored as Word 97, closed: what batch users run
+// with a persistent office); for information, the program with the pool
+// started cold at "Start", and the peak resident memory of all offices.
 //
 //   bench_office [--docs N]
 #include "app/StartUp.h"
@@ -16,6 +19,8 @@
 #include "ui/Form2.h"
 #include "ui/Forms.h"
 #include "ui/frmExtension.h"
+
+#include "PlainOfficeClient.h"
 
 #include <QApplication>
 #include <QDir>
@@ -81,12 +86,30 @@ int runProgram(int count, bool warm)
     const double seconds = timer.nsecsElapsed() / 1e9;
 
     const int converted = gMediator->Documents().ConvertedCount();
-    std::printf("%.3f %d %d %lld\n", seconds, converted, countFiles(tgt, QStringLiteral("*.doc")),
-                static_cast<long long>(server->officePeakResidentBytes()));
+    std::printf("%.3f %d %d %lld %d %d\n", seconds, converted, countFiles(tgt, QStringLiteral("*.doc")),
+                static_cast<long long>(server->officesPeakResidentBytes()), server->documentsServedAhead(),
+                server->officeCount());
     std::fflush(stdout);
     Forms::UnloadAll();
     gAutomation.reset();
     gMediator.reset();
+    return 0;
+}
+
+// The plain client of `offices` warm offices.
+int runPlainClient(int count, int offices)
+{
+    QTemporaryDir work;
+    const QString src = work.path() + QStringLiteral("/source");
+    copySamples(src, count);
+    QStringList files;
+    for (const QString& f : QDir(src).entryList({QStringLiteral("*.wpd")}, QDir::Files, QDir::Name))
+        files << src + QLatin1Char('/') + f;
+    PlainOfficeClient client(offices, work.path(), files.first());
+    int written = 0;
+    const double seconds = client.convert(files, work.path() + QStringLiteral("/out"), written);
+    std::printf("%.3f %d %d 0 0 %d\n", seconds, written, written, offices);
+    std::fflush(stdout);
     return 0;
 }
 
@@ -95,6 +118,8 @@ struct Result {
     int converted = 0;
     int written = 0;
     qint64 officePeak = 0;
+    int servedAhead = 0;
+    int offices = 0;
 };
 
 Result runChild(int count, const char* mode)
@@ -106,11 +131,13 @@ Result runChild(int count, const char* mode)
     child.waitForFinished(-1);
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
     Result r;
-    if (fields.size() == 4) {
+    if (fields.size() == 6) {
         r.seconds = fields[0].toDouble();
         r.converted = fields[1].toInt();
         r.written = fields[2].toInt();
         r.officePeak = fields[3].toLongLong();
+        r.servedAhead = fields[4].toInt();
+        r.offices = fields[5].toInt();
     }
     return r;
 }
@@ -153,26 +180,39 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    int count = 200;
+    int count = 201;
     if (const int at = static_cast<int>(args.indexOf(QStringLiteral("--docs"))); at >= 0 && at + 1 < args.size())
         count = args.at(at + 1).toInt();
-    if (const int at = static_cast<int>(args.indexOf(QStringLiteral("--run"))); at >= 0 && at + 1 < args.size())
-        return runProgram(count, args.at(at + 1) == QLatin1String("warm"));
+    if (const int at = static_cast<int>(args.indexOf(QStringLiteral("--run"))); at >= 0 && at + 1 < args.size()) {
+        const QString mode = args.at(at + 1);
+        if (mode.startsWith(QLatin1String("plain")))
+            return runPlainClient(count, mode.mid(5).toInt());
+        return runProgram(count, mode == QLatin1String("warm"));
+    }
 
     std::printf("%d real WordPerfect documents (the samples, copied)\n", count);
     std::fflush(stdout);
     const Result cli = runCommandLine(count);
     const Result warm = runChild(count, "warm");
     const Result cold = runChild(count, "cold");
-    std::printf("  soffice --convert-to doc, cold        %7.2f s  %6.1f docs/s  (%d written)\n", cli.seconds,
+    const Result plain1 = runChild(count, "plain1");
+    const Result plain2 = runChild(count, "plain2");
+    std::printf("  soffice --convert-to doc, cold          %7.2f s  %6.1f docs/s  (%d written)\n", cli.seconds,
                 count / cli.seconds, cli.written);
-    std::printf("  Tallowin, office started behind        %7.2f s  %6.1f docs/s  (%d converted, %d written)\n",
-                warm.seconds, count / warm.seconds, warm.converted, warm.written);
-    std::printf("  Tallowin, office started cold at Start %7.2f s  %6.1f docs/s  (%d converted)\n", cold.seconds,
+    std::printf("  plain client, 1 warm office             %7.2f s  %6.1f docs/s  (%d written)\n", plain1.seconds,
+                count / plain1.seconds, plain1.written);
+    std::printf("  plain client, 2 warm offices            %7.2f s  %6.1f docs/s  (%d written)\n", plain2.seconds,
+                count / plain2.seconds, plain2.written);
+    std::printf("  Tallowin, %d offices started behind      %7.2f s  %6.1f docs/s  (%d converted, %d written, %d "
+                "served ahead)\n",
+                warm.offices, warm.seconds, count / warm.seconds, warm.converted, warm.written, warm.servedAhead);
+    std::printf("  Tallowin, offices started cold at Start  %7.2f s  %6.1f docs/s  (%d converted)\n", cold.seconds,
                 count / cold.seconds, cold.converted);
-    std::printf("  ratio Tallowin / command line: %.2f (cold at Start: %.2f)\n", warm.seconds / cli.seconds,
+    std::printf("  ratio Tallowin / command line:          %.2f (cold at Start: %.2f)\n", warm.seconds / cli.seconds,
                 cold.seconds / cli.seconds);
-    std::printf("  office peak resident memory: %.1f MiB (warm run), %.1f MiB (cold run)\n",
+    std::printf("  ratio Tallowin / plain client, 2 offices: %.2f\n", warm.seconds / plain2.seconds);
+    std::printf("  ratio Tallowin / plain client, 1 office:  %.2f\n", warm.seconds / plain1.seconds);
+    std::printf("  peak resident memory of all offices: %.1f MiB (warm run), %.1f MiB (cold run)\n",
                 warm.officePeak / 1048576.0, cold.officePeak / 1048576.0);
     return warm.converted == count && warm.written == count ? 0 : 1;
 }

@@ -1,0 +1,143 @@
+#include "PlainOfficeClient.h"
+
+#include "engine/OfficeInstallation.h"
+#include "engine/UnoRuntime.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+#include <QThread>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+using namespace css;
+using engine::UnoRuntime;
+
+struct PlainOfficeClient::Office {
+    QProcess process;
+    uno::Reference<frame::XComponentLoader> desktop;
+};
+
+namespace {
+
+beans::PropertyValue property(const char* name, const uno::Any& value)
+{
+    beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+bool convertOne(const uno::Reference<frame::XComponentLoader>& desktop, const QString& from, const QString& to)
+{
+    try {
+        uno::Sequence<beans::PropertyValue> load(1);
+        load.getArray()[0] = property("Hidden", uno::Any(true));
+        const uno::Reference<lang::XComponent> document =
+            desktop->loadComponentFromURL(UnoRuntime::FileUrl(from), rtl::OUString("_blank"), 0, load);
+        if (!document.is())
+            return false;
+        const uno::Reference<frame::XStorable> storable(document, uno::UNO_QUERY_THROW);
+        uno::Sequence<beans::PropertyValue> store(2);
+        store.getArray()[0] = property("FilterName", uno::Any(rtl::OUString("MS Word 97")));
+        store.getArray()[1] = property("Overwrite", uno::Any(true));
+        storable->storeToURL(UnoRuntime::FileUrl(to), store);
+        const uno::Reference<util::XCloseable> closeable(document, uno::UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            document->dispose();
+        return true;
+    } catch (const uno::Exception& e) {
+        std::fprintf(stderr, "plain client: %s: %s\n", qPrintable(from), qPrintable(UnoRuntime::Describe(e)));
+        return false;
+    }
+}
+
+} // namespace
+
+PlainOfficeClient::PlainOfficeClient(int offices, const QString& folder, const QString& warmUp)
+{
+    const uno::Reference<uno::XComponentContext> local = UnoRuntime::LocalContext(folder);
+    const uno::Reference<bridge::XUnoUrlResolver> resolver = bridge::UnoUrlResolver::create(local);
+    for (int i = 0; i < offices; ++i) {
+        auto office = std::make_unique<Office>();
+        const QString own = folder + QStringLiteral("/office-%1").arg(i);
+        QDir().mkpath(own + QStringLiteral("/tmp"));
+        const QString pipe = QStringLiteral("tallowin-bench-%1-%2").arg(QCoreApplication::applicationPid()).arg(i);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), own + QStringLiteral("/tmp"));
+        office->process.setProcessEnvironment(environment);
+        office->process.setProgram(engine::OfficeInstallation::Executable());
+        office->process.setArguments({QStringLiteral("-env:UserInstallation=")
+                                          + UnoRuntime::ToQString(UnoRuntime::FileUrl(own + QStringLiteral("/profile"))),
+                                      QStringLiteral("--headless"), QStringLiteral("--invisible"),
+                                      QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                                      QStringLiteral("--nodefault"),
+                                      QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe)});
+        office->process.start();
+        const rtl::OUString url =
+            UnoRuntime::ToOUString(QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe));
+        for (int attempt = 0; attempt < 12000 && !office->desktop.is(); ++attempt) {
+            try {
+                const uno::Reference<uno::XComponentContext> remote(resolver->resolve(url), uno::UNO_QUERY_THROW);
+                office->desktop.set(frame::Desktop::create(remote), uno::UNO_QUERY_THROW);
+            } catch (const uno::Exception&) {
+                // A new profile makes the office end once and ask to be started again.
+                if (office->process.state() == QProcess::NotRunning || office->process.waitForFinished(0))
+                    office->process.start();
+                QThread::msleep(10);
+            }
+        }
+        if (office->desktop.is())
+            convertOne(office->desktop, warmUp, own + QStringLiteral("/warm-up.doc"));
+        mOffices.push_back(std::move(office));
+    }
+}
+
+PlainOfficeClient::~PlainOfficeClient()
+{
+    for (auto& office : mOffices) {
+        office->desktop.clear();
+        office->process.kill();
+        office->process.waitForFinished(5000);
+    }
+}
+
+double PlainOfficeClient::convert(const QStringList& files, const QString& outFolder, int& written)
+{
+    QDir().mkpath(outFolder);
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::thread> clients;
+    for (auto& office : mOffices) {
+        clients.emplace_back([&, desktop = office->desktop] {
+            for (int i = next++; i < files.size(); i = next++) {
+                const QString target = outFolder + QLatin1Char('/') + QFileInfo(files[i]).completeBaseName()
+                                       + QStringLiteral(".doc");
+                if (desktop.is() && convertOne(desktop, files[i], target))
+                    ++done;
+            }
+        });
+    }
+    for (std::thread& client : clients)
+        client.join();
+    written = done;
+    return clock.nsecsElapsed() / 1e9;
+}
