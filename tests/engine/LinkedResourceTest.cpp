@@ -62,6 +62,16 @@ QByteArray flatOdtWithEntities(const Links& l)
     return document;
 }
 
+// A page number: the document is laid out (the layout draws the pictures it
+// holds) before it is converted.
+QByteArray flatOdtWithPageNumber(const Links& l)
+{
+    QByteArray document = flatOdt(l);
+    document.replace("<text:p>" + kText + "</text:p>",
+                     "<text:p>" + kText + " <text:page-number text:select-page=\"current\">9</text:page-number></text:p>");
+    return document;
+}
+
 QByteArray packedOdt(const Links& l)
 {
     QByteArray content = flatOdt(l);
@@ -244,6 +254,7 @@ TEST_P(LinkedResourceTest, TheOfficeFetchesNothingTheDocumentLinks)
 INSTANTIATE_TEST_SUITE_P(, LinkedResourceTest,
                          testing::Values(LinkingDocument{"FlatOpenDocument", flatOdt, true},
                                          LinkingDocument{"FlatOpenDocumentWithEntities", flatOdtWithEntities, false},
+                                         LinkingDocument{"FlatOpenDocumentLaidOut", flatOdtWithPageNumber, true},
                                          LinkingDocument{"OpenDocument", packedOdt, true},
                                          LinkingDocument{"WordOpenXml", docx, true},
                                          LinkingDocument{"WordXml2003", wordXml2003, true},
