@@ -60,9 +60,10 @@ int OfficePool::DefaultSize()
     return std::clamp(std::min(cores, byMemory), 1, EngineThread::kMaxThreads);
 }
 
-OfficePool::OfficePool(std::vector<Office> offices, QString folder)
+OfficePool::OfficePool(std::vector<Office> offices, QString folder, QString memoryFolder)
     : mOffices(std::move(offices)),
       mFolder(std::move(folder)),
+      mMemoryFolder(std::move(memoryFolder)),
       mBusy(mOffices.size(), false),
       mRetired(mOffices.size(), false)
 {
@@ -71,6 +72,8 @@ OfficePool::OfficePool(std::vector<Office> offices, QString folder)
 OfficePool::~OfficePool()
 {
     platform::RunFolder::RemoveTree(mFolder);
+    if (!mMemoryFolder.isEmpty())
+        platform::RunFolder::RemoveTree(mMemoryFolder);
 }
 
 void OfficePool::announce(const QStringList& paths)
@@ -192,10 +195,7 @@ void OfficePool::scheduleLocked()
             return;
         next->state = State::Working;
         next->office = office;
-        const QString name = mFolder + QStringLiteral("/%1").arg(mNextFolder++);
-        next->folder = name;
-        next->copy = name + QLatin1Char('/') + QFileInfo(next->path).fileName();
-        next->word = name + QStringLiteral(".doc");
+        next->number = mNextFolder++;
         mBusy[k] = true;
         mOffices[k].thread->post([self = shared_from_this(), office, next] { self->work(office, next); });
     }
@@ -263,12 +263,21 @@ void OfficePool::work(int office, const Document& document)
 
 State OfficePool::prepare(int office, PreparedDocument& document)
 {
+    SourceSnapshot source(document.path);
+    if (!source.isReadable())
+        return State::Fallback;
+    const QString base =
+        source.size() <= kInMemoryBytes && !mMemoryFolder.isEmpty() ? mMemoryFolder : mFolder;
+    const QString name = base + QStringLiteral("/%1").arg(document.number);
+    document.folder = name;
+    document.copy = name + QLatin1Char('/') + QFileInfo(document.path).fileName();
+    document.word = name + QStringLiteral(".doc");
     try {
         platform::MakePrivateFolder(document.folder);
     } catch (const platform::RuntimeError&) {
         return State::Fallback;
     }
-    const std::optional<FileIdentity> identity = SourceSnapshot::Take(document.path, document.copy);
+    const std::optional<FileIdentity> identity = source.copyTo(document.copy);
     // A password-protected document fails its FileOpen before the office
     // sees it.
     if (!identity || WordPerfectHeader::IsPasswordProtected(document.copy))

@@ -52,14 +52,20 @@ public:
     // The environment variable TALLOWIN_OFFICES (a number) overrides it.
     static int DefaultSize();
 
-    // `folder`: a private folder (0700) that holds the work; removed with the pool.
-    OfficePool(std::vector<Office> offices, QString folder);
+    // Documents up to this size are worked on in the memory folder.
+    static constexpr qint64 kInMemoryBytes = 8LL * 1024 * 1024;
+
+    // `folder`: a private folder (0700) that holds the work; `memoryFolder`
+    // (may be empty): one in memory-backed storage (see MemoryFolder) for
+    // documents up to kInMemoryBytes. Both are removed with the pool.
+    OfficePool(std::vector<Office> offices, QString folder, QString memoryFolder);
     ~OfficePool();
     OfficePool(const OfficePool&) = delete;
     OfficePool& operator=(const OfficePool&) = delete;
 
     int size() const { return static_cast<int>(mOffices.size()); }
     const QString& folder() const { return mFolder; }
+    const QString& memoryFolder() const { return mMemoryFolder; }
     const Office& office(int index) const { return mOffices.at(static_cast<std::size_t>(index)); }
 
     // The documents (absolute paths) the program is about to convert, in
@@ -103,6 +109,7 @@ private:
 
     const std::vector<Office> mOffices;
     const QString mFolder;
+    const QString mMemoryFolder;
 
     std::mutex mLock;
     std::condition_variable mIdle;

@@ -26,11 +26,12 @@ struct PreparedDocument {
 
     QString path; // absolute, as FileOpen names it
     State state = State::Waiting;
-    int office = -1; // the office that works or worked on it
+    int office = -1;      // the office that works or worked on it
+    quint64 number = 0;   // names its private files
 
-    // Filled by the office, in the document's private folder (0700 in the
-    // pool's folder): a copy of the source under its own name, which the
-    // office reads, and the Word 97 document it wrote.
+    // Filled by the office: the document's private folder (0700, in one of
+    // the pool's), with a copy of the source under its own name, which the
+    // office reads, and beside it the Word 97 document it wrote.
     QString folder;
     QString copy;
     QString word;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <sys/stat.h>
 
 namespace engine {
 
@@ -14,12 +15,24 @@ namespace engine {
 // handed to the office.
 class SourceSnapshot final {
 public:
-    SourceSnapshot() = delete;
+    // Opens `source` (opening a FIFO without a writer returns at once).
+    explicit SourceSnapshot(const QString& source);
+    ~SourceSnapshot();
+    SourceSnapshot(const SourceSnapshot&) = delete;
+    SourceSnapshot& operator=(const SourceSnapshot&) = delete;
 
-    // Copies `source` to `copy` (a new file, 0600, in a private folder).
-    // Returns the source's identity, or nothing (and no copy) when it is
-    // not a regular file we may read, or when it changed while it was read.
-    static std::optional<FileIdentity> Take(const QString& source, const QString& copy);
+    // True when the source is a regular file we may read.
+    bool isReadable() const { return mFd >= 0; }
+    qint64 size() const { return mInfo.st_size; }
+
+    // Copies the source to `copy` (a new file, 0600, in a private folder).
+    // Returns the source's identity, or nothing (and no copy) when it is not
+    // readable or changed while it was read.
+    std::optional<FileIdentity> copyTo(const QString& copy);
+
+private:
+    int mFd = -1;
+    struct stat mInfo {};
 };
 
 } // namespace engine

@@ -4,6 +4,7 @@
 #include "engine/EngineThread.h"
 #include "engine/FileIdentity.h"
 #include "engine/MacroFile.h"
+#include "engine/MemoryFolder.h"
 #include "engine/OfficeEngine.h"
 #include "engine/OfficePool.h"
 #include "engine/PlainTextCopy.h"
@@ -12,6 +13,7 @@
 #include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -80,7 +82,19 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     const int size = OfficePool::DefaultSize();
     for (int i = 1; i < size; ++i)
         offices.push_back({&EngineThread::ForOffice(i), std::make_shared<OfficeEngine>()});
-    mPool = std::make_shared<OfficePool>(std::move(offices), platform::RunFolder::Instance().newSubfolder(QStringLiteral("ahead")));
+    // The work ahead goes to memory-backed storage where there is some.
+    platform::RunFolder& run = platform::RunFolder::Instance();
+    const QString folder = run.newSubfolder(QStringLiteral("ahead"));
+    QString memoryFolder = MemoryFolder::Create(run.runId());
+    if (!memoryFolder.isEmpty()) {
+        memoryFolder += QLatin1Char('/') + QFileInfo(folder).fileName();
+        try {
+            platform::MakePrivateFolder(memoryFolder);
+        } catch (const RuntimeError&) {
+            memoryFolder.clear();
+        }
+    }
+    mPool = std::make_shared<OfficePool>(std::move(offices), folder, memoryFolder);
 
     addMember(QStringLiteral("FileOpen"), [this](const auto& args) { return fileOpen(args); });
     addMember(QStringLiteral("envDocBlank"), [this](const auto& args) { return envDocBlank(args); });
@@ -208,9 +222,12 @@ bool WordPerfectServer::waitForWorkAhead(std::chrono::milliseconds limit)
     return mPool->waitUntilIdle(limit);
 }
 
-QString WordPerfectServer::workAheadFolder() const
+QStringList WordPerfectServer::workAheadFolders() const
 {
-    return mPool->folder();
+    QStringList folders{mPool->folder()};
+    if (!mPool->memoryFolder().isEmpty())
+        folders << mPool->memoryFolder();
+    return folders;
 }
 
 pid_t WordPerfectServer::officePid()

@@ -78,10 +78,11 @@ public:
     qint64 officesPeakResidentBytes();
     // Waits (blocking) until the pool works on no document, at most `limit`.
     bool waitForWorkAhead(std::chrono::milliseconds limit = std::chrono::seconds(120));
-    // How many FileOpen calls the work ahead answered (refusals included), and the private
-    // folder it works in.
+    // How many FileOpen calls the work ahead answered (refusals included),
+    // and the private folders it works in (on disk, and in memory-backed
+    // storage when there is some).
     int documentsServedAhead() const { return mServedAhead; }
-    QString workAheadFolder() const;
+    QStringList workAheadFolders() const;
 
     static constexpr qint64 kDefaultMemoryLimit = 1536LL * 1024 * 1024;
 

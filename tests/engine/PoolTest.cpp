@@ -49,7 +49,8 @@ protected:
         pool().setMemoryLimit(engine::WordPerfectServer::kDefaultMemoryLimit);
         announce({}); // nothing left from this test
         EXPECT_TRUE(pool().waitForWorkAhead());
-        EXPECT_EQ(Entries(pool().workAheadFolder()), QStringList()) << "private work left behind";
+        for (const QString& folder : pool().workAheadFolders())
+            EXPECT_EQ(Entries(folder), QStringList()) << "private work left behind in " << folder.toStdString();
     }
 
     static engine::WordPerfectServer& pool() { return EngineOf(gServer); }

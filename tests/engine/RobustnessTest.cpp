@@ -283,6 +283,9 @@ TEST(EndOfRunHelper, Run)
     for (const pid_t office : SharedEngine().officePids())
         offices << QString::number(office);
     HelperProcess::Report("OFFICES", offices.join(QLatin1Char(' ')));
+    // The work ahead in memory-backed storage, where there is some.
+    const QStringList folders = SharedEngine().workAheadFolders();
+    HelperProcess::Report("MEMORY", folders.size() > 1 ? QFileInfo(folders.last()).path() : QStringLiteral("none"));
     HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
     HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
     if (mode == "end")
@@ -308,6 +311,7 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         HelperProcess helper(QStringLiteral("EndOfRunHelper.Run"), mode, environment);
         const QStringList offices = helper.value(QStringLiteral("OFFICES")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString runFolder = helper.value(QStringLiteral("RUN"));
+        const QString memoryFolder = helper.value(QStringLiteral("MEMORY"));
         const QString pipePrefix = helper.value(QStringLiteral("PIPES"));
         ASSERT_EQ(offices.size(), 2) << helper.errors();
         ASSERT_FALSE(runFolder.isEmpty());
@@ -326,10 +330,14 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         if (QByteArray(mode) == "kill") {
             // What a killed run leaves is removed by the next start.
             EXPECT_TRUE(Exists(runFolder));
+            EXPECT_TRUE(memoryFolder == QStringLiteral("none") || Exists(memoryFolder));
             engine::RegisterEngine();
             platform::RunFolder::CleanStaleRuns(platform::RunFolder::ParentFolder());
         }
         EXPECT_FALSE(Exists(runFolder));
+        if (memoryFolder != QStringLiteral("none")) {
+            EXPECT_FALSE(Exists(memoryFolder)) << memoryFolder.toStdString();
+        }
         EXPECT_EQ(pipesOf(pipePrefix), QStringList());
     }
 }
