@@ -113,6 +113,10 @@ int main(int argc, char** argv)
     const QString macro = QStringLiteral(TALLOWIN_MACRO_SOURCE);
 
     // The engine, cold: creation to the office ready, then the batch.
+    // The calls of one document after the other, as the program makes them
+    // without announcing a batch: one office serves them all.
+    if (!qEnvironmentVariableIsSet("TALLOWIN_OFFICES"))
+        qputenv("TALLOWIN_OFFICES", "1");
     engine::RegisterEngine();
     QElapsedTimer clock;
     clock.start();
