@@ -104,15 +104,16 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
 
 void OfficeInspector::convertAlone(const QString& source, const QString& target)
 {
-    // As the engine loads a WordPerfect document: its filter straight into
-    // a text model without a view (fields keep the values the import gives).
+    // As the office's own conversion loads a WordPerfect document: its
+    // filter, through the desktop into a hidden view, laid out (so page
+    // numbers carry their values), without the pictures the engine adds.
     mSession.ensureRunning();
-    const uno::Reference<lang::XComponent> model = mSession.createModel(rtl::OUString("com.sun.star.text.TextDocument"));
-    const beans::PropertyValue load[] = {
-        property("URL", uno::Any(engine::UnoRuntime::FileUrl(QFileInfo(source).absoluteFilePath()))),
-        property("FilterName", uno::Any(rtl::OUString("WordPerfect"))),
-        property("ReadOnly", uno::Any(true))};
-    uno::Reference<frame::XLoadable>(model, uno::UNO_QUERY_THROW)->load(uno::Sequence<beans::PropertyValue>(load, 3));
+    const beans::PropertyValue load[] = {property("Hidden", uno::Any(true)),
+                                         property("FilterName", uno::Any(rtl::OUString("WordPerfect"))),
+                                         property("ReadOnly", uno::Any(true))};
+    const uno::Reference<lang::XComponent> model = mSession.loader()->loadComponentFromURL(
+        engine::UnoRuntime::FileUrl(QFileInfo(source).absoluteFilePath()), rtl::OUString("_blank"), 0,
+        uno::Sequence<beans::PropertyValue>(load, 3));
     const Opened document(model);
     const beans::PropertyValue arguments[] = {property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
                                               property("Overwrite", uno::Any(true))};
