@@ -65,4 +65,16 @@ void AnnounceDocuments(const QStringList& paths)
     }
 }
 
+int PicturesLeftOut()
+{
+    const QString member = QStringLiteral("envPicturesLeftOut");
+    if (!gAutomation || !gAutomation->hasMember(member))
+        return 0;
+    try {
+        return static_cast<int>(CallByName(gAutomation, member).toInteger());
+    } catch (const platform::RuntimeError&) {
+        return 0; // the document converted; only the count is unknown
+    }
+}
+
 } // namespace Automation

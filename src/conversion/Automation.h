@@ -28,6 +28,11 @@ void CloseNoSave();
 // that fails the call changes nothing either.
 void AnnounceDocuments(const QStringList& paths);
 
+// How many pictures embedded in the current document the server could not
+// keep in what it wrote, asked through the optional member
+// "envPicturesLeftOut"; 0 for a server without it or when the call fails.
+int PicturesLeftOut();
+
 // The format code of a Word document.
 inline constexpr qint16 WordFormat = 69;
 

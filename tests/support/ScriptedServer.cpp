@@ -78,6 +78,17 @@ void ScriptedServer::offerAnnouncements(bool failing)
     });
 }
 
+void ScriptedServer::offerPicturesLeftOut(int count, bool failing)
+{
+    addMember(QStringLiteral("envPicturesLeftOut"), [this, count, failing](const QList<Value>& a) {
+        record(QStringLiteral("envPicturesLeftOut"), a);
+        if (failing)
+            throw platform::RuntimeError(platform::RuntimeError::AutomationError, QStringLiteral("Not now"),
+                                         QStringLiteral("ScriptedServer"));
+        return Value(qint64(count));
+    });
+}
+
 void ScriptedServer::failOn(const QString& member, const QString& path)
 {
     mFailures.append({member, path});

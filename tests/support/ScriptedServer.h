@@ -43,6 +43,9 @@ public:
     // Adds the optional member "AnnounceDocuments" (recorded like the
     // others; with `failing`, it fails), which the server lacks otherwise.
     void offerAnnouncements(bool failing = false);
+    // Adds the optional member "envPicturesLeftOut", which answers `count`
+    // (with `failing`, it fails), recorded like the others.
+    void offerPicturesLeftOut(int count, bool failing = false);
 
     QList<Call> calls;
     // The members called, in order.
