@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "platform/FileNames.h"
 #include "platform/Program.h"
 
 #include <QFile>
@@ -47,7 +48,7 @@ QStringList CommandLine::Arguments(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+        arguments.append(platform::DecodeFileName(argv[i]));
     return arguments;
 }
 

@@ -8,6 +8,7 @@
 #include "core/Mediator.h"
 #include "pipeline/cmd1.h"
 #include "platform/FileListBox.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,9 +21,11 @@ namespace {
 
 constexpr int kProgressMs = 100;
 
+// UTF-8; a file name's bytes that are not UTF-8 are written as they are, so
+// that a script gets back the names it can open.
 void write(std::FILE* stream, const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = platform::EncodeFileName(text);
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -37,7 +40,7 @@ QStringList readPaths(std::FILE* input)
             if (line.endsWith('\r'))
                 line.chop(1);
             if (!line.trimmed().isEmpty())
-                paths.append(QFile::decodeName(line));
+                paths.append(platform::DecodeFileName(line));
             line.clear();
             if (c == EOF)
                 break;

@@ -1,5 +1,6 @@
 #include "engine/MacroFile.h"
 
+#include "platform/FileNames.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -79,7 +80,7 @@ QList<Token> tokenize(const QString& line, const QString& name, int number)
 
 MacroFile MacroFile::Load(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = platform::EncodeFileName(path);
     // Opened without blocking, then checked: a FIFO under the macro's name
     // must not hold the program.
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

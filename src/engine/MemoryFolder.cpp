@@ -1,5 +1,6 @@
 #include "engine/MemoryFolder.h"
 
+#include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
@@ -29,7 +30,7 @@ QStringList candidates()
 
 bool usable(const QString& base)
 {
-    const QByteArray native = QFile::encodeName(base);
+    const QByteArray native = platform::EncodeFileName(base);
     struct stat info {};
     if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || ::access(native.constData(), W_OK | X_OK) != 0)
         return false;
@@ -65,7 +66,7 @@ void MemoryFolder::RemoveForRun(const QString&, const QString& runId)
         const QString folder = folderOf(base, runId);
         struct stat info {};
         // Only a folder of this user, not a link.
-        if (::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        if (::lstat(platform::EncodeFileName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
             && info.st_uid == ::geteuid())
             platform::RunFolder::RemoveTree(folder);
     }

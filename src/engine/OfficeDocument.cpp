@@ -7,6 +7,7 @@
 #include "engine/UnoRuntime.h"
 #include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
+#include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
@@ -78,7 +79,7 @@ uno::Sequence<beans::PropertyValue> properties(std::initializer_list<beans::Prop
 
 QByteArray native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return platform::EncodeFileName(path);
 }
 
 // Kinds of documents by their document service.

@@ -1,10 +1,13 @@
 #include "engine/OfficeEngine.h"
 
 #include "engine/UnoRuntime.h"
+#include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 
+#include <QFileInfo>
 #include <com/sun/star/lang/DisposedException.hpp>
+#include <unistd.h>
 
 using namespace css;
 using platform::RuntimeError;
@@ -96,13 +99,14 @@ void OfficeEngine::open(const QString& file, qint64 size, const QString& shownAs
         mDocument->close();
         mDocument.reset();
     }
+    removeSourceLink();
     mSession.restartIfOverMemoryLimit();
     const auto load = [&] {
         guarded(QStringLiteral("open"), path,
                 limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)),
                 [&] {
                     mSession.ensureRunning();
-                    mDocument = OfficeDocument::Load(mSession, file, path);
+                    mDocument = OfficeDocument::Load(mSession, readableName(file), path);
                     mDocumentSize = size;
                 });
     };
@@ -160,6 +164,36 @@ void OfficeEngine::close()
 {
     if (mDocument)
         closeDocument(mDocument);
+    removeSourceLink();
+}
+
+QString OfficeEngine::readableName(const QString& file)
+{
+    // The office takes file names as UTF-8 text, so a name that is not
+    // valid UTF-8 (a Latin-1 "caf\xe9.wpd") names nothing there: the office
+    // reads the document through a link of the session's own that points at
+    // the file's true name.
+    if (!platform::HasUndecodableBytes(file))
+        return file;
+    removeSourceLink();
+    const QString link = mSession.saveFolder() + QLatin1Char('/') +
+                         platform::TextFileName(QFileInfo(file).fileName(), QStringLiteral("source"));
+    const QByteArray native = platform::EncodeFileName(link);
+    ::unlink(native.constData());
+    if (::symlink(platform::EncodeFileName(file).constData(), native.constData()) != 0)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot open %1: its name cannot be handed to the office").arg(file),
+                           kSource);
+    mSourceLink = link;
+    return link;
+}
+
+void OfficeEngine::removeSourceLink() noexcept
+{
+    if (mSourceLink.isEmpty())
+        return;
+    ::unlink(platform::EncodeFileName(mSourceLink).constData());
+    mSourceLink.clear();
 }
 
 void OfficeEngine::closeDocument(std::unique_ptr<OfficeDocument>& document)
@@ -221,6 +255,7 @@ void OfficeEngine::abandon()
     if (mDocument)
         mDocument->abandon();
     mDocument.reset();
+    removeSourceLink();
     mSession.abandon();
 }
 

@@ -62,6 +62,9 @@ public:
 private:
     std::chrono::milliseconds limitFor(qint64 bytes) const;
     void requireDocument(const QString& action) const;
+    // `file`, or a link to it that the office can be given by name.
+    QString readableName(const QString& file);
+    void removeSourceLink() noexcept;
     // Closes a document under the watchdog.
     void closeDocument(std::unique_ptr<OfficeDocument>& document);
     // Runs `body` under the watchdog; `action` and `file` describe the call
@@ -75,6 +78,7 @@ private:
     Failure mLastFailure = Failure::None;
     std::unique_ptr<OfficeDocument> mDocument;
     qint64 mDocumentSize = 0;
+    QString mSourceLink; // see readableName
     Limits mLimits;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/OfficeInstallation.h"
 
+#include "platform/FileNames.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -37,7 +38,7 @@ QString OfficeInstallation::Executable()
 void OfficeInstallation::Check()
 {
     const QString program = Executable();
-    const QByteArray native = QFile::encodeName(program);
+    const QByteArray native = platform::EncodeFileName(program);
     struct stat info {};
     if (::stat(native.constData(), &info) != 0)
         throw RuntimeError(RuntimeError::FileNotFound,

@@ -1,6 +1,7 @@
 #include "engine/OfficePipes.h"
 
 #include "engine/UnoRuntime.h"
+#include "platform/FileNames.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -38,7 +39,7 @@ QString singleInstancePipe(const QString& profileFolder)
 
 void removeFile(const QString& path)
 {
-    ::unlink(QFile::encodeName(path).constData());
+    ::unlink(platform::EncodeFileName(path).constData());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "engine/EngineCall.h"
 #include "engine/EngineThread.h"
 #include "engine/OfficeEngine.h"
+#include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "engine/SourceSnapshot.h"
 #include "engine/WordPerfectHeader.h"
@@ -225,9 +226,9 @@ void OfficePool::removeFiles(PreparedDocument& document)
 {
     if (document.folder.isEmpty())
         return;
-    ::unlink(QFile::encodeName(document.copy).constData());
-    ::unlink(QFile::encodeName(document.word).constData());
-    if (::rmdir(QFile::encodeName(document.folder).constData()) != 0)
+    ::unlink(platform::EncodeFileName(document.copy).constData());
+    ::unlink(platform::EncodeFileName(document.word).constData());
+    if (::rmdir(platform::EncodeFileName(document.folder).constData()) != 0)
         platform::RunFolder::RemoveTree(document.folder); // something else was left in it
     document.folder.clear();
 }
@@ -270,7 +271,10 @@ State OfficePool::prepare(int office, PreparedDocument& document)
         source.size() <= kInMemoryBytes && !mMemoryFolder.isEmpty() ? mMemoryFolder : mFolder;
     const QString name = base + QStringLiteral("/%1").arg(document.number);
     document.folder = name;
-    document.copy = name + QLatin1Char('/') + QFileInfo(document.path).fileName();
+    // The copy keeps the document's name, unless that is not valid UTF-8,
+    // which the office cannot be given (see OfficeEngine::readableName).
+    document.copy = name + QLatin1Char('/') +
+                    platform::TextFileName(QFileInfo(document.path).fileName(), QStringLiteral("source"));
     document.word = name + QStringLiteral(".doc");
     try {
         platform::MakePrivateFolder(document.folder);

@@ -1,6 +1,7 @@
 #include "engine/OfficeProcess.h"
 
 #include "engine/NetworkBlock.h"
+#include "platform/FileNames.h"
 #include "platform/RuntimeError.h"
 
 #include <QFile>
@@ -77,7 +78,7 @@ void OfficeProcess::start()
     // Everything the child needs is prepared before fork: between fork and
     // exec only async-signal-safe calls are allowed.
     std::vector<QByteArray> argStore;
-    argStore.push_back(QFile::encodeName(mExecutable));
+    argStore.push_back(platform::EncodeFileName(mExecutable));
     for (const QString& a : mArguments)
         argStore.push_back(a.toUtf8());
     std::vector<char*> argv;

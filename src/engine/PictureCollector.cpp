@@ -1,6 +1,7 @@
 #include "engine/PictureCollector.h"
 
 #include "engine/RevengeValue.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 #include <libwpd/libwpd.h>
@@ -15,7 +16,7 @@ PictureCollector::Result PictureCollector::Collect(const QString& path)
 {
     PictureCollector collector;
     try {
-        librevenge::RVNGFileStream input(QFile::encodeName(path).constData());
+        librevenge::RVNGFileStream input(platform::EncodeFileName(path).constData());
         collector.mResult.parsed = libwpd::WPDocument::parse(&input, &collector, nullptr) == libwpd::WPD_OK;
     } catch (...) {
         collector.mResult.parsed = false;

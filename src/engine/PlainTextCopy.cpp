@@ -1,5 +1,6 @@
 #include "engine/PlainTextCopy.h"
 
+#include "platform/FileNames.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
@@ -21,7 +22,7 @@ QByteArray PlainTextCopy::Bytes(const QString& text)
 
 void PlainTextCopy::Write(const QString& path, const QByteArray& bytes)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = platform::EncodeFileName(path);
     const auto failed = [&](const QString& why) {
         return RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("Cannot save %1: %2").arg(path, why),
                             QStringLiteral("Office engine"));

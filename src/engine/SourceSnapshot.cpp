@@ -1,5 +1,6 @@
 #include "engine/SourceSnapshot.h"
 
+#include "platform/FileNames.h"
 #include "platform/TempFiles.h"
 
 #include <QFile>
@@ -10,7 +11,7 @@ namespace engine {
 
 SourceSnapshot::SourceSnapshot(const QString& source)
 {
-    mFd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    mFd = ::open(platform::EncodeFileName(source).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (mFd >= 0 && (::fstat(mFd, &mInfo) != 0 || !S_ISREG(mInfo.st_mode))) {
         ::close(mFd);
         mFd = -1;
@@ -36,7 +37,7 @@ std::optional<FileIdentity> SourceSnapshot::copyTo(const QString& copy)
     good = ::fstat(mFd, &after) == 0 && good && FileIdentity(after) == FileIdentity(mInfo);
     good = ::close(out) == 0 && good;
     if (!good) {
-        ::unlink(QFile::encodeName(copy).constData());
+        ::unlink(platform::EncodeFileName(copy).constData());
         return std::nullopt;
     }
     return FileIdentity(mInfo);

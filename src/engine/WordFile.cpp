@@ -1,5 +1,6 @@
 #include "engine/WordFile.h"
 
+#include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
@@ -23,7 +24,7 @@ const QString kSource = QStringLiteral("Office engine");
 
 QByteArray native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return platform::EncodeFileName(path);
 }
 
 QString errnoText(int err)

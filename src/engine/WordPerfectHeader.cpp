@@ -1,4 +1,5 @@
 #include "engine/WordPerfectHeader.h"
+#include "platform/FileNames.h"
 
 #include <QFile>
 #include <fcntl.h>
@@ -10,7 +11,7 @@ namespace {
 
 QByteArray firstBytes(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(platform::EncodeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return QByteArray();
     char bytes[16];

@@ -9,6 +9,7 @@
 #include "engine/OfficePool.h"
 #include "engine/PlainTextCopy.h"
 #include "engine/PreparedDocument.h"
+#include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
@@ -44,7 +45,7 @@ QString absolute(const QString& path)
 // ever) fails at once. Returns what stat says of it.
 struct stat checkSource(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = platform::EncodeFileName(path);
     struct stat info {};
     if (::stat(native.constData(), &info) != 0) {
         const int err = errno;
@@ -69,7 +70,7 @@ void checkTargetFolder(const QString& path)
 {
     const QString folder = QFileInfo(path).absolutePath();
     struct stat info {};
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+    if (::stat(platform::EncodeFileName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         throw RuntimeError(RuntimeError::PathNotFound,
                            QStringLiteral("Cannot save %1: the folder %2 does not exist").arg(path, folder), kSource);
 }

@@ -1,6 +1,7 @@
 #include "fs/clsFileSystem.h"
 
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/Program.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
@@ -82,7 +83,7 @@ bool StatPath(const QString& path, struct stat& info)
 {
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = platform::EncodeFileName(path);
     return ::stat(native.constData(), &info) == 0;
 }
 
@@ -101,7 +102,7 @@ bool IsReadOnly(const struct stat& info)
 bool RemoveFile(const QString& path)
 {
     struct stat info;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = platform::EncodeFileName(path);
     if (path.isEmpty() || ::lstat(native.constData(), &info) != 0)
         return false;
     if (S_ISDIR(info.st_mode))
@@ -165,7 +166,7 @@ void SetWritable(const QString& path, bool writable)
         return;
     mode_t mode = info.st_mode & 07777;
     mode = writable ? (mode | S_IWUSR) : (mode & ~kWriteBits);
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = platform::EncodeFileName(path);
     (void)::chmod(native.constData(), mode);
 }
 
@@ -404,14 +405,14 @@ void clsFileSystem::MoveFile(const QString& Source, const QString& Destination) 
 
 void clsFileSystem::MakeDIR(const QString& Path) const
 {
-    const QByteArray native = QFile::encodeName(Path);
+    const QByteArray native = platform::EncodeFileName(Path);
     if (Path.isEmpty() || ::mkdir(native.constData(), 0777) != 0)
         ShowMessage(QStringLiteral("Error creating Directory"));
 }
 
 void clsFileSystem::RemoveDIR(const QString& Path) const
 {
-    const QByteArray native = QFile::encodeName(Path);
+    const QByteArray native = platform::EncodeFileName(Path);
     if (Path.isEmpty() || ::rmdir(native.constData()) != 0)
         ShowMessage(QStringLiteral("Error removing Directory"));
 }

@@ -111,4 +111,13 @@ bool HasUndecodableBytes(const QString& name)
     return false;
 }
 
+QString TextFileName(const QString& fileName, const QString& stem)
+{
+    if (!HasUndecodableBytes(fileName))
+        return fileName;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString suffix = dot > 0 ? fileName.mid(dot) : QString();
+    return HasUndecodableBytes(suffix) ? stem : stem + suffix;
+}
+
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/RunFolder.h"
 
+#include "platform/FileNames.h"
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
@@ -67,7 +68,7 @@ std::mutex& instanceLock()
 
 QByteArray native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return platform::EncodeFileName(path);
 }
 
 // The name of the shared parent of run folders.
@@ -218,7 +219,7 @@ void RunFolder::create()
                                QStringLiteral("Cannot create a private engine folder in %1: %2")
                                    .arg(SystemTempPath(), errnoText()),
                                kSource);
-        parent = QFile::decodeName(pattern);
+        parent = platform::DecodeFileName(pattern);
     }
 
     // Built under a temporary name and renamed once its lock is held, so that
@@ -228,7 +229,7 @@ void RunFolder::create()
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot create the engine's run folder in %1: %2").arg(parent, errnoText()),
                            kSource);
-    const QString building = QFile::decodeName(pattern);
+    const QString building = platform::DecodeFileName(pattern);
     const QString lockPath = building + QLatin1Char('/') + kLockName;
     mLockFd = OpenPrivateFile(lockPath, O_RDWR);
     if (mLockFd < 0 || ::flock(mLockFd, LOCK_EX | LOCK_NB) != 0) {

@@ -1,5 +1,6 @@
 #include "platform/TempFiles.h"
 
+#include "platform/FileNames.h"
 #include "platform/RuntimeError.h"
 
 #include <QDir>
@@ -81,7 +82,7 @@ QString CreateTempFile(const QString& folder, const QString& prefix)
 
 void MakePrivateFolder(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = platform::EncodeFileName(path);
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
         throw RuntimeError(errno == ENOENT ? RuntimeError::PathNotFound : RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot create the folder %1: %2").arg(path, errnoText(errno)), kSource);
@@ -97,7 +98,7 @@ void MakePrivateFolder(const QString& path)
 
 int OpenPrivateFile(const QString& path, int flags)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = ::open(platform::EncodeFileName(path).constData(), flags | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd >= 0 && ::fchmod(fd, 0600) != 0) {
         const int err = errno;
         ::close(fd);

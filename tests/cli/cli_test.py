@@ -67,6 +67,26 @@ def main():
         check(usage.returncode == 2 and usage.stdout == "", "usage error: exit %d" % usage.returncode)
         print("cli: good, bad and missing documents, usage error: PASS")
 
+        # Names that are not UTF-8 (Latin-1, Shift-JIS), listed from a folder:
+        # converted into Word files named by the same bytes, and printed as
+        # those bytes.
+        names = os.path.join(work, "names").encode()
+        named_out = os.path.join(work, "names-out").encode()
+        os.makedirs(names)
+        stems = [b"caf\xe9", b"\x93\xfa\x96\x7b"]
+        for stem in stems:
+            shutil.copy(os.path.join(samples, "sample-wp51.wpd"), os.path.join(names, stem + b".wpd"))
+        env = dict(os.environ)
+        env.pop("DISPLAY", None)
+        result = subprocess.run([exe.encode(), b"--convert", b"--target", named_out, names], env=env,
+                                capture_output=True, timeout=600)
+        check(result.returncode == 0, "names: exit %d: %r" % (result.returncode, result.stderr))
+        check(sorted(os.listdir(named_out)) == sorted(stem + b".doc" for stem in stems),
+              "names: Word files %r" % os.listdir(named_out))
+        printed = sorted(line.split(b"\t")[0] for line in result.stdout.splitlines())
+        check(printed == sorted(os.path.join(names, stem + b".wpd") for stem in stems), "names: printed %r" % printed)
+        print("cli: names that are not UTF-8: PASS")
+
         # Four processes at once over one folder split four ways.
         archive, converted = os.path.join(work, "archive"), os.path.join(work, "converted")
         os.makedirs(archive)

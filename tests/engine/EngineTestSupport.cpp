@@ -1,13 +1,17 @@
 #include "EngineTestSupport.h"
 
 #include "engine/EngineRegistration.h"
+#include "platform/FileNames.h"
 #include "platform/ProgIdRegistry.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace enginetest {
 
@@ -122,8 +126,17 @@ QByteArray Digest(const QString& path)
 
 QString WordText(const QString& path)
 {
+    // catdoc is handed names as text: a name that is not UTF-8 goes through
+    // a link.
+    QTemporaryDir links;
+    QString readable = path;
+    if (platform::HasUndecodableBytes(path)) {
+        readable = links.filePath(QStringLiteral("word.doc"));
+        if (::symlink(platform::EncodeFileName(path).constData(), platform::EncodeFileName(readable).constData()) != 0)
+            return {};
+    }
     QProcess catdoc;
-    catdoc.start(QStringLiteral("catdoc"), {QStringLiteral("-d"), QStringLiteral("utf-8"), QStringLiteral("-w"), path});
+    catdoc.start(QStringLiteral("catdoc"), {QStringLiteral("-d"), QStringLiteral("utf-8"), QStringLiteral("-w"), readable});
     if (!catdoc.waitForFinished(30000) || catdoc.exitCode() != 0)
         return {};
     return QString::fromUtf8(catdoc.readAllStandardOutput());
@@ -146,18 +159,27 @@ bool Exists(const QString& path)
     return QFileInfo::exists(path);
 }
 
+// By the name's own bytes, which QFile does not keep for names that are not
+// UTF-8.
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    const int fd = ::open(platform::EncodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0) << path.toStdString();
+    QFile file;
+    ASSERT_TRUE(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
     file.write(bytes);
 }
 
 QByteArray ReadFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(platform::EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return {};
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
     return file.readAll();
 }
 

@@ -2,6 +2,7 @@
 // direct conversion makes it, whatever happens to the documents or to the
 // offices between the announcement and their turn.
 #include "EngineTestSupport.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +84,7 @@ protected:
             const QString copy = target + QStringLiteral(".TMP");
             call(QStringLiteral("FileSave"), {copy});
             outcome.copy = ReadFile(copy);
-            QFile::remove(copy);
+            ::unlink(platform::EncodeFileName(copy).constData());
             call(QStringLiteral("FileSave"), {target, Value(69)});
             outcome.wordText = WordText(target);
             call(QStringLiteral("CloseNoSave"));
@@ -136,12 +137,14 @@ TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
         {"blank.wpd", "blank.odt"},            {"sheet.wpd", "sheet.fods"},
         {"password.wpd", "password-wp6.wpd"},  {"delay.wpd", "delay-code-wp6.wpd"},
         {"text.wpd", "text.odt"},              {"wp6-again.wpd", "sample-wp6.wpd"},
+        {"caf\xE9.wpd", "sample-wp6.wpd"}, // a Latin-1 name, not valid UTF-8
     };
     QStringList sources;
     for (const auto& [name, data] : documents) {
-        sources << path(QString::fromLatin1(name));
-        ASSERT_TRUE(QFile::copy(DataPath(QString::fromLatin1(data)), sources.last()));
+        sources << path(platform::DecodeFileName(name));
+        WriteFile(sources.last(), ReadFile(DataPath(QString::fromLatin1(data))));
     }
+    const qsizetype latin1 = documents.size() - 1;
     // Damaged: the WordPerfect 5.1 sample cut short.
     sources << path(QStringLiteral("cut.wpd"));
     WriteFile(sources.last(), ReadFile(SamplePath(QStringLiteral("sample-wp51.wpd"))).left(6000));
@@ -167,6 +170,15 @@ TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
     EXPECT_TRUE(ahead[3].wordText.simplified().contains(QStringLiteral("This is page PAGE 2 of NUMPAGES 2")));
     EXPECT_TRUE(ahead.last().failure.startsWith(QStringLiteral("FileOpen: Cannot open"))) << ahead.last().failure.toStdString();
     EXPECT_TRUE(ahead[6].failure.contains(QStringLiteral("password-protected")));
+    // The Latin-1 name converts, into a Word file named by its own bytes.
+    EXPECT_EQ(direct[latin1].wordText, direct[0].wordText);
+    EXPECT_FALSE(direct[latin1].wordText.isEmpty());
+    for (const char* folder : {"direct", "ahead"}) {
+        const QByteArray word = platform::EncodeFileName(path(QString::fromLatin1(folder))) + "/caf\xE9.doc";
+        EXPECT_EQ(::access(word.constData(), F_OK), 0) << folder;
+        ::unlink(word.constData()); // names that are not UTF-8 are not removed with the folder
+    }
+    ::unlink(platform::EncodeFileName(sources[latin1]).constData());
 }
 
 TEST_F(PoolTest, DocumentsChangedDeletedOrReplacedByAFifoConvertOrFailAsWithoutThePool)

@@ -33,6 +33,23 @@ TEST(FileNames, EveryNameTurnsBackIntoItsOwnBytes)
     EXPECT_EQ(DecodeFileName("\xF0\x9F\x93\x84"), QString::fromUtf8("\xF0\x9F\x93\x84"));
 }
 
+TEST(FileNames, StandInsKeepTheNameOrTheExtensionWhereTheyAreText)
+{
+    const struct {
+        QByteArray name;
+        const char* standIn;
+    } cases[] = {
+        {"caf\xC3\xA9.wpd", "caf\xC3\xA9.wpd"},
+        {"caf\xE9.wpd", "source.wpd"},
+        {"report.w\xE9", "source"},
+        {"caf\xE9", "source"},
+        {".\xE9", "source"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextFileName(DecodeFileName(c.name), "source"), QString::fromUtf8(c.standIn))
+            << c.name.toHex().constData();
+}
+
 TEST(FileNames, TheFileListNamesFilesWhoseNamesAreNotUtf8)
 {
     QTemporaryDir dir;
