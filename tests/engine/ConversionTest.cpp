@@ -1,7 +1,10 @@
 // Real documents through the whole road of a conversion job.
 #include "EngineTestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 using namespace enginetest;
 using platform::Value;
@@ -69,6 +72,57 @@ TEST_F(ConversionTest, PageNumberFieldsKeepTheirValues)
     ASSERT_FALSE(failure) << failure->description().toStdString();
     const QString text = WordText(target).simplified();
     EXPECT_TRUE(text.contains(QStringLiteral("This is page PAGE 2 of NUMPAGES 2"))) << text.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// What the engine writes reads as what LibreOffice's own command line
+// writes for the same document: the samples, a real document with pictures
+// and a page number, and a text with page-number and page-count fields.
+TEST_F(ConversionTest, TheTextEqualsWhatTheOfficesOwnCommandLineWrites)
+{
+    const QList<std::pair<QString, QString>> documents{
+        {SamplePath(QStringLiteral("sample-wp6.wpd")), QStringLiteral("wp6")},
+        {SamplePath(QStringLiteral("sample-wp50.wpd")), QStringLiteral("wp50")},
+        {SamplePath(QStringLiteral("sample-wp51.wpd")), QStringLiteral("wp51")},
+        {DataPath(QStringLiteral("pictures-wp6.wpd")), QStringLiteral("pictures")},
+        {DataPath(QStringLiteral("page-number.odt")), QStringLiteral("pages")},
+    };
+    const QString in = path(QStringLiteral("in")), ours = path(QStringLiteral("ours")),
+                  theirs = path(QStringLiteral("theirs"));
+    for (const QString& folder : {in, ours, theirs})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    QStringList sources;
+    for (const auto& [file, name] : documents) {
+        sources << in + QLatin1Char('/') + name + QStringLiteral(".wpd");
+        ASSERT_TRUE(QFile::copy(file, sources.last()));
+    }
+
+    // The command line, from cold with a profile of its own.
+    QProcess office;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), path(QString()));
+    office.setProcessEnvironment(environment);
+    office.setProcessChannelMode(QProcess::MergedChannels);
+    office.start(QStringLiteral("soffice"),
+                 QStringList{QStringLiteral("-env:UserInstallation=file://") + path(QStringLiteral("profile")),
+                             QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                             QStringLiteral("--convert-to"), QStringLiteral("doc"), QStringLiteral("--outdir"), theirs}
+                     + sources);
+    ASSERT_TRUE(office.waitForFinished(300000)) << office.readAll().toStdString();
+
+    const auto server = SharedServer();
+    for (int i = 0; i < sources.size(); ++i) {
+        const QString name = documents[i].second + QStringLiteral(".doc");
+        SCOPED_TRACE(name.toStdString());
+        const auto failure = Convert(server, sources[i], ours + QLatin1Char('/') + name);
+        ASSERT_FALSE(failure) << failure->description().toStdString();
+        const QString text = WordText(ours + QLatin1Char('/') + name);
+        EXPECT_FALSE(text.trimmed().isEmpty());
+        EXPECT_EQ(text, WordText(theirs + QLatin1Char('/') + name));
+    }
 }
 
 } // namespace
