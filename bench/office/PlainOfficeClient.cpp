@@ -1,6 +1,7 @@
 #include "PlainOfficeClient.h"
 
 #include "engine/OfficeInstallation.h"
+#include "engine/OfficePipes.h"
 #include "engine/UnoRuntime.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,8 @@ using engine::UnoRuntime;
 struct PlainOfficeClient::Office {
     QProcess process;
     uno::Reference<frame::XComponentLoader> desktop;
+    QString pipe;
+    QString profile;
 };
 
 namespace {
@@ -77,8 +80,10 @@ PlainOfficeClient::PlainOfficeClient(int offices, const QString& folder, const Q
     for (int i = 0; i < offices; ++i) {
         auto office = std::make_unique<Office>();
         const QString own = folder + QStringLiteral("/office-%1").arg(i);
+        office->profile = own + QStringLiteral("/profile");
         QDir().mkpath(own + QStringLiteral("/tmp"));
         const QString pipe = QStringLiteral("tallowin-bench-%1-%2").arg(QCoreApplication::applicationPid()).arg(i);
+        office->pipe = pipe;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TMPDIR"), own + QStringLiteral("/tmp"));
         office->process.setProcessEnvironment(environment);
@@ -115,6 +120,8 @@ PlainOfficeClient::~PlainOfficeClient()
         office->desktop.clear();
         office->process.kill();
         office->process.waitForFinished(5000);
+        // A killed office leaves its pipes in /tmp.
+        engine::OfficePipes::Remove(office->pipe, office->profile);
     }
 }
 

@@ -10,8 +10,11 @@
 #include "platform/Value.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -40,6 +43,37 @@ void touch(const QString& path)
 }
 
 } // namespace
+
+TEST(EventPass, EveryPassDeliversWhatWasPostedAndTimersAreServedWithinAMillisecond)
+{
+    // Passes come in bursts (several per document): each one delivers what
+    // the program posted, and a timer that is due fires at the latest at
+    // the first pass a millisecond later.
+    int delivered = 0;
+    for (int i = 0; i < 50; ++i) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [&delivered] { ++delivered; }, Qt::QueuedConnection);
+        platform::DoEvents();
+        EXPECT_EQ(delivered, i + 1);
+    }
+    bool fired = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&fired] { fired = true; });
+    timer.start(0);
+    QElapsedTimer since;
+    since.start();
+    while (!fired && since.elapsed() < 1000) {
+        const bool waited = since.nsecsElapsed() > 1'000'000;
+        const quint64 before = platform::EventPassCount();
+        platform::DoEvents();
+        EXPECT_EQ(platform::EventPassCount(), before + 1);
+        if (waited) {
+            EXPECT_TRUE(fired);
+            break;
+        }
+    }
+    EXPECT_TRUE(fired);
+}
 
 TEST(Value, ConversionsFollowTheRunTimeRules)
 {
