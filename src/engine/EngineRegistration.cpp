@@ -1,6 +1,5 @@
 #include "engine/EngineRegistration.h"
 
-#include "engine/MemoryFolder.h"
 #include "engine/OfficeInstallation.h"
 #include "engine/OfficePipes.h"
 #include "engine/OfficeProcess.h"
@@ -18,8 +17,6 @@ void RegisterEngine()
     // folder, and with a killed run's at the next start.
     platform::RunFolder::AddBeforeRemoval(&OfficeProcess::KillAll);
     platform::RunFolder::AddStaleRunCleaner(&OfficePipes::RemoveForRun);
-    // The work ahead in memory-backed storage goes the same way.
-    platform::RunFolder::AddStaleRunCleaner(&MemoryFolder::RemoveForRun);
     platform::ProgIdRegistry::Register(QStringLiteral("WordPerfect.PerfectScript"), []() -> std::shared_ptr<platform::LateBound> {
         // Fast and without starting anything: is the office there at all?
         OfficeInstallation::Check();

@@ -56,7 +56,7 @@ public:
     static constexpr qint64 kInMemoryBytes = 8LL * 1024 * 1024;
 
     // `folder`: a private folder (0700) that holds the work; `memoryFolder`
-    // (may be empty): one in memory-backed storage (see MemoryFolder) for
+    // (may be empty): one in memory-backed storage (see platform::MemoryFolder) for
     // documents up to kInMemoryBytes. Both are removed with the pool.
     OfficePool(std::vector<Office> offices, QString folder, QString memoryFolder);
     ~OfficePool();

@@ -4,12 +4,12 @@
 #include "engine/EngineThread.h"
 #include "engine/FileIdentity.h"
 #include "engine/MacroFile.h"
-#include "engine/MemoryFolder.h"
 #include "engine/OfficeEngine.h"
 #include "engine/OfficePool.h"
 #include "engine/PlainTextCopy.h"
 #include "engine/PreparedDocument.h"
 #include "platform/FileNames.h"
+#include "platform/MemoryFolder.h"
 #include "platform/RunFolder.h"
 #include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
@@ -86,7 +86,7 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     // The work ahead goes to memory-backed storage where there is some.
     platform::RunFolder& run = platform::RunFolder::Instance();
     const QString folder = run.newSubfolder(QStringLiteral("ahead"));
-    QString memoryFolder = MemoryFolder::Create(run.runId());
+    QString memoryFolder = platform::MemoryFolder::Create(run.runId());
     if (!memoryFolder.isEmpty()) {
         memoryFolder += QLatin1Char('/') + QFileInfo(folder).fileName();
         try {

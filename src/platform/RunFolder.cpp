@@ -1,6 +1,7 @@
 #include "platform/RunFolder.h"
 
 #include "platform/FileNames.h"
+#include "platform/MemoryFolder.h"
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
@@ -55,6 +56,7 @@ void addOnce(std::atomic<Function> (&table)[kHookSlots], Function function)
 
 void runCleaners(const QString& folder, const QString& runId)
 {
+    MemoryFolder::RemoveForRun(folder, runId);
     for (const auto& slot : gCleaners)
         if (const RunFolder::StaleRunCleaner clean = slot.load())
             clean(folder, runId);
@@ -152,6 +154,7 @@ RunFolder& RunFolder::Instance()
         current->mRemoved = true;
         ::close(current->mLockFd);
         current->mLockFd = -1;
+        MemoryFolder::RemoveForRun(current->mPath, current->mRunId);
     }
     // A folder removed by an end hook is replaced when the process goes on
     // (tests end the program without leaving the process); not when it is
@@ -255,7 +258,17 @@ void RunFolder::create()
                            kSource);
     }
     MakePrivateFolder(mPath + QLatin1Char('/') + kJournalName);
-    MakePrivateFolder(tempFolder());
+    // The jobs' temporary copies are made and removed once per document:
+    // in memory where there is memory-backed storage.
+    mTempFolder = mPath + QStringLiteral("/temp");
+    if (const QString memory = MemoryFolder::Create(mRunId); !memory.isEmpty()) {
+        try {
+            MakePrivateFolder(memory + QStringLiteral("/temp"));
+            mTempFolder = memory + QStringLiteral("/temp");
+        } catch (const RuntimeError&) {
+        }
+    }
+    MakePrivateFolder(mTempFolder);
 }
 
 void RunFolder::CleanKilledRuns(const QString& tempFolder)

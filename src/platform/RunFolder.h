@@ -46,8 +46,10 @@ public:
     // A new, empty subfolder for one office instance.
     QString newSubfolder(const QString& stem);
     // The folder of the program's temporary files (without a trailing
-    // separator): they go with the run, also with one that was killed.
-    QString tempFolder() const { return mPath + QStringLiteral("/temp"); }
+    // separator): in this run's memory-backed folder where there is one
+    // (see MemoryFolder), else in the run folder; they go with the run, also
+    // with one that was killed.
+    QString tempFolder() const { return mTempFolder; }
 
     // The journal of Word saves in flight: a temporary file that is being
     // written in a target folder is noted here until it is renamed or removed,
@@ -81,6 +83,7 @@ private:
     QString mParent;
     QString mPath;
     QString mRunId;
+    QString mTempFolder;
     int mLockFd = -1;
     std::atomic<int> mNextSubfolder{0};
     std::mutex mJournalLock;

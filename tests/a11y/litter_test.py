@@ -85,10 +85,19 @@ def check_target(target, sources):
     return len(os.listdir(target))
 
 
-def check_temp(temp, when):
-    left = os.listdir(temp)
+def memory_left(pids):
+    """What runs of these processes left in memory-backed storage."""
+    prefixes = tuple("tallowin-engine-%d-%d-" % (os.getuid(), pid) for pid in pids)
+    try:
+        return [name for name in os.listdir("/dev/shm") if name.startswith(prefixes)]
+    except OSError:
+        return []
+
+
+def check_temp(temp, when, pids):
+    left = os.listdir(temp) + memory_left(pids)
     if left:
-        raise Failure("%s, the temporary folder holds %r" % (when, left))
+        raise Failure("%s, the temporary folders hold %r" % (when, left))
 
 
 def next_start(exe, temp, target):
@@ -101,7 +110,7 @@ def next_start(exe, temp, target):
     press(find(chooser, "push button", "Cancel"))
     exit_by_menu(main, program)
     after = sorted(os.listdir(target))
-    return before, after
+    return before, after, program.pid
 
 
 def scenario(exe, samples, work, name, interrupt):
@@ -126,12 +135,12 @@ def scenario(exe, samples, work, name, interrupt):
     # Offices die with the program (at once, or as the kernel ends them).
     wait_for("the offices to end", lambda: not office_pids(temp), timeout=30)
     if not cleaned_at_next_start:
-        check_temp(temp, "after the program ended")
+        check_temp(temp, "after the program ended", [program.pid])
         check_target(target, sources)
-    before, after = next_start(exe, temp, target)
+    before, after, next_pid = next_start(exe, temp, target)
     if before != after and not cleaned_at_next_start:
         raise Failure("the next start changed the target folder: %r" % sorted(set(before) ^ set(after)))
-    check_temp(temp, "after the next start")
+    check_temp(temp, "after the next start", [program.pid, next_pid])
     written = check_target(target, sources)
     print("litter: %s: PASS (%d Word files)" % (name, written))
 

@@ -102,6 +102,19 @@ protected:
     // What the next start does first.
     void nextStart() { platform::RunFolder::CleanKilledRuns(mTemp.path() + QLatin1Char('/')); }
 
+    // What the killed run kept in memory-backed storage (its temporary
+    // copies, the pool's work), by its run's name.
+    QStringList memoryLeft() const
+    {
+        const QString run = QFileInfo(mRun).fileName();
+        const QString runId = run.mid(run.indexOf(QLatin1Char('-')) + 1);
+        QStringList left;
+        for (const QString& base : {mRuntime.path(), QStringLiteral("/dev/shm")})
+            left += QDir(base).entryList({QStringLiteral("tallowin-engine-%1-%2").arg(::geteuid()).arg(runId)},
+                                         QDir::Dirs | QDir::Hidden);
+        return left;
+    }
+
     QStringList pipesLeft() const
     {
         return QDir(QStringLiteral("/tmp")).entryList(
@@ -154,6 +167,7 @@ TEST_F(KilledRunTest, ARunKilledWhileSavingLeavesNothingOnceTheNextRunHasStarted
         EXPECT_EQ(Entries(mDocuments.path()), expected);
         EXPECT_EQ(Entries(mTemp.path()), QStringList()) << "left in the temporary folder";
         EXPECT_EQ(pipesLeft(), QStringList());
+        EXPECT_EQ(memoryLeft(), QStringList());
     }
 }
 

@@ -2,19 +2,20 @@
 
 #include <QString>
 
-namespace engine {
+namespace platform {
 
-// A private folder of this run in memory-backed storage, for the work the
-// pool of offices does ahead: private copies of documents and the Word
-// documents made from them, which never need to reach a disk (a store onto
-// a disk costs the office a journal commit per document). It lives in the
+// A private folder of this run in memory-backed storage, for short-lived
+// files that never need to reach a disk: the jobs' temporary copies (see
+// RunFolder::tempFolder) and the work the engine's pool of offices does
+// ahead (private copies of documents and the Word documents made from them).
+// Creating and removing thousands of files on a disk file system costs a
+// batch more than everything else the program does per document. It lives in the
 // user's runtime folder ($XDG_RUNTIME_DIR) when there is one, else in
 // /dev/shm when that is a memory file system; where neither is usable there
 // is none and the work goes to the run folder.
 //
-// The folder goes when the run ends: with the pool that made it, and as
-// something its run leaves outside the run folder (see
-// platform::RunFolder::AddStaleRunCleaner), also after a kill.
+// The folder goes with its run (RunFolder removes it as something the run
+// leaves outside its folder), also after a kill, at the next start.
 class MemoryFolder final {
 public:
     MemoryFolder() = delete;
@@ -27,4 +28,4 @@ public:
     static void RemoveForRun(const QString& runFolder, const QString& runId);
 };
 
-} // namespace engine
+} // namespace platform

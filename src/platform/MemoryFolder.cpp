@@ -1,4 +1,4 @@
-#include "engine/MemoryFolder.h"
+#include "platform/MemoryFolder.h"
 
 #include "platform/FileNames.h"
 #include "platform/RunFolder.h"
@@ -12,7 +12,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-namespace engine {
+namespace platform {
 
 namespace {
 
@@ -30,7 +30,7 @@ QStringList candidates()
 
 bool usable(const QString& base)
 {
-    const QByteArray native = platform::EncodeFileName(base);
+    const QByteArray native = EncodeFileName(base);
     struct stat info {};
     if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || ::access(native.constData(), W_OK | X_OK) != 0)
         return false;
@@ -52,9 +52,9 @@ QString MemoryFolder::Create(const QString& runId)
             continue;
         const QString folder = folderOf(base, runId);
         try {
-            platform::MakePrivateFolder(folder);
+            MakePrivateFolder(folder);
             return folder;
-        } catch (const platform::RuntimeError&) {
+        } catch (const RuntimeError&) {
         }
     }
     return QString();
@@ -66,10 +66,10 @@ void MemoryFolder::RemoveForRun(const QString&, const QString& runId)
         const QString folder = folderOf(base, runId);
         struct stat info {};
         // Only a folder of this user, not a link.
-        if (::lstat(platform::EncodeFileName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        if (::lstat(EncodeFileName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
             && info.st_uid == ::geteuid())
-            platform::RunFolder::RemoveTree(folder);
+            RunFolder::RemoveTree(folder);
     }
 }
 
-} // namespace engine
+} // namespace platform
