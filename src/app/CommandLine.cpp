@@ -3,7 +3,6 @@
 #include "platform/FileNames.h"
 #include "platform/Program.h"
 
-#include <QFile>
 #include <cstdio>
 
 namespace {

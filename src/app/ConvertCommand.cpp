@@ -1,5 +1,6 @@
 #include "app/ConvertCommand.h"
 
+#include "app/CommandLine.h"
 #include "conversion/JobBase.h"
 #include "core/BatchProgress.h"
 #include "core/DocumentList.h"
@@ -7,11 +8,9 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "pipeline/cmd1.h"
-#include "platform/FileListBox.h"
 #include "platform/FileNames.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -51,13 +50,6 @@ QStringList readPaths(std::FILE* input)
     return paths;
 }
 
-// `path` absolute and without "." or "..", a folder without a trailing
-// separator (but the root).
-QString absolute(const QString& path)
-{
-    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
-}
-
 } // namespace
 
 ConvertCommand::ConvertCommand(Options options, std::FILE* input, std::FILE* output, std::FILE* progress)
@@ -83,7 +75,7 @@ QStringList ConvertCommand::Documents()
         }
     };
     for (const QString& path : std::as_const(paths)) {
-        const QString full = absolute(path);
+        const QString full = platform::AbsolutePath(path);
         if (QFileInfo(full).isDir()) {
             const QStringList found = FolderListing::AcceptedDocuments(gMediator->FileList(), full);
             for (const QString& document : found)
@@ -102,10 +94,10 @@ int ConvertCommand::Run()
     // that name, is a usage error.
     QString target;
     if (!mOptions.target.isEmpty()) {
-        target = absolute(mOptions.target);
+        target = platform::AbsolutePath(mOptions.target);
         if (!QDir().mkpath(target) || !QFileInfo(target).isDir()) {
             write(stderr, QStringLiteral("tallowin: the target folder %1 cannot be made\n").arg(mOptions.target));
-            return 2;
+            return CommandLine::ExitUsage;
         }
     }
     const QStringList documents = Documents();
@@ -120,7 +112,6 @@ int ConvertCommand::Run()
         if (!groups.contains(folder))
             folders.append(folder);
         groups[folder].append(document);
-        mTargetFolder.insert(document, folder);
     }
 
     Mediator& mediator = *gMediator;
@@ -140,16 +131,17 @@ int ConvertCommand::Run()
     mediator.SetSourceDocuments({});
     mediator.Documents().SetFinishedObserver(nullptr);
     showProgress(true);
-    return mFailed == 0 && mConverted == mTotal ? 0 : 1;
+    return mFailed == 0 && mConverted == mTotal ? CommandLine::ExitSuccess : CommandLine::ExitFailed;
 }
 
 void ConvertCommand::report(const DocumentRow& row)
 {
-    const bool converted = row.SubItems.value(0) == Status::Converted;
-    (converted ? mConverted : mFailed) += 1;
     const QString status = row.SubItems.value(0);
+    const bool converted = status == Status::Converted;
+    (converted ? mConverted : mFailed) += 1;
+    // Rows end while their group runs, with its target folder chosen.
     const QString detail =
-        converted ? JobBase::ProposedTarget(mTargetFolder.value(row.Key), row.Key) : row.Reason;
+        converted ? JobBase::ProposedTarget(gMediator->GetTgtFolder(), row.Key) : row.Reason;
     if (mOptions.json) {
         QJsonObject line{{QStringLiteral("source"), row.Key}, {QStringLiteral("status"), status}};
         line.insert(converted ? QStringLiteral("target") : QStringLiteral("reason"), detail);

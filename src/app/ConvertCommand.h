@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -46,7 +45,6 @@ private:
     std::FILE* mInput;
     std::FILE* mOutput;
     std::FILE* mProgress; // null: no progress line
-    QHash<QString, QString> mTargetFolder; // document -> folder its Word file goes to
     int mTotal = 0;
     int mConverted = 0;
     int mFailed = 0;

@@ -1,18 +1,22 @@
 #include "app/StartUp.h"
 
+#include "app/ConvertCommand.h"
+
 #include "core/ExtensionList.h"
+#include "core/FolderListing.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
-#include "pipeline/Chain.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Forms.h"
 #include "ui/WindowsUserInterface.h"
 #include "ui/frmExtension.h"
 
-#include <QDir>
+#include <cstdio>
+#include <unistd.h>
 
 namespace General {
 
@@ -21,11 +25,8 @@ namespace {
 // Makes sure the extension list accepts `path`'s extension.
 void acceptExtensionOf(const QString& path)
 {
-    QString extension = clsFileSystem().GetFileExtension(path).toLower();
-    gAccepted = false;
-    Chain::BuildExtensionChain()->sendToChain(extension);
-    if (!gAccepted)
-        gMediator->Extensions().AddItem(extension);
+    if (!FolderListing::Accepts(path))
+        gMediator->Extensions().AddItem(clsFileSystem().GetFileExtension(path).toLower());
 }
 
 } // namespace
@@ -50,10 +51,18 @@ void Main(const QStringList& files)
         return;
     }
     for (const QString& file : files) {
-        const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(file));
+        const QString path = platform::AbsolutePath(file);
         acceptExtensionOf(path);
         gMediator->OpenDocument(path);
     }
+}
+
+int Convert(const QStringList& paths, const QString& target, bool json)
+{
+    gMediator = std::make_shared<Mediator>();
+    gMediator->init();
+    ConvertCommand command({paths, target, json}, stdin, stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    return command.Run();
 }
 
 } // namespace General

@@ -18,6 +18,12 @@ namespace General {
 // extension the extension list lacks has it added: the user chose the file.
 void Main(const QStringList& files = {});
 
+// Start-up of "tallowin --convert": creates the Mediator without windows,
+// converts what the command line names (see ConvertCommand) and returns the
+// exit code. Messages go to standard error; the progress line too, when that
+// is a terminal.
+int Convert(const QStringList& paths, const QString& target, bool json);
+
 // The windows as the logic reaches them (one for the whole program).
 UserInterface& Windows();
 

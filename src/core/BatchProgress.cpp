@@ -11,11 +11,9 @@ void BatchProgress::Start(int total)
     mStarted = true;
 }
 
-void BatchProgress::Finish(const DocumentList& documents)
+void BatchProgress::Finish()
 {
     mRunning = false;
-    mConverted = documents.ConvertedCount();
-    mFailed = documents.FailedCount();
 }
 
 void BatchProgress::Clear()
@@ -29,8 +27,8 @@ QString BatchProgress::Text(const DocumentList& documents) const
     if (!mStarted)
         return QString();
     const QLocale locale;
-    const int converted = mRunning ? documents.ConvertedCount() : mConverted;
-    const int failed = mRunning ? documents.FailedCount() : mFailed;
+    const int converted = documents.ConvertedCount();
+    const int failed = documents.FailedCount();
     if (mRunning)
         return Running(converted + failed, mTotal, failed);
     if (mTotal == 0)

@@ -12,15 +12,11 @@ class BatchProgress final {
 public:
     // A batch of `total` documents starts (its list has just been emptied).
     void Start(int total);
-    // The batch has ended; the text now gives its totals, as the list shows
-    // them now.
-    void Finish(const DocumentList& documents);
+    // The batch has ended; the text now gives its totals (nothing writes
+    // the list again before it is emptied, which clears this too).
+    void Finish();
     // No batch to tell of (the list was emptied).
     void Clear();
-
-    bool IsRunning() const { return mRunning; }
-    bool HasRun() const { return mStarted; }
-    int Total() const { return mTotal; }
 
     // "3 of 10 done, 1 failed" while the batch runs, "Batch done: 9
     // converted, 1 failed" once it has ended, empty text before any batch.
@@ -30,8 +26,6 @@ public:
 
 private:
     int mTotal = 0;
-    int mConverted = 0; // at the end of the batch
-    int mFailed = 0;
     bool mRunning = false;
     bool mStarted = false;
 };

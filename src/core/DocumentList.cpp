@@ -107,6 +107,10 @@ void DocumentList::noteChanged(const std::shared_ptr<DocumentRow>& row)
     // While new rows wait for the next reset, that reset shows this too.
     if (mPending)
         return;
+    // The same row again (its reason, then its status) is noted once; its
+    // publication is already scheduled.
+    if (!mChanged.empty() && mChanged.back() == row)
+        return;
     if (mChanged.size() < kMaxChangedRows)
         mChanged.push_back(row);
     else

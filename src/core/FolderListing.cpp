@@ -17,18 +17,22 @@ QStringList FolderListing::AcceptedDocuments(platform::FileListBox& files, const
     QStringList accepted;
     const int count = files.listCount();
     for (int i = 0; i < count; ++i) {
-        const std::shared_ptr<Chain> chain = Chain::BuildExtensionChain();
         try {
             files.setListIndex(i);
             const QString path = fs.JoinPath(files.path(), files.fileName());
-            QString extension = fs.GetFileExtension(path);
-            gAccepted = false;
-            chain->sendToChain(extension);
-            if (gAccepted)
+            if (Accepts(path))
                 accepted.append(path);
         } catch (const platform::RuntimeError&) {
             // A file that cannot be examined is skipped.
         }
     }
     return accepted;
+}
+
+bool FolderListing::Accepts(const QString& path)
+{
+    QString extension = clsFileSystem().GetFileExtension(path);
+    gAccepted = false;
+    Chain::BuildExtensionChain()->sendToChain(extension);
+    return gAccepted;
 }

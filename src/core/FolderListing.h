@@ -17,4 +17,6 @@ public:
 
     // Full paths of the accepted documents, in the file list's order.
     static QStringList AcceptedDocuments(platform::FileListBox& files, const QString& folder);
+    // Whether a fresh extension chain accepts `path`'s extension.
+    static bool Accepts(const QString& path);
 };

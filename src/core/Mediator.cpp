@@ -10,6 +10,7 @@
 #include "pipeline/Cmd2.h"
 #include "pipeline/cmd1.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
@@ -27,13 +28,6 @@ public:
 private:
     Mediator* mOwner;
 };
-// One spelling per file: absolute, without "." and "..". A run writes all its
-// targets into one folder (or one chosen name), so the text is enough; the
-// file system is not asked for every document.
-QString targetKey(const QString& target)
-{
-    return QDir::cleanPath(QDir::isAbsolutePath(target) ? target : QDir::current().absoluteFilePath(target));
-}
 } // namespace
 
 Mediator::Mediator() = default;
@@ -114,12 +108,15 @@ void Mediator::SetSourceDocuments(const QStringList& documents)
 
 void Mediator::NoteWritten(const QString& target, const QString& source)
 {
-    mWrittenTargets.insert(targetKey(target), source);
+    // One spelling per file: absolute, without "." and "..". A run writes all
+    // its targets into one folder (or one chosen name), so the text is
+    // enough; the file system is not asked for every document.
+    mWrittenTargets.insert(platform::AbsolutePath(target), source);
 }
 
 QString Mediator::WriterOf(const QString& target) const
 {
-    return mWrittenTargets.value(targetKey(target));
+    return mWrittenTargets.value(platform::AbsolutePath(target));
 }
 
 void Mediator::registerCmd1(std::shared_ptr<cmd1> c) { mCmd1 = std::move(c); }

@@ -41,7 +41,7 @@ void State2::State_Command1(const QString&)
     mMediator->Progress().Start(static_cast<int>(mPending->size()));
     struct Finish {
         Mediator* mediator;
-        ~Finish() { mediator->Progress().Finish(mediator->Documents()); }
+        ~Finish() { mediator->Progress().Finish(); }
     } finish{mMediator};
     for (;;) {
         const std::size_t before = mPending->size();

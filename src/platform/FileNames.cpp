@@ -1,5 +1,7 @@
 #include "platform/FileNames.h"
 
+#include <QDir>
+
 namespace platform {
 
 namespace {
@@ -109,6 +111,12 @@ bool HasUndecodableBytes(const QString& name)
             return true;
     }
     return false;
+}
+
+QString AbsolutePath(const QString& path)
+{
+    // An absolute path needs no current folder (a system call).
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
 }
 
 QString TextFileName(const QString& fileName, const QString& stem)

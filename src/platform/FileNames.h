@@ -18,6 +18,10 @@ QByteArray EncodeFileName(const QString& name);
 // take names as UTF-8 text (the office) cannot be given it as it is.
 bool HasUndecodableBytes(const QString& name);
 
+// `path` absolute (against the current folder) and without "." or "..", a
+// folder without a trailing separator (but the root).
+QString AbsolutePath(const QString& path);
+
 // `fileName` (a name without folder) when it is valid UTF-8; otherwise
 // `stem` with the name's extension where that is valid: a name to give a
 // stand-in (a copy, a link) that UTF-8 programs can be handed.
