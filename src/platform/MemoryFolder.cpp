@@ -60,7 +60,7 @@ QString MemoryFolder::Create(const QString& runId)
     return QString();
 }
 
-void MemoryFolder::RemoveForRun(const QString&, const QString& runId)
+void MemoryFolder::RemoveForRun(const QString& runId)
 {
     for (const QString& base : candidates()) {
         const QString folder = folderOf(base, runId);

@@ -23,9 +23,9 @@ public:
     // Creates the folder (0700) of the run `runId`; returns its path, or
     // empty text when there is no memory-backed storage to use.
     static QString Create(const QString& runId);
-    // Removes the folder of the run `runId`, wherever it was made (a stale
-    // run cleaner).
-    static void RemoveForRun(const QString& runFolder, const QString& runId);
+    // Removes the folder of the run `runId`, wherever it was made (the run
+    // has ended, or was killed).
+    static void RemoveForRun(const QString& runId);
 };
 
 } // namespace platform

@@ -56,7 +56,7 @@ void addOnce(std::atomic<Function> (&table)[kHookSlots], Function function)
 
 void runCleaners(const QString& folder, const QString& runId)
 {
-    MemoryFolder::RemoveForRun(folder, runId);
+    MemoryFolder::RemoveForRun(runId);
     for (const auto& slot : gCleaners)
         if (const RunFolder::StaleRunCleaner clean = slot.load())
             clean(folder, runId);
@@ -103,9 +103,10 @@ void removeJournalledFiles(const QString& runFolder)
         QFile note(journal.filePath(entry));
         if (!note.open(QIODevice::ReadOnly))
             continue;
-        const QString file = QString::fromUtf8(note.readAll());
-        if (QFileInfo(file).fileName().startsWith(RunFolder::PendingPrefix()))
-            ::unlink(native(file).constData());
+        // The name's own bytes (a folder's name need not be UTF-8).
+        const QByteArray file = note.readAll();
+        if (QFileInfo(DecodeFileName(file)).fileName().startsWith(RunFolder::PendingPrefix()))
+            ::unlink(file.constData());
     }
 }
 
@@ -154,7 +155,7 @@ RunFolder& RunFolder::Instance()
         current->mRemoved = true;
         ::close(current->mLockFd);
         current->mLockFd = -1;
-        MemoryFolder::RemoveForRun(current->mPath, current->mRunId);
+        MemoryFolder::RemoveForRun(current->mRunId);
     }
     // A folder removed by an end hook is replaced when the process goes on
     // (tests end the program without leaving the process); not when it is
@@ -260,15 +261,24 @@ void RunFolder::create()
     MakePrivateFolder(mPath + QLatin1Char('/') + kJournalName);
     // The jobs' temporary copies are made and removed once per document:
     // in memory where there is memory-backed storage.
-    mTempFolder = mPath + QStringLiteral("/temp");
-    if (const QString memory = MemoryFolder::Create(mRunId); !memory.isEmpty()) {
-        try {
-            MakePrivateFolder(memory + QStringLiteral("/temp"));
-            mTempFolder = memory + QStringLiteral("/temp");
-        } catch (const RuntimeError&) {
-        }
-    }
+    mMemoryFolder = MemoryFolder::Create(mRunId);
+    mTempFolder = memorySubfolder(QStringLiteral("temp"));
+    if (mTempFolder.isEmpty())
+        mTempFolder = mPath + QStringLiteral("/temp");
     MakePrivateFolder(mTempFolder);
+}
+
+QString RunFolder::memorySubfolder(const QString& name) const
+{
+    if (mMemoryFolder.isEmpty())
+        return QString();
+    const QString folder = mMemoryFolder + QLatin1Char('/') + name;
+    try {
+        MakePrivateFolder(folder);
+    } catch (const RuntimeError&) {
+        return QString();
+    }
+    return folder;
 }
 
 void RunFolder::CleanKilledRuns(const QString& tempFolder)
@@ -335,7 +345,7 @@ void RunFolder::notePending(const QString& file)
     const QByteArray key = QByteArray::number(qHash(file), 16);
     try {
         WritePrivateFile(mPath + QLatin1Char('/') + kJournalName + QLatin1Char('/') + QString::fromLatin1(key),
-                         file.toUtf8());
+                         EncodeFileName(file));
     } catch (const RuntimeError&) {
         // Without its note the file is still removed when the save fails;
         // only a kill in the middle of the save would leave it.

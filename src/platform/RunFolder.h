@@ -45,6 +45,9 @@ public:
     static void AddStaleRunCleaner(StaleRunCleaner clean);
     // A new, empty subfolder for one office instance.
     QString newSubfolder(const QString& stem);
+    // A private subfolder `name` of this run's memory-backed folder (see
+    // MemoryFolder), made if need be; empty text when there is none.
+    QString memorySubfolder(const QString& name) const;
     // The folder of the program's temporary files (without a trailing
     // separator): in this run's memory-backed folder where there is one
     // (see MemoryFolder), else in the run folder; they go with the run, also
@@ -84,6 +87,7 @@ private:
     QString mPath;
     QString mRunId;
     QString mTempFolder;
+    QString mMemoryFolder; // empty: no memory-backed storage
     int mLockFd = -1;
     std::atomic<int> mNextSubfolder{0};
     std::mutex mJournalLock;
