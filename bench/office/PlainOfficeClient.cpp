@@ -37,28 +37,18 @@ struct PlainOfficeClient::Office {
 
 namespace {
 
-beans::PropertyValue property(const char* name, const uno::Any& value)
-{
-    beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = value;
-    return p;
-}
-
 bool convertOne(const uno::Reference<frame::XComponentLoader>& desktop, const QString& from, const QString& to)
 {
     try {
-        uno::Sequence<beans::PropertyValue> load(1);
-        load.getArray()[0] = property("Hidden", uno::Any(true));
-        const uno::Reference<lang::XComponent> document =
-            desktop->loadComponentFromURL(UnoRuntime::FileUrl(from), rtl::OUString("_blank"), 0, load);
+        const uno::Reference<lang::XComponent> document = desktop->loadComponentFromURL(
+            UnoRuntime::FileUrl(from), rtl::OUString("_blank"), 0,
+            UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true))}));
         if (!document.is())
             return false;
         const uno::Reference<frame::XStorable> storable(document, uno::UNO_QUERY_THROW);
-        uno::Sequence<beans::PropertyValue> store(2);
-        store.getArray()[0] = property("FilterName", uno::Any(rtl::OUString("MS Word 97")));
-        store.getArray()[1] = property("Overwrite", uno::Any(true));
-        storable->storeToURL(UnoRuntime::FileUrl(to), store);
+        storable->storeToURL(UnoRuntime::FileUrl(to),
+                             UnoRuntime::Properties({UnoRuntime::Property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+                                                     UnoRuntime::Property("Overwrite", uno::Any(true))}));
         const uno::Reference<util::XCloseable> closeable(document, uno::UNO_QUERY);
         if (closeable.is())
             closeable->close(true);

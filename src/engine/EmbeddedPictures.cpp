@@ -54,10 +54,11 @@ EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
 
 int EmbeddedPictures::insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document)
 {
-    if (!mWork.valid())
+    if (mWork.valid())
+        mPrepared = mWork.get();
+    if (!mPrepared)
         return 0;
-    const Prepared prepared = mWork.get();
-    return prepared.leftOut + PictureInserter::Insert(session.context(), document, prepared.pictures);
+    return mPrepared->leftOut + PictureInserter::Insert(session.context(), document, mPrepared->pictures);
 }
 
 } // namespace engine

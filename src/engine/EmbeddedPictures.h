@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <future>
+#include <optional>
 
 #include <com/sun/star/lang/XComponent.hpp>
 
@@ -29,7 +30,8 @@ public:
     EmbeddedPictures& operator=(const EmbeddedPictures&) = delete;
 
     // Inserts the pictures into `document`, the same file as loaded by the
-    // office. Returns how many were left out: found but unreadable,
+    // office (again, for the same file loaded again: they are read once).
+    // Returns how many were left out: found but unreadable,
     // unconvertible, or where they cannot be placed. Raises only the UNO
     // exception of an office that has gone away.
     int insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document);
@@ -42,6 +44,7 @@ private:
     static Prepared Prepare(const QString& path);
 
     std::future<Prepared> mWork;
+    std::optional<Prepared> mPrepared; // once the work is taken
 };
 
 } // namespace engine

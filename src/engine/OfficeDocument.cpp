@@ -62,20 +62,8 @@ namespace {
 
 const QString kSource = QStringLiteral("Office engine");
 
-beans::PropertyValue property(const char* name, const uno::Any& value)
-{
-    beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = value;
-    return p;
-}
-
-uno::Sequence<beans::PropertyValue> properties(std::initializer_list<beans::PropertyValue> list)
-{
-    uno::Sequence<beans::PropertyValue> sequence(static_cast<sal_Int32>(list.size()));
-    std::copy(list.begin(), list.end(), sequence.getArray());
-    return sequence;
-}
+constexpr auto property = &UnoRuntime::Property;
+constexpr auto properties = &UnoRuntime::Properties;
 
 QByteArray native(const QString& path)
 {
@@ -152,8 +140,14 @@ void OfficeDocument::abandon() noexcept
 std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& file,
                                                      const QString& shownAs)
 {
-    std::unique_ptr<OfficeDocument> document =
-        WithPictures(session, file, [&] { return LoadText(session, file, shownAs); });
+    // The office's import drops the pictures of WordPerfect documents: they
+    // are read on the side while the office loads, and put back before
+    // anything else sees the document (and once more should it be loaded
+    // again, see play).
+    auto pictures = std::make_shared<EmbeddedPictures>(file);
+    std::unique_ptr<OfficeDocument> document = LoadText(session, file, shownAs);
+    document->mPictures = pictures;
+    document->mPicturesLeftOut = pictures->insertInto(session, *document->mComponent);
     // Pictures first: they take room on the pages the layout counts.
     if (document->hasLayoutFields()) {
         try {
@@ -163,18 +157,6 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
             throw;
         }
     }
-    return document;
-}
-
-std::unique_ptr<OfficeDocument> OfficeDocument::WithPictures(
-    OfficeSession& session, const QString& file, const std::function<std::unique_ptr<OfficeDocument>()>& load)
-{
-    // The office's import drops the pictures of WordPerfect documents: they
-    // are read on the side while the office loads, and put back before
-    // anything else sees the document.
-    EmbeddedPictures pictures(file);
-    std::unique_ptr<OfficeDocument> document = load();
-    document->mPicturesLeftOut = pictures.insertInto(session, *document->mComponent);
     return document;
 }
 
@@ -367,11 +349,11 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         // view (it has no layout), so a macro that has something to replace
         // gets the document loaded again, with one. Nothing has changed it
         // since it was loaded.
-        std::unique_ptr<OfficeDocument> viewed =
-            WithPictures(session, mFile, [&] { return LoadWithView(session, mFile, mShown, mFilter); });
+        std::unique_ptr<OfficeDocument> viewed = LoadWithView(session, mFile, mShown, mFilter);
+        if (mPictures)
+            mPicturesLeftOut = mPictures->insertInto(session, *viewed->mComponent); // read once, put back again
         close();
         mComponent = std::move(viewed->mComponent);
-        mPicturesLeftOut = viewed->mPicturesLeftOut;
         mHasView = true;
     }
     const uno::Reference<util::XReplaceable> replaceable(*mComponent, uno::UNO_QUERY_THROW);

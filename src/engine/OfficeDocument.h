@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <rtl/ustring.hxx>
@@ -17,6 +16,7 @@ class RunFolder;
 
 namespace engine {
 
+class EmbeddedPictures;
 class OfficeSession;
 
 // One document open in the office, hidden and read-only. Every member runs on
@@ -77,10 +77,6 @@ private:
     // Load without the embedded pictures.
     static std::unique_ptr<OfficeDocument> LoadText(OfficeSession& session, const QString& file,
                                                     const QString& shownAs);
-    // Runs `load` and puts back the pictures embedded in `file`, which the
-    // office's WordPerfect import drops (see EmbeddedPictures).
-    static std::unique_ptr<OfficeDocument> WithPictures(OfficeSession& session, const QString& file,
-                                                        const std::function<std::unique_ptr<OfficeDocument>()>& load);
     // Whether the document holds a field whose value comes from the layout.
     bool hasLayoutFields();
     // Gives the document a hidden view (and so a layout).
@@ -89,6 +85,7 @@ private:
     std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
     QString mFile;  // what the office reads
     QString mShown; // what failures name
+    std::shared_ptr<EmbeddedPictures> mPictures; // what was put back, for a second load
     int mPicturesLeftOut = 0;
     // Whether the office gave the document a (hidden) view: only documents
     // that are not loaded straight into a model of their own.

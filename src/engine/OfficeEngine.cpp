@@ -4,6 +4,7 @@
 #include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
 
 #include <QFileInfo>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -175,9 +176,12 @@ QString OfficeEngine::readableName(const QString& file)
     // the file's true name.
     if (!platform::HasUndecodableBytes(file))
         return file;
-    removeSourceLink();
-    const QString link = mSession.saveFolder() + QLatin1Char('/') +
-                         platform::TextFileName(QFileInfo(file).fileName(), QStringLiteral("source"));
+    // In a folder of its own: not the save folder, which a failed save
+    // empties.
+    const QString folder = mSession.folder() + QStringLiteral("/source");
+    platform::MakePrivateFolder(folder);
+    const QString link =
+        folder + QLatin1Char('/') + platform::TextFileName(QFileInfo(file).fileName(), QStringLiteral("source"));
     const QByteArray native = platform::EncodeFileName(link);
     ::unlink(native.constData());
     if (::symlink(platform::EncodeFileName(file).constData(), native.constData()) != 0)

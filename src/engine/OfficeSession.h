@@ -75,6 +75,9 @@ public:
 
     // The private folder the office stores documents in; ensureRunning first.
     QString saveFolder() const { return mFolder + QStringLiteral("/save"); }
+    // The session's private folder (which holds the others); ensureRunning
+    // first.
+    QString folder() const { return mFolder; }
 
     // Limit for starting and connecting.
     void setStartLimit(std::chrono::milliseconds limit) { mStartLimit = limit; }

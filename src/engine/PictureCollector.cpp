@@ -17,9 +17,9 @@ PictureCollector::Result PictureCollector::Collect(const QString& path)
     PictureCollector collector;
     try {
         librevenge::RVNGFileStream input(platform::EncodeFileName(path).constData());
-        collector.mResult.parsed = libwpd::WPDocument::parse(&input, &collector, nullptr) == libwpd::WPD_OK;
+        // What libwpd handed over is kept, also when it gives up part-way.
+        libwpd::WPDocument::parse(&input, &collector, nullptr);
     } catch (...) {
-        collector.mResult.parsed = false;
     }
     return std::move(collector.mResult);
 }

@@ -22,7 +22,6 @@ public:
     struct Result {
         QList<EmbeddedPicture> pictures;
         int leftOut = 0; // pictures found where they cannot be placed
-        bool parsed = false; // false: libwpd could not read the document
     };
 
     static Result Collect(const QString& path);

@@ -1,5 +1,7 @@
 #include "engine/PictureInserter.h"
 
+#include "engine/UnoRuntime.h"
+
 #include <QHash>
 #include <algorithm>
 #include <map>
@@ -175,18 +177,6 @@ private:
     std::vector<uno::Reference<uno::XInterface>> mFetched;
 };
 
-uno::Reference<text::XTextRange> nthParagraph(const uno::Reference<text::XText>& text, int index)
-{
-    const uno::Reference<container::XEnumeration> paragraphs =
-        uno::Reference<container::XEnumerationAccess>(text, uno::UNO_QUERY_THROW)->createEnumeration();
-    for (int i = 0; paragraphs->hasMoreElements(); ++i) {
-        const uno::Reference<text::XTextRange> paragraph(paragraphs->nextElement(), uno::UNO_QUERY);
-        if (i == index)
-            return paragraph;
-    }
-    return {};
-}
-
 // The paragraph where the picture's anchor stands; none when the document
 // has no such place.
 uno::Reference<text::XTextRange> paragraphOf(Body& body, const EmbeddedPicture& picture)
@@ -201,7 +191,9 @@ uno::Reference<text::XTextRange> paragraphOf(Body& body, const EmbeddedPicture& 
     if (picture.cell >= cells.getLength())
         return {};
     const uno::Reference<text::XText> cell(table->getCellByName(cells[picture.cell]), uno::UNO_QUERY);
-    return cell.is() ? nthParagraph(cell, picture.paragraphInCell) : uno::Reference<text::XTextRange>();
+    if (!cell.is())
+        return {};
+    return uno::Reference<text::XTextRange>(Body(cell).element(picture.paragraphInCell), uno::UNO_QUERY);
 }
 
 } // namespace
@@ -231,10 +223,8 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
             if (!graphic.is()) {
                 const uno::Sequence<sal_Int8> bytes(reinterpret_cast<const sal_Int8*>(picture.data.constData()),
                                                     sal_Int32(picture.data.size()));
-                beans::PropertyValue stream;
-                stream.Name = "InputStream";
-                stream.Value <<= io::SequenceInputStream::createStreamFromSequence(context, bytes);
-                graphic = provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
+                graphic = provider->queryGraphic(UnoRuntime::Properties({UnoRuntime::Property(
+                    "InputStream", uno::Any(io::SequenceInputStream::createStreamFromSequence(context, bytes)))}));
                 graphics.insert(picture.data, graphic);
             }
             if (!graphic.is()) {

@@ -1,5 +1,7 @@
 #include "engine/PictureProbe.h"
 
+#include "engine/WordPerfectHeader.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -106,8 +108,7 @@ bool PictureProbe::MayHavePictures(const QString& path)
 bool PictureProbe::MayHavePictures(QIODevice& file)
 {
     const QByteArray header = readAt(file, 0, kHeaderSize);
-    if (header.size() < kHeaderSize || !header.startsWith(QByteArray("\xFF" "WPC", 4)) || header[8] != 1
-        || header[9] != 10)
+    if (header.size() < kHeaderSize || !WordPerfectHeader::IsDocument(header))
         return false;
     if (header[10] == kMajorVersion6)
         return wordPerfect6(file, header);

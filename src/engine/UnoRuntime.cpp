@@ -83,6 +83,21 @@ rtl::OUString UnoRuntime::FileUrl(const QString& absolutePath)
     return url.makeStringAndClear();
 }
 
+beans::PropertyValue UnoRuntime::Property(const char* name, const uno::Any& value)
+{
+    beans::PropertyValue property;
+    property.Name = rtl::OUString::createFromAscii(name);
+    property.Value = value;
+    return property;
+}
+
+uno::Sequence<beans::PropertyValue> UnoRuntime::Properties(std::initializer_list<beans::PropertyValue> list)
+{
+    uno::Sequence<beans::PropertyValue> sequence(static_cast<sal_Int32>(list.size()));
+    std::copy(list.begin(), list.end(), sequence.getArray());
+    return sequence;
+}
+
 QString UnoRuntime::Describe(const uno::Exception& e)
 {
     QString message = ToQString(e.Message).trimmed();

@@ -2,9 +2,12 @@
 
 #include <QString>
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/Reference.hxx>
+#include <com/sun/star/uno/Sequence.hxx>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <initializer_list>
 #include <rtl/ustring.hxx>
 
 namespace engine {
@@ -29,6 +32,12 @@ public:
 
     // The text of a UNO exception, without the source location some builds add.
     static QString Describe(const css::uno::Exception& e);
+
+    // One named value of a media descriptor or an argument list, and a list
+    // of them as the calls take it.
+    static css::beans::PropertyValue Property(const char* name, const css::uno::Any& value);
+    static css::uno::Sequence<css::beans::PropertyValue> Properties(
+        std::initializer_list<css::beans::PropertyValue> list);
 };
 
 } // namespace engine

@@ -34,13 +34,20 @@ QString errnoText(int err)
 
 } // namespace
 
-void WordFile::CheckTarget(const QString& target)
+void WordFile::CheckFolder(const QString& target)
 {
     const QString folder = QFileInfo(target).absolutePath();
     struct stat info {};
     if (::stat(native(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         throw RuntimeError(RuntimeError::PathNotFound,
                            QStringLiteral("Cannot save %1: the folder %2 does not exist").arg(target, folder), kSource);
+}
+
+void WordFile::CheckTarget(const QString& target)
+{
+    CheckFolder(target);
+    const QString folder = QFileInfo(target).absolutePath();
+    struct stat info {};
     if (::access(native(folder).constData(), W_OK | X_OK) != 0)
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot save %1: the folder %2 is not writable (%3)")

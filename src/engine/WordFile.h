@@ -20,6 +20,8 @@ public:
     // Raises the RuntimeError a save to `target` meets before anything is
     // written: its folder is missing or not writable, or a folder has its name.
     static void CheckTarget(const QString& target);
+    // The first of these: raises the RuntimeError of a missing folder.
+    static void CheckFolder(const QString& target);
 
     // Writes a copy of `finished`, a complete Word document in the engine's
     // private folder, to `target` as above. Raises a RuntimeError naming the

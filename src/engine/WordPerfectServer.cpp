@@ -9,7 +9,6 @@
 #include "engine/PlainTextCopy.h"
 #include "engine/PreparedDocument.h"
 #include "platform/FileNames.h"
-#include "platform/MemoryFolder.h"
 #include "platform/RunFolder.h"
 #include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
@@ -40,10 +39,16 @@ QString absolute(const QString& path)
     return QFileInfo(path).absoluteFilePath();
 }
 
+// What checkSource found: what stat says of the file, and its first bytes.
+struct Source {
+    struct stat info;
+    QByteArray firstBytes; // up to 16
+};
+
 // Checks, before the office sees it, that `path` is a regular file we may
 // read: anything else (a FIFO above all, which would block the load for
-// ever) fails at once. Returns what stat says of it.
-struct stat checkSource(const QString& path)
+// ever) fails at once.
+Source checkSource(const QString& path)
 {
     const QByteArray native = platform::EncodeFileName(path);
     struct stat info {};
@@ -62,17 +67,10 @@ struct stat checkSource(const QString& path)
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))),
                            kSource);
+    char bytes[16];
+    const ssize_t got = ::read(fd, bytes, sizeof bytes);
     ::close(fd);
-    return info;
-}
-
-void checkTargetFolder(const QString& path)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    struct stat info {};
-    if (::stat(platform::EncodeFileName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-        throw RuntimeError(RuntimeError::PathNotFound,
-                           QStringLiteral("Cannot save %1: the folder %2 does not exist").arg(path, folder), kSource);
+    return {info, got > 0 ? QByteArray(bytes, static_cast<int>(got)) : QByteArray()};
 }
 
 } // namespace
@@ -86,15 +84,7 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     // The work ahead goes to memory-backed storage where there is some.
     platform::RunFolder& run = platform::RunFolder::Instance();
     const QString folder = run.newSubfolder(QStringLiteral("ahead"));
-    QString memoryFolder = platform::MemoryFolder::Create(run.runId());
-    if (!memoryFolder.isEmpty()) {
-        memoryFolder += QLatin1Char('/') + QFileInfo(folder).fileName();
-        try {
-            platform::MakePrivateFolder(memoryFolder);
-        } catch (const RuntimeError&) {
-            memoryFolder.clear();
-        }
-    }
+    const QString memoryFolder = run.memorySubfolder(QFileInfo(folder).fileName());
     mPool = std::make_shared<OfficePool>(std::move(offices), folder, memoryFolder);
 
     addMember(QStringLiteral("FileOpen"), [this](const auto& args) { return fileOpen(args); });
@@ -263,18 +253,19 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("FileOpen"), args, 1, 1);
     const QString path = absolute(args[0].toText());
-    const struct stat source = checkSource(path);
-    const qint64 size = source.st_size;
-    if (WordPerfectHeader::IsPasswordProtected(path))
+    const Source source = checkSource(path);
+    const qint64 size = source.info.st_size;
+    if (WordPerfectHeader::IsPasswordProtected(source.firstBytes))
         throw RuntimeError(RuntimeError::AutomationError,
                            QStringLiteral("Cannot open %1: it is password-protected").arg(path), kSource);
-    mDocumentBytes = 0;
     // What an earlier job left open goes first (office 0 closes its own
-    // with the next open, but the next document may not need office 0).
+    // with the next open, but the next document may not need office 0),
+    // within the limit of that document.
     if (mPrepared || mReopened || mDirectOpen)
         releaseDocument();
+    mDocumentBytes = 0;
     if (!mUnresponsive) {
-        if (auto prepared = mPool->take(path, FileIdentity(source), limitFor(size))) {
+        if (auto prepared = mPool->take(path, FileIdentity(source.info), limitFor(size))) {
             ++mServedAhead;
             if (prepared->refusal) {
                 const RuntimeError refusal = *prepared->refusal;
@@ -388,12 +379,16 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
                                    .arg(kWordFormat),
                                kSource);
     }
-    checkTargetFolder(path);
+    WordFile::CheckFolder(path);
     if (mPrepared) {
-        if (args.size() == 2)
+        // A Word save meets the checks the direct save makes, with the same
+        // failures.
+        if (args.size() == 2) {
+            WordFile::CheckTarget(path);
             WordFile::Publish(mPrepared->word, path, platform::RunFolder::Instance());
-        else
+        } else {
             PlainTextCopy::Write(path, mPrepared->textCopy);
+        }
         return Value();
     }
     if (args.size() == 2)

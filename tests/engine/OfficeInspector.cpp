@@ -22,13 +22,7 @@ namespace enginetest {
 
 namespace {
 
-beans::PropertyValue property(const char* name, const uno::Any& value)
-{
-    beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = value;
-    return p;
-}
+using engine::UnoRuntime;
 
 // Closes the document when it goes.
 class Opened {
@@ -36,11 +30,10 @@ public:
     Opened(engine::OfficeSession& session, const QString& path)
     {
         session.ensureRunning();
-        const beans::PropertyValue arguments[] = {property("Hidden", uno::Any(true)),
-                                                  property("ReadOnly", uno::Any(true))};
         mComponent = session.loader()->loadComponentFromURL(
-            engine::UnoRuntime::FileUrl(QFileInfo(path).absoluteFilePath()), rtl::OUString("_blank"), 0,
-            uno::Sequence<beans::PropertyValue>(arguments, 2));
+            UnoRuntime::FileUrl(QFileInfo(path).absoluteFilePath()), rtl::OUString("_blank"), 0,
+            UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true)),
+                                    UnoRuntime::Property("ReadOnly", uno::Any(true))}));
     }
     explicit Opened(uno::Reference<lang::XComponent> component) : mComponent(std::move(component)) {}
     ~Opened()
@@ -108,18 +101,16 @@ void OfficeInspector::convertAlone(const QString& source, const QString& target)
     // filter, through the desktop into a hidden view, laid out (so page
     // numbers carry their values), without the pictures the engine adds.
     mSession.ensureRunning();
-    const beans::PropertyValue load[] = {property("Hidden", uno::Any(true)),
-                                         property("FilterName", uno::Any(rtl::OUString("WordPerfect"))),
-                                         property("ReadOnly", uno::Any(true))};
     const uno::Reference<lang::XComponent> model = mSession.loader()->loadComponentFromURL(
-        engine::UnoRuntime::FileUrl(QFileInfo(source).absoluteFilePath()), rtl::OUString("_blank"), 0,
-        uno::Sequence<beans::PropertyValue>(load, 3));
+        UnoRuntime::FileUrl(QFileInfo(source).absoluteFilePath()), rtl::OUString("_blank"), 0,
+        UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true)),
+                                UnoRuntime::Property("FilterName", uno::Any(rtl::OUString("WordPerfect"))),
+                                UnoRuntime::Property("ReadOnly", uno::Any(true))}));
     const Opened document(model);
-    const beans::PropertyValue arguments[] = {property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
-                                              property("Overwrite", uno::Any(true))};
     uno::Reference<frame::XStorable>(document.component(), uno::UNO_QUERY_THROW)
-        ->storeToURL(engine::UnoRuntime::FileUrl(QFileInfo(target).absoluteFilePath()),
-                     uno::Sequence<beans::PropertyValue>(arguments, 2));
+        ->storeToURL(UnoRuntime::FileUrl(QFileInfo(target).absoluteFilePath()),
+                     UnoRuntime::Properties({UnoRuntime::Property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+                                             UnoRuntime::Property("Overwrite", uno::Any(true))}));
 }
 
 } // namespace enginetest
