@@ -2,7 +2,10 @@
 accessibility bus (AT-SPI), as a screen reader does. Shared by the tests
 that drive the real program from outside."""
 import os
+import shutil
+import signal
 import subprocess
+import tempfile
 import time
 
 import pyatspi
@@ -12,6 +15,9 @@ TIMEOUT = 180
 
 class Failure(Exception):
     pass
+
+
+_started = []  # every program start() started, ended by run_test
 
 
 def wait_for(what, probe, timeout=TIMEOUT, interval=0.1):
@@ -93,8 +99,30 @@ def start(exe, args, cwd=None, env_extra=None):
     pyatspi.Registry.getDesktop(0)
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1", **(env_extra or {}))
     env.pop("QT_QPA_PLATFORM", None)
-    return subprocess.Popen([exe] + args, env=env, cwd=cwd, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True)
+    program = subprocess.Popen([exe] + args, env=env, cwd=cwd, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    _started.append(program)
+    return program
+
+
+def run_test(name, body):
+    """Runs body(work), with a fresh work folder, as the test `name`: prints
+    PASS, or FAIL with the Failure's words, and returns the exit code. Any
+    program it started that still runs is killed, and the folder goes."""
+    work = tempfile.mkdtemp(prefix="tallowin-%s-" % name)
+    try:
+        body(work)
+        print("%s: PASS" % name)
+        return 0
+    except Failure as failure:
+        print("%s: FAIL: %s" % (name, failure))
+        return 1
+    finally:
+        for program in _started:
+            if program.poll() is None:
+                os.killpg(program.pid, signal.SIGKILL)
+                program.wait()
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def application(name="tallowin"):

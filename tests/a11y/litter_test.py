@@ -18,11 +18,10 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
-from driving import (Failure, application, choose_folder, exit_by_menu, find, find_all, press, start,
-                     status_texts, top_window, wait_for)
+from driving import (Failure, application, choose_folder, exit_by_menu, find, find_all, press, run_test,
+                     start, status_texts, top_window, wait_for)
 
 DOCUMENTS = 600
 SAMPLES = ["sample-wp6.wpd", "sample-wp50.wpd", "sample-wp51.wpd"]
@@ -177,21 +176,15 @@ def kill_while_converting(program, main, temp):
     return True
 
 
+def check(exe, samples, work):
+    scenario(exe, samples, work, "office-killed", kill_offices)
+    scenario(exe, samples, work, "exit", exit_while_converting)
+    scenario(exe, samples, work, "sigterm", terminate_while_converting)
+    scenario(exe, samples, work, "sigkill", kill_while_converting)
+
+
 def main():
-    exe, samples = sys.argv[1], sys.argv[2]
-    work = tempfile.mkdtemp(prefix="tallowin-litter-")
-    try:
-        scenario(exe, samples, work, "office-killed", kill_offices)
-        scenario(exe, samples, work, "exit", exit_while_converting)
-        scenario(exe, samples, work, "sigterm", terminate_while_converting)
-        scenario(exe, samples, work, "sigkill", kill_while_converting)
-        print("litter: PASS")
-        return 0
-    except Failure as failure:
-        print("litter: FAIL: %s" % failure)
-        return 1
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    return run_test("litter", lambda work: check(sys.argv[1], sys.argv[2], work))
 
 
 if __name__ == "__main__":

@@ -9,48 +9,38 @@ usage: open_with_test.py PATH/TO/tallowin PATH/TO/SAMPLES
 import os
 import shutil
 import sys
-import tempfile
 
-from driving import (Failure, application, exit_by_menu, find, press, start, table_rows, top_window,
+from driving import (Failure, application, exit_by_menu, find, press, run_test, start, table_rows, top_window,
                      wait_for)
 
 
-def main():
-    exe, samples = sys.argv[1], sys.argv[2]
-    work = tempfile.mkdtemp(prefix="tallowin-open-")
+def check(exe, samples, work):
     document = os.path.join(work, "quarterly report.wpd")
     shutil.copy(os.path.join(samples, "sample-wp6.wpd"), document)
     program = start(exe, [os.path.basename(document)], cwd=work)
-    try:
-        app = application()
-        main_window = wait_for("the main window", lambda: top_window(app, "Tallowin"))
-        dialog = wait_for("the Save As dialog", lambda: top_window(app, "Save As"))
-        if top_window(app, "Quick Start"):
-            raise Failure("the start chooser was shown")
-        box = wait_for("the file name box", lambda: find(dialog, "text"))
-        proposed = box.queryText().getText(0, -1)
-        print("open-with: Save As proposes %r" % proposed)
-        if proposed != "quarterly report.doc":
-            raise Failure("proposed name %r" % proposed)
-        press(wait_for("Save", lambda: find(dialog, "push button", "Save")))
-        table = find(main_window, "table", "Documents")
-        rows = wait_for("the document's row converted",
-                        lambda: (lambda r: r if r and r[0][1] == "Converted" else None)(table_rows(table)))
-        if rows[0][0] != document:
-            raise Failure("row %r" % (rows[0],))
-        exit_by_menu(main_window, program)
-        if os.path.getsize(os.path.join(work, "quarterly report.doc")) == 0:
-            raise Failure("empty Word file")
-        print("open-with: PASS")
-        return 0
-    except Failure as failure:
-        print("open-with: FAIL: %s" % failure)
-        return 1
-    finally:
-        if program.poll() is None:
-            os.killpg(program.pid, 9)
-            program.wait()
-        shutil.rmtree(work, ignore_errors=True)
+    app = application()
+    main_window = wait_for("the main window", lambda: top_window(app, "Tallowin"))
+    dialog = wait_for("the Save As dialog", lambda: top_window(app, "Save As"))
+    if top_window(app, "Quick Start"):
+        raise Failure("the start chooser was shown")
+    box = wait_for("the file name box", lambda: find(dialog, "text"))
+    proposed = box.queryText().getText(0, -1)
+    print("open-with: Save As proposes %r" % proposed)
+    if proposed != "quarterly report.doc":
+        raise Failure("proposed name %r" % proposed)
+    press(wait_for("Save", lambda: find(dialog, "push button", "Save")))
+    table = find(main_window, "table", "Documents")
+    rows = wait_for("the document's row converted",
+                    lambda: (lambda r: r if r and r[0][1] == "Converted" else None)(table_rows(table)))
+    if rows[0][0] != document:
+        raise Failure("row %r" % (rows[0],))
+    exit_by_menu(main_window, program)
+    if os.path.getsize(os.path.join(work, "quarterly report.doc")) == 0:
+        raise Failure("empty Word file")
+
+
+def main():
+    return run_test("open-with", lambda work: check(sys.argv[1], sys.argv[2], work))
 
 
 if __name__ == "__main__":

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTemporaryDir>
 #include <csignal>
 #include <fcntl.h>
@@ -107,10 +108,7 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
         QFile::remove(copy);
         return std::nullopt;
     } catch (const platform::RuntimeError& e) {
-        try {
-            Call(server, QStringLiteral("CloseNoSave"));
-        } catch (const platform::RuntimeError&) {
-        }
+        CloseQuietly(server);
         QFile::remove(target + QStringLiteral(".copy.TMP"));
         return e;
     }
@@ -181,6 +179,21 @@ QByteArray ReadFile(const QString& path)
         return {};
     }
     return file.readAll();
+}
+
+bool WaitUntilGone(pid_t pid)
+{
+    for (int i = 0; i < 500 && ProcessAlive(pid); ++i)
+        QThread::msleep(10);
+    return !ProcessAlive(pid);
+}
+
+void CloseQuietly(const std::shared_ptr<platform::LateBound>& server)
+{
+    try {
+        Call(server, QStringLiteral("CloseNoSave"));
+    } catch (const platform::RuntimeError&) {
+    }
 }
 
 bool ProcessAlive(pid_t pid)

@@ -46,6 +46,9 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
                                               const QString& source, const QString& target,
                                               const QString& macro = MacroPath(), qint64* picturesLeftOut = nullptr);
 
+// Closes the open document, if any, ignoring failures (a test's clean-up).
+void CloseQuietly(const std::shared_ptr<platform::LateBound>& server);
+
 QByteArray Digest(const QString& path);
 // The text catdoc reads from a Word document (empty when it reads nothing).
 QString WordText(const QString& path);
@@ -58,6 +61,8 @@ void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // True while a process with this pid exists (and is not a zombie).
 bool ProcessAlive(pid_t pid);
+// Waits (at most about 5 s) until that process is gone; true when it is.
+bool WaitUntilGone(pid_t pid);
 
 // A test with a private temporary folder.
 class EngineTest : public ::testing::Test {

@@ -94,9 +94,7 @@ protected:
             helper.process().kill();
             ASSERT_TRUE(helper.process().waitForFinished(60000));
         }
-        for (int i = 0; i < 500 && ProcessAlive(mOffice); ++i)
-            QThread::msleep(10);
-        ASSERT_FALSE(ProcessAlive(mOffice));
+        ASSERT_TRUE(WaitUntilGone(mOffice));
     }
 
     // What the next start does first.

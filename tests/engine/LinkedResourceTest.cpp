@@ -200,13 +200,7 @@ struct LinkingDocument {
 
 class LinkedResourceTest : public EngineTest, public testing::WithParamInterface<LinkingDocument> {
 protected:
-    void TearDown() override
-    {
-        try {
-            Call(SharedServer(), QStringLiteral("CloseNoSave"));
-        } catch (const platform::RuntimeError&) {
-        }
-    }
+    void TearDown() override { CloseQuietly(SharedServer()); }
 };
 
 TEST_P(LinkedResourceTest, TheOfficeFetchesNothingTheDocumentLinks)

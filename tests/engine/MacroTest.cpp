@@ -85,13 +85,7 @@ TEST(MacroFileTest, TheShippedMacroIsValid)
 
 class MacroPlayTest : public EngineTest {
 protected:
-    void TearDown() override
-    {
-        try {
-            Call(SharedServer(), QStringLiteral("CloseNoSave"));
-        } catch (const RuntimeError&) {
-        }
-    }
+    void TearDown() override { CloseQuietly(SharedServer()); }
 };
 
 TEST_F(MacroPlayTest, MacroFilesThatCannotBePlayedFailBeforeTheDocumentIsTouched)

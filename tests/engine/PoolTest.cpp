@@ -90,10 +90,7 @@ protected:
             call(QStringLiteral("CloseNoSave"));
         } catch (const RuntimeError& e) {
             outcome.failure = step + QStringLiteral(": ") + e.description();
-            try {
-                Call(gServer, QStringLiteral("CloseNoSave"));
-            } catch (const RuntimeError&) {
-            }
+            CloseQuietly(gServer);
         }
         return outcome;
     }

@@ -36,10 +36,7 @@ protected:
     {
         SharedEngine().setTimeLimits(std::chrono::seconds(60), std::chrono::seconds(10));
         SharedEngine().setMemoryLimit(engine::WordPerfectServer::kDefaultMemoryLimit);
-        try {
-            Call(SharedServer(), QStringLiteral("CloseNoSave"));
-        } catch (const RuntimeError&) {
-        }
+        CloseQuietly(SharedServer());
     }
 
     // Converts a sample and checks the result.
@@ -52,11 +49,19 @@ protected:
         EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
     }
 
-    static bool waitUntilGone(pid_t pid)
+    // Converts "before", then opens "during.wpd"; returns its target.
+    QString openDuringAfterOne()
     {
-        for (int i = 0; i < 500 && ProcessAlive(pid); ++i)
-            QThread::msleep(10);
-        return !ProcessAlive(pid);
+        convertSample(QStringLiteral("before"));
+        Call(SharedServer(), QStringLiteral("FileOpen"),
+             {copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"))});
+        return path(QStringLiteral("during.doc"));
+    }
+    // The failed save of "during" left nothing beside the documents.
+    void expectNoDuringDoc()
+    {
+        EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
+                                                     QStringLiteral("during.wpd")}));
     }
 };
 
@@ -67,7 +72,7 @@ TEST_F(RobustnessTest, AnOfficeKilledBetweenDocumentsIsReplacedByTheNextFileOpen
     const int starts = SharedEngine().officeStarts();
     ASSERT_GT(office, 0);
     ::kill(office, SIGKILL);
-    ASSERT_TRUE(waitUntilGone(office));
+    ASSERT_TRUE(WaitUntilGone(office));
     convertSample(QStringLiteral("second"));
     EXPECT_NE(SharedEngine().officePid(), office);
     EXPECT_EQ(SharedEngine().officeStarts(), starts + 1);
@@ -75,10 +80,7 @@ TEST_F(RobustnessTest, AnOfficeKilledBetweenDocumentsIsReplacedByTheNextFileOpen
 
 TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingFailsThatSaveOnly)
 {
-    convertSample(QStringLiteral("before"));
-    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"));
-    const QString target = path(QStringLiteral("during.doc"));
-    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    const QString target = openDuringAfterOne();
     // Stopped, the office cannot answer; the timer (run by the caller's wait)
     // then kills it in the middle of the save.
     const pid_t office = SharedEngine().officePid();
@@ -91,17 +93,13 @@ TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingFailsThatSaveOnly)
         EXPECT_TRUE(e.description().contains(target)) << e.description().toStdString();
         EXPECT_TRUE(e.description().contains(QStringLiteral("stopped"))) << e.description().toStdString();
     }
-    EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
-                                                 QStringLiteral("during.wpd")}));
+    expectNoDuringDoc();
     convertSample(QStringLiteral("after"));
 }
 
 TEST_F(RobustnessTest, AnOfficeKilledInTheMiddleOfASaveLeavesNothingInTheTargetFolder)
 {
-    convertSample(QStringLiteral("before"));
-    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"));
-    const QString target = path(QStringLiteral("during.doc"));
-    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    const QString target = openDuringAfterOne();
     // The office is killed the moment the save creates its first file,
     // wherever that is: in the target's folder or in the engine's own.
     const pid_t office = SharedEngine().officePid();
@@ -116,8 +114,7 @@ TEST_F(RobustnessTest, AnOfficeKilledInTheMiddleOfASaveLeavesNothingInTheTargetF
         events.watch(run + QLatin1Char('/') + office + QStringLiteral("/save"), IN_CREATE);
     EXPECT_THROW(Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)}), RuntimeError);
     EXPECT_TRUE(killed);
-    EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
-                                                 QStringLiteral("during.wpd")}));
+    expectNoDuringDoc();
     convertSample(QStringLiteral("after"));
 }
 
@@ -149,7 +146,7 @@ TEST_F(RobustnessTest, TheWatchdogEndsAHungOfficeAndTheNextDocumentGetsANewOne)
         EXPECT_TRUE(e.description().contains(QStringLiteral("did not finish within 1.5 s"))) << e.description().toStdString();
     }
     EXPECT_LT(clock.elapsed(), 30000);
-    EXPECT_TRUE(waitUntilGone(office));
+    EXPECT_TRUE(WaitUntilGone(office));
     SharedEngine().setTimeLimits(std::chrono::seconds(60), std::chrono::seconds(10));
     convertSample(QStringLiteral("after"));
 }
@@ -230,7 +227,7 @@ TEST_F(RobustnessTest, TheOfficesGoWithTheirServer)
         ASSERT_TRUE(ProcessAlive(office));
     server.reset();
     for (const pid_t office : offices)
-        EXPECT_TRUE(waitUntilGone(office));
+        EXPECT_TRUE(WaitUntilGone(office));
 }
 
 TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingTheProgram)
@@ -323,9 +320,7 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         }
         for (const QString& office : offices) {
             EXPECT_GT(office.toInt(), 0);
-            for (int i = 0; i < 500 && ProcessAlive(office.toInt()); ++i)
-                QThread::msleep(10);
-            EXPECT_FALSE(ProcessAlive(office.toInt())) << "an office outlived the program";
+            EXPECT_TRUE(WaitUntilGone(office.toInt())) << "an office outlived the program";
         }
         if (QByteArray(mode) == "kill") {
             // What a killed run leaves is removed by the next start.
