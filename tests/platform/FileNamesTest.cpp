@@ -1,10 +1,15 @@
 // File names that are not valid UTF-8 keep their bytes through the program.
 #include "platform/FileNames.h"
 #include "platform/FileListBox.h"
+#include "platform/RunFolder.h"
 #include "support/QStringPrinter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 
@@ -65,4 +70,42 @@ TEST(FileNames, TheFileListNamesFilesWhoseNamesAreNotUtf8)
     const QString path = dir.path() + "/" + list.fileName();
     EXPECT_EQ(EncodeFileName(path), latin1);
     EXPECT_EQ(::access(EncodeFileName(path).constData(), F_OK), 0);
+}
+
+TEST(FileNames, TheJournalOfWordSavesKeepsNamesAsBytes)
+{
+    // A Word file being written into a folder whose name is not UTF-8: the
+    // run notes it by its bytes, and the next start removes it by them
+    // after a kill.
+    QTemporaryDir dir;
+    const QByteArray folder = EncodeFileName(dir.path()) + "/caf\xE9";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QByteArray pending = folder + "/" + EncodeFileName(RunFolder::PendingPrefix()) + "x.tmp";
+    const int fd = ::open(pending.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+
+    RunFolder& run = RunFolder::Instance();
+    run.notePending(DecodeFileName(pending));
+    const QString journal = run.path() + QStringLiteral("/pending");
+    const QStringList notes = QDir(journal).entryList(QDir::Files);
+    ASSERT_EQ(notes.size(), 1);
+    QFile note(journal + QLatin1Char('/') + notes.first());
+    ASSERT_TRUE(note.open(QIODevice::ReadOnly));
+    const QByteArray noted = note.readAll();
+    EXPECT_EQ(noted, pending);
+    run.clearPending(DecodeFileName(pending));
+
+    // A killed run's journal (no lock file: its removal was cut short).
+    const QString parent = dir.filePath(QStringLiteral("parent"));
+    ASSERT_TRUE(QDir().mkpath(parent + QStringLiteral("/run-1-dead/pending")));
+    QFile stale(parent + QStringLiteral("/run-1-dead/pending/note"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write(noted);
+    stale.close();
+    RunFolder::CleanStaleRuns(parent);
+    EXPECT_NE(::access(pending.constData(), F_OK), 0);
+    EXPECT_FALSE(QFileInfo::exists(parent + QStringLiteral("/run-1-dead")));
+    ::unlink(pending.constData());
+    ::rmdir(folder.constData());
 }
