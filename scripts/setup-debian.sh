@@ -9,8 +9,10 @@ packages=(
   build-essential g++ cmake ninja-build git pkg-config
   # windows and tests
   qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev googletest
-  # the word processor behind the automation server, and its C++ SDK
-  libreoffice-writer-nogui libreoffice-dev
+  # the word processor behind the automation server, and its C++ SDK (the
+  # whole Writer: its -nogui build lacks the window definitions the office
+  # builds for the comments of a laid-out document, and aborts without them)
+  libreoffice-writer libreoffice-dev
   # the WordPerfect and WordPerfect Graphics readers the office itself uses:
   # the engine reads the pictures embedded in documents with them
   libwpd-dev libwpg-dev librevenge-dev

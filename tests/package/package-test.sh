@@ -87,7 +87,7 @@ deb=$(find "$work/deb" -maxdepth 1 -name 'tallowin_*.deb' | head -n 1)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package-test: $(basename "$deb"): Depends: $depends"
 for wanted in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libuno-sal3 libuno-cppu3 libuno-cppuhelpergcc3-3 \
-              'libreoffice-writer-nogui | libreoffice-writer' 'libreoffice-core-nogui | libreoffice-core' ure \
+              libreoffice-writer libreoffice-core ure \
               'fonts-liberation | fonts-dejavu-core'; do
   case ", $depends," in
     *", $wanted"[\ ,]*) ;;
