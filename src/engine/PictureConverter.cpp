@@ -21,16 +21,34 @@ std::optional<PictureConverter::Picture> PictureConverter::Convert(const QByteAr
         } catch (...) {
             return std::nullopt;
         }
+        // A picture of another format wrapped whole (a metafile, a bitmap)
+        // is kept as it is, which is also how Word holds it.
+        if (const auto embedded = drawing.soleEmbedded())
+            if (auto kept = Kept(embedded->data, embedded->mimeType))
+                return kept;
         QByteArray metafile = drawing.metafile();
         if (metafile.isEmpty())
             return std::nullopt;
         return Picture{std::move(metafile), QStringLiteral("image/x-wmf")};
     }
-    static const char* const kKept[] = {"image/png", "image/jpeg", "image/gif", "image/bmp",
-                                        "image/tiff", "image/x-wmf", "image/x-emf"};
-    for (const char* kept : kKept)
-        if (mimeType == QLatin1String(kept))
-            return Picture{data, mimeType};
+    return Kept(data, mimeType);
+}
+
+std::optional<PictureConverter::Picture> PictureConverter::Kept(const QByteArray& data, const QString& mimeType)
+{
+    // The formats the office reads and its Word export keeps, under the
+    // names libwpd and libwpg give them.
+    static const struct {
+        const char* given;
+        const char* kept;
+    } kKept[] = {{"image/png", "image/png"},     {"image/jpeg", "image/jpeg"}, {"image/gif", "image/gif"},
+                 {"image/bmp", "image/bmp"},     {"image/tiff", "image/tiff"}, {"image/x-wmf", "image/x-wmf"},
+                 {"image/wmf", "image/x-wmf"},   {"image/x-emf", "image/x-emf"}, {"image/emf", "image/x-emf"}};
+    if (data.isEmpty())
+        return std::nullopt;
+    for (const auto& kept : kKept)
+        if (mimeType == QLatin1String(kept.given))
+            return Picture{data, QString::fromLatin1(kept.kept)};
     return std::nullopt;
 }
 

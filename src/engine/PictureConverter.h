@@ -8,8 +8,9 @@ namespace engine {
 
 // Turns a picture as libwpd hands it over into one the office can insert
 // and its Word 97 export keeps: a WordPerfect Graphics picture (image/x-wpg)
-// becomes a Windows metafile through libwpg; PNG, JPEG, GIF, BMP, TIFF and
-// metafiles stay as they are. Anything else, or a picture libwpg cannot
+// becomes a Windows metafile through libwpg, unless it only wraps a picture
+// of another format (a metafile, a bitmap), which is kept as it is; PNG,
+// JPEG, GIF, BMP, TIFF and metafiles stay as they are. Anything else, or a picture libwpg cannot
 // read, gives none.
 class PictureConverter final {
 public:
@@ -21,6 +22,10 @@ public:
     };
 
     static std::optional<Picture> Convert(const QByteArray& data, const QString& mimeType);
+
+private:
+    // `data` as it is, when the office reads its format.
+    static std::optional<Picture> Kept(const QByteArray& data, const QString& mimeType);
 };
 
 } // namespace engine

@@ -523,13 +523,40 @@ void WmfDrawing::drawPath(const librevenge::RVNGPropertyList& propList)
 
 void WmfDrawing::drawGraphicObject(const librevenge::RVNGPropertyList& propList)
 {
-    if (!mHasPage || RevengeValue::Text(propList, "librevenge:mime-type") != QLatin1String("image/bmp"))
-        return;
     const librevenge::RVNGProperty* data = propList["office:binary-data"];
-    if (!data)
+    if (!mHasPage || !data)
         return;
     const librevenge::RVNGBinaryData binary(data->getStr());
-    const QByteArray bmp(reinterpret_cast<const char*>(binary.getDataBuffer()), qsizetype(binary.size()));
+    const QByteArray bytes(reinterpret_cast<const char*>(binary.getDataBuffer()), qsizetype(binary.size()));
+    const QString mimeType = RevengeValue::Text(propList, "librevenge:mime-type");
+    // Where it goes; a size left open (0) means the whole page.
+    double x = number(propList, "svg:x");
+    double y = number(propList, "svg:y");
+    double width = number(propList, "svg:width");
+    double height = number(propList, "svg:height");
+    if (width <= 0 || height <= 0) {
+        x = y = 0;
+        width = mWidth;
+        height = mHeight;
+    }
+    if (mEmbedded.empty()) {
+        constexpr double kSlack = 0.01; // inches
+        mSoleCoversPage = x <= kSlack && y <= kSlack && x + width >= mWidth - kSlack && y + height >= mHeight - kSlack;
+    }
+    mEmbedded.push_back({bytes, mimeType});
+    if (mimeType == QLatin1String("image/bmp"))
+        drawBitmap(bytes, x, y, width, height);
+}
+
+std::optional<WmfDrawing::Embedded> WmfDrawing::soleEmbedded() const
+{
+    if (mEmbedded.size() != 1 || mDrawn > mBitmaps || !mSoleCoversPage)
+        return std::nullopt;
+    return mEmbedded.front();
+}
+
+void WmfDrawing::drawBitmap(const QByteArray& bmp, double x, double y, double width, double height)
+{
     // A BMP file is a 14-byte file header and the device-independent bitmap
     // the record carries; its info header gives the size in pixels.
     constexpr int kFileHeader = 14;
@@ -540,10 +567,8 @@ void WmfDrawing::drawGraphicObject(const librevenge::RVNGPropertyList& propList)
     const qint32 pixelsHigh = std::abs(qFromLittleEndian<qint32>(dib.constData() + 8));
     if (pixelsWide <= 0 || pixelsHigh <= 0 || pixelsWide > 32767 || pixelsHigh > 32767)
         return;
-    const double x = number(propList, "svg:x");
-    const double y = number(propList, "svg:y");
     const QPoint topLeft = at(x, y);
-    const QPoint bottomRight = at(x + number(propList, "svg:width"), y + number(propList, "svg:height"));
+    const QPoint bottomRight = at(x + width, y + height);
     Params params;
     params.dword(kSourceCopy)
         .word(0) // the colours are RGB values
@@ -558,6 +583,7 @@ void WmfDrawing::drawGraphicObject(const librevenge::RVNGPropertyList& propList)
         .bytes(dib);
     record(kStretchDib, params.data());
     ++mDrawn;
+    ++mBitmaps;
 }
 
 void WmfDrawing::startTextObject(const librevenge::RVNGPropertyList& propList)

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QString>
 #include <librevenge/librevenge.h>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -25,6 +26,17 @@ public:
 
     // The metafile; empty when the drawing had no page or drew nothing.
     QByteArray metafile() const;
+
+    // A picture in a format of its own that the drawing holds (WordPerfect
+    // Graphics 2 wraps metafiles, bitmaps and the like this way).
+    struct Embedded {
+        QByteArray data;
+        QString mimeType; // as libwpg names it ("image/wmf", "image/bmp", ...)
+    };
+    // The one embedded picture when it is the whole drawing: nothing else
+    // drawn, and it fills the page (or leaves its size open). A metafile
+    // cannot hold another metafile, so such a picture is best kept as it is.
+    std::optional<Embedded> soleEmbedded() const;
 
     void startDocument(const librevenge::RVNGPropertyList&) override {}
     void endDocument() override {}
@@ -105,7 +117,11 @@ private:
 
     void polygonRecords(const std::vector<Path>& paths, bool fill, bool stroke);
     void writeText(const QString& text);
+    void drawBitmap(const QByteArray& bmp, double x, double y, double width, double height);
 
+    std::vector<Embedded> mEmbedded;
+    bool mSoleCoversPage = false; // the first embedded picture fills the page
+    int mBitmaps = 0;             // embedded bitmaps drawn (part of mDrawn)
     bool mHasPage = false;
     double mWidth = 0;  // inches
     double mHeight = 0;
