@@ -26,6 +26,19 @@ struct EmbeddedPicture {
     QString verticalRel;
     QString wrap;
 
+    // The page the frame stands on, as the page span libwpd opened around
+    // it gives it (inches): placements relative to its edges and margins
+    // become positions from the page's edges.
+    struct Page {
+        double width = 8.5;
+        double height = 11;
+        double marginLeft = 1;
+        double marginRight = 1;
+        double marginTop = 1;
+        double marginBottom = 1;
+    };
+    Page page;
+
     // Where the anchor stands: the index of the body's top-level paragraph
     // or table (as the office enumerates the body text: paragraphs, tables
     // counted as one), and inside a table the cell (in the order the cells

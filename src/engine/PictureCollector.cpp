@@ -24,6 +24,21 @@ PictureCollector::Result PictureCollector::Collect(const QString& path)
     return std::move(collector.mResult);
 }
 
+void PictureCollector::openPageSpan(const librevenge::RVNGPropertyList& propList)
+{
+    const auto set = [&](double& value, const char* name) {
+        if (const auto inches = RevengeValue::Inches(propList, name); inches && *inches >= 0)
+            value = *inches;
+    };
+    mPage = {};
+    set(mPage.width, "fo:page-width");
+    set(mPage.height, "fo:page-height");
+    set(mPage.marginLeft, "fo:margin-left");
+    set(mPage.marginRight, "fo:margin-right");
+    set(mPage.marginTop, "fo:margin-top");
+    set(mPage.marginBottom, "fo:margin-bottom");
+}
+
 void PictureCollector::openParagraph(const librevenge::RVNGPropertyList&)
 {
     if (!inBody())
@@ -87,6 +102,7 @@ void PictureCollector::openFrame(const librevenge::RVNGPropertyList& propList)
     frame.verticalPos = RevengeValue::Text(propList, "style:vertical-pos");
     frame.verticalRel = RevengeValue::Text(propList, "style:vertical-rel");
     frame.wrap = RevengeValue::Text(propList, "style:wrap");
+    frame.page = mPage;
     if (mInParagraph) {
         frame.element = mPlace.element;
         frame.cell = mPlace.cell;
@@ -115,7 +131,7 @@ void PictureCollector::insertBinaryObject(const librevenge::RVNGPropertyList& pr
     const bool placeable = inBody() && (!mInParagraph || mPlace.placed) && (mInParagraph || mTables == 0);
     const librevenge::RVNGProperty* data = propList["office:binary-data"];
     if (!placeable || !data) {
-        ++mResult.leftOut;
+        ++(placeable ? mResult.unread : mResult.unplaced);
         return;
     }
     const librevenge::RVNGBinaryData binary(data->getStr());

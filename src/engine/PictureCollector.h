@@ -21,7 +21,8 @@ class PictureCollector final : public librevenge::RVNGTextInterface {
 public:
     struct Result {
         QList<EmbeddedPicture> pictures;
-        int leftOut = 0; // pictures found where they cannot be placed
+        int unplaced = 0; // pictures found where they cannot be placed
+        int unread = 0;   // frames whose picture carries no data
     };
 
     static Result Collect(const QString& path);
@@ -34,7 +35,7 @@ public:
     void endDocument() override {}
     void definePageStyle(const librevenge::RVNGPropertyList&) override {}
     void defineEmbeddedFont(const librevenge::RVNGPropertyList&) override {}
-    void openPageSpan(const librevenge::RVNGPropertyList&) override {}
+    void openPageSpan(const librevenge::RVNGPropertyList& propList) override;
     void closePageSpan() override {}
     void openHeader(const librevenge::RVNGPropertyList&) override { ++mAside; }
     void closeHeader() override { --mAside; }
@@ -127,6 +128,7 @@ private:
     int mOffset = 0;
     // The frame open now, if any, and whether it has had its picture.
     std::optional<EmbeddedPicture> mFrame;
+    EmbeddedPicture::Page mPage; // of the page span open now
     bool mFrameFilled = false;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/PictureInserter.h"
 
+#include "engine/FramePlacement.h"
 #include "engine/UnoRuntime.h"
 
 #include <QHash>
@@ -35,40 +36,6 @@ using namespace css;
 namespace engine {
 
 namespace {
-
-constexpr double kHundredthMmPerInch = 2540.0;
-
-sal_Int32 hundredthMm(double inches)
-{
-    return sal_Int32(std::lround(inches * kHundredthMmPerInch));
-}
-
-struct Named {
-    const char* name;
-    sal_Int16 value;
-};
-
-std::optional<sal_Int16> lookUp(const QString& name, std::initializer_list<Named> table)
-{
-    for (const Named& entry : table)
-        if (name == QLatin1String(entry.name))
-            return entry.value;
-    return std::nullopt;
-}
-
-std::optional<sal_Int16> relation(const QString& name)
-{
-    return lookUp(name, {{"page", text::RelOrientation::PAGE_FRAME},
-                         {"page-content", text::RelOrientation::PAGE_PRINT_AREA},
-                         {"page-start-margin", text::RelOrientation::PAGE_LEFT},
-                         {"page-end-margin", text::RelOrientation::PAGE_RIGHT},
-                         {"paragraph", text::RelOrientation::FRAME},
-                         {"paragraph-content", text::RelOrientation::PRINT_AREA},
-                         {"paragraph-start-margin", text::RelOrientation::FRAME_LEFT},
-                         {"paragraph-end-margin", text::RelOrientation::FRAME_RIGHT},
-                         {"char", text::RelOrientation::CHAR},
-                         {"line", text::RelOrientation::TEXT_LINE}});
-}
 
 text::TextContentAnchorType anchorType(const QString& name)
 {
@@ -116,6 +83,7 @@ void placeFrame(const uno::Reference<beans::XPropertySet>& object, const Embedde
     const uno::Reference<beans::XPropertySet> graphicProperties(graphic, uno::UNO_QUERY);
     if (graphicProperties.is())
         graphicProperties->getPropertyValue(rtl::OUString("Size100thMM")) >>= own;
+    const auto hundredthMm = &FramePlacement::HundredthMm;
     sal_Int32 width = picture.width ? hundredthMm(*picture.width) : 0;
     sal_Int32 height = picture.height ? hundredthMm(*picture.height) : 0;
     if (width <= 0 && height > 0 && own.Height > 0)
@@ -130,28 +98,20 @@ void placeFrame(const uno::Reference<beans::XPropertySet>& object, const Embedde
 
     if (anchor == text::TextContentAnchorType_AS_CHARACTER)
         return; // it stands in the line
-    const auto horizontal = lookUp(picture.horizontalPos, {{"left", text::HoriOrientation::LEFT},
-                                                           {"center", text::HoriOrientation::CENTER},
-                                                           {"right", text::HoriOrientation::RIGHT},
-                                                           {"from-left", text::HoriOrientation::NONE}});
-    if (horizontal) {
-        set(object, "HoriOrient", uno::Any(*horizontal));
-        if (*horizontal == text::HoriOrientation::NONE)
-            set(object, "HoriOrientPosition", uno::Any(hundredthMm(picture.x.value_or(0))));
-    }
-    if (const auto rel = relation(picture.horizontalRel))
-        set(object, "HoriOrientRelation", uno::Any(*rel));
-    const auto vertical = lookUp(picture.verticalPos, {{"top", text::VertOrientation::TOP},
-                                                       {"middle", text::VertOrientation::CENTER},
-                                                       {"bottom", text::VertOrientation::BOTTOM},
-                                                       {"from-top", text::VertOrientation::NONE}});
-    if (vertical) {
-        set(object, "VertOrient", uno::Any(*vertical));
-        if (*vertical == text::VertOrientation::NONE)
-            set(object, "VertOrientPosition", uno::Any(hundredthMm(picture.y.value_or(0))));
-    }
-    if (const auto rel = relation(picture.verticalRel))
-        set(object, "VertOrientRelation", uno::Any(*rel));
+    const FramePlacement placement = FramePlacement::For(picture, width, height);
+    const auto apply = [&](const FramePlacement::Axis& axis, const char* orient, const char* position,
+                           const char* relation, sal_Int16 none) {
+        if (axis.orient) {
+            set(object, orient, uno::Any(*axis.orient));
+            if (*axis.orient == none)
+                set(object, position, uno::Any(axis.position));
+        }
+        if (axis.relation)
+            set(object, relation, uno::Any(*axis.relation));
+    };
+    apply(placement.horizontal, "HoriOrient", "HoriOrientPosition", "HoriOrientRelation",
+          text::HoriOrientation::NONE);
+    apply(placement.vertical, "VertOrient", "VertOrientPosition", "VertOrientRelation", text::VertOrientation::NONE);
     // WordPerfect flows the text around a box unless told otherwise.
     set(object, "TextWrap", uno::Any(wrapMode(picture.wrap).value_or(text::WrapTextMode_PARALLEL)));
 }
@@ -198,11 +158,11 @@ uno::Reference<text::XTextRange> paragraphOf(Body& body, const EmbeddedPicture& 
 
 } // namespace
 
-int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& context,
+PictureInserter::LeftOut PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& context,
                             const uno::Reference<lang::XComponent>& document, const QList<EmbeddedPicture>& pictures)
 {
     if (pictures.isEmpty())
-        return 0;
+        return {};
     const uno::Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(context);
     const uno::Reference<lang::XMultiServiceFactory> factory(document, uno::UNO_QUERY_THROW);
     Body body(uno::Reference<text::XTextDocument>(document, uno::UNO_QUERY_THROW)->getText());
@@ -210,12 +170,12 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
     // A picture in the line (as-char) is a character of its paragraph: the
     // pictures after it in the same paragraph stand one character further.
     std::map<std::tuple<int, int, int>, int> inLine;
-    int leftOut = 0;
+    LeftOut leftOut;
     for (const EmbeddedPicture& picture : pictures) {
         try {
             const uno::Reference<text::XTextRange> paragraph = paragraphOf(body, picture);
             if (!paragraph.is()) {
-                ++leftOut;
+                ++leftOut.unplaced;
                 continue;
             }
             // The same picture in several boxes is read by the office once.
@@ -228,7 +188,7 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
                 graphics.insert(picture.data, graphic);
             }
             if (!graphic.is()) {
-                ++leftOut;
+                ++leftOut.unread;
                 continue;
             }
             const uno::Reference<beans::XPropertySet> object(
@@ -250,10 +210,8 @@ int PictureInserter::Insert(const uno::Reference<uno::XComponentContext>& contex
                 ++inLine[place];
         } catch (const lang::DisposedException&) {
             throw; // the office is gone
-        } catch (const uno::RuntimeException&) {
-            ++leftOut;
         } catch (const uno::Exception&) {
-            ++leftOut;
+            ++leftOut.unplaced;
         }
     }
     return leftOut;

@@ -18,10 +18,13 @@ class PictureInserter final {
 public:
     PictureInserter() = delete;
 
-    // Returns how many pictures could not be inserted (the office could not
-    // read the data, or the place is not in the document). Raises the UNO
-    // exception of an office that has gone away.
-    static int Insert(const css::uno::Reference<css::uno::XComponentContext>& context,
+    struct LeftOut {
+        int unread = 0;   // the office could not read the picture
+        int unplaced = 0; // its place is not in the document, or inserting it failed
+    };
+    // Returns what could not be inserted. Raises the UNO exception of an
+    // office that has gone away.
+    static LeftOut Insert(const css::uno::Reference<css::uno::XComponentContext>& context,
                       const css::uno::Reference<css::lang::XComponent>& document,
                       const QList<EmbeddedPicture>& pictures);
 };
