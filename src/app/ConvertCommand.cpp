@@ -139,15 +139,24 @@ void ConvertCommand::report(const DocumentRow& row)
     const QString status = row.SubItems.value(0);
     const bool converted = status == Status::Converted;
     (converted ? mConverted : mFailed) += 1;
-    // Rows end while their group runs, with its target folder chosen.
-    const QString detail =
-        converted ? JobBase::ProposedTarget(gMediator->GetTgtFolder(), row.Key) : row.Reason;
+    // Rows end while their group runs, with its target folder chosen. A
+    // converted row's reason (what its Word file leaves out or lacks) comes
+    // after its target.
+    const QString target = converted ? JobBase::ProposedTarget(gMediator->GetTgtFolder(), row.Key) : QString();
     if (mOptions.json) {
         QJsonObject line{{QStringLiteral("source"), row.Key}, {QStringLiteral("status"), status}};
-        line.insert(converted ? QStringLiteral("target") : QStringLiteral("reason"), detail);
+        if (converted)
+            line.insert(QStringLiteral("target"), target);
+        if (!converted || !row.Reason.isEmpty())
+            line.insert(QStringLiteral("reason"), row.Reason);
         write(mOutput, QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
     } else {
-        write(mOutput, row.Key + QLatin1Char('\t') + status + QLatin1Char('\t') + detail + QLatin1Char('\n'));
+        QStringList fields{row.Key, status};
+        if (converted)
+            fields << target;
+        if (!converted || !row.Reason.isEmpty())
+            fields << row.Reason;
+        write(mOutput, fields.join(QLatin1Char('\t')) + QLatin1Char('\n'));
     }
     showProgress(false);
 }

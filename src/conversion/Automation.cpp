@@ -65,15 +65,15 @@ void AnnounceDocuments(const QStringList& paths)
     }
 }
 
-int PicturesLeftOut()
+QString ConversionNotes()
 {
-    const QString member = QStringLiteral("envPicturesLeftOut");
+    const QString member = QStringLiteral("envConversionNotes");
     if (!gAutomation || !gAutomation->hasMember(member))
-        return 0;
+        return QString();
     try {
-        return static_cast<int>(CallByName(gAutomation, member).toInteger());
+        return CallByName(gAutomation, member).toText();
     } catch (const platform::RuntimeError&) {
-        return 0; // the document converted; only the count is unknown
+        return QString(); // the document converted; only the notes are unknown
     }
 }
 

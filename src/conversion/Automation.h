@@ -28,10 +28,12 @@ void CloseNoSave();
 // that fails the call changes nothing either.
 void AnnounceDocuments(const QStringList& paths);
 
-// How many pictures embedded in the current document the server could not
-// keep in what it wrote, asked through the optional member
-// "envPicturesLeftOut"; 0 for a server without it or when the call fails.
-int PicturesLeftOut();
+// What the Word document the server wrote last leaves out or lacks, in the
+// server's words ("2 pictures could not be read and were left out", "The
+// Word file lacks 1 of 12 pictures"), asked through the optional member
+// "envConversionNotes"; empty when there is nothing to say, for a server
+// without it, or when the call fails.
+QString ConversionNotes();
 
 // The format code of a Word document.
 inline constexpr qint16 WordFormat = 69;

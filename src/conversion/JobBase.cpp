@@ -75,17 +75,11 @@ void JobBase::saveWord(const QString& target)
 {
     Automation::FileSave(target, Automation::WordFormat);
     gMediator->NoteWritten(target, mPath);
-    // The document converted; a picture the server could not read is
-    // missing from it, which the row says.
-    const int leftOut = Automation::PicturesLeftOut();
-    if (leftOut > 0 && mRow)
-        gMediator->Documents().SetReason(mRow, PicturesLeftOutReason(leftOut));
-}
-
-QString JobBase::PicturesLeftOutReason(int count)
-{
-    return count == 1 ? QStringLiteral("1 picture could not be read and was left out")
-                      : QStringLiteral("%1 pictures could not be read and were left out").arg(count);
+    // The document converted; what the Word file leaves out or lacks, the
+    // row says (and marks).
+    const QString notes = Automation::ConversionNotes();
+    if (!notes.isEmpty() && mRow)
+        gMediator->Documents().SetReason(mRow, notes);
 }
 
 void JobBase::closeAfterSave()

@@ -57,8 +57,6 @@ protected:
     static void eventPasses(int count);
     // Why a conversion failed, in words for the document list.
     static QString ReasonFor(const platform::RuntimeError& error);
-    // The reason a converted row gives when `count` pictures were left out.
-    static QString PicturesLeftOutReason(int count);
 
     QString mPath;
     bool mDocumentOpen = false;

@@ -33,7 +33,7 @@ EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
 {
     PictureCollector::Result found = PictureCollector::Collect(path);
     Prepared prepared;
-    prepared.leftOut = found.leftOut;
+    prepared.leftOut = {found.unread, found.unplaced};
     // Boxes that show the same picture share its data (WordPerfect keeps
     // one packet for them): it is converted once.
     QHash<QByteArray, std::optional<PictureConverter::Picture>> converted;
@@ -42,7 +42,7 @@ EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
         if (known == converted.constEnd())
             known = converted.insert(picture.data, PictureConverter::Convert(picture.data, picture.mimeType));
         if (!*known) {
-            ++prepared.leftOut;
+            ++prepared.leftOut.unread;
             continue;
         }
         picture.data = (*known)->data; // shared, not copied
@@ -52,13 +52,28 @@ EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
     return prepared;
 }
 
-int EmbeddedPictures::insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document)
+const std::optional<EmbeddedPictures::Prepared>& EmbeddedPictures::prepared()
 {
     if (mWork.valid())
         mPrepared = mWork.get();
-    if (!mPrepared)
-        return 0;
-    return mPrepared->leftOut + PictureInserter::Insert(session.context(), document, mPrepared->pictures);
+    return mPrepared;
+}
+
+EmbeddedPictures::LeftOut EmbeddedPictures::insertInto(OfficeSession& session,
+                                                       const css::uno::Reference<css::lang::XComponent>& document)
+{
+    if (!prepared())
+        return {};
+    const PictureInserter::LeftOut notInserted =
+        PictureInserter::Insert(session.context(), document, mPrepared->pictures);
+    return {mPrepared->leftOut.unread + notInserted.unread, mPrepared->leftOut.unplaced + notInserted.unplaced};
+}
+
+EmbeddedPictures::LeftOut EmbeddedPictures::leaveOut()
+{
+    if (!prepared())
+        return {};
+    return {mPrepared->leftOut.unread, mPrepared->leftOut.unplaced + int(mPrepared->pictures.size())};
 }
 
 } // namespace engine

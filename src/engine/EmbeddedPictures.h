@@ -29,19 +29,27 @@ public:
     EmbeddedPictures(const EmbeddedPictures&) = delete;
     EmbeddedPictures& operator=(const EmbeddedPictures&) = delete;
 
+    // Pictures that are not in the document, by why.
+    struct LeftOut {
+        int unread = 0;   // found but unreadable or unconvertible
+        int unplaced = 0; // found where they cannot be placed, or not put in
+    };
+
     // Inserts the pictures into `document`, the same file as loaded by the
     // office (again, for the same file loaded again: they are read once).
-    // Returns how many were left out: found but unreadable,
-    // unconvertible, or where they cannot be placed. Raises only the UNO
-    // exception of an office that has gone away.
-    int insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document);
+    // Raises only the UNO exception of an office that has gone away.
+    LeftOut insertInto(OfficeSession& session, const css::uno::Reference<css::lang::XComponent>& document);
+    // What leaving every picture out leaves out (for a document loaded
+    // without its pictures).
+    LeftOut leaveOut();
 
 private:
     struct Prepared {
         QList<EmbeddedPicture> pictures;
-        int leftOut = 0;
+        LeftOut leftOut;
     };
     static Prepared Prepare(const QString& path);
+    const std::optional<Prepared>& prepared();
 
     std::future<Prepared> mWork;
     std::optional<Prepared> mPrepared; // once the work is taken

@@ -2,10 +2,12 @@
 
 #include "engine/AbortingInteractionHandler.h"
 #include "engine/EmbeddedPictures.h"
+#include "engine/OfficeInstallation.h"
 #include "engine/OfficeSession.h"
 #include "engine/PlainTextCopy.h"
 #include "engine/UnoRuntime.h"
 #include "engine/WordFile.h"
+#include "engine/WordFileContents.h"
 #include "engine/WordPerfectHeader.h"
 #include "platform/FileNames.h"
 #include "platform/RunFolder.h"
@@ -13,6 +15,8 @@
 #include "platform/TempFiles.h"
 
 #include <QDir>
+#include <QLocale>
+#include <QStringList>
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
@@ -29,6 +33,7 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
@@ -45,6 +50,7 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
@@ -138,30 +144,40 @@ void OfficeDocument::abandon() noexcept
 }
 
 std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& file,
-                                                     const QString& shownAs)
+                                                     const QString& shownAs, Way way)
 {
     // The office's import drops the pictures of WordPerfect documents: they
     // are read on the side while the office loads, and put back before
     // anything else sees the document (and once more should it be loaded
-    // again, see play).
+    // again, see play). A plain load only counts them.
     auto pictures = std::make_shared<EmbeddedPictures>(file);
-    std::unique_ptr<OfficeDocument> document = LoadText(session, file, shownAs);
-    document->mPictures = pictures;
-    document->mPicturesLeftOut = pictures->insertInto(session, *document->mComponent);
-    // Pictures first: they take room on the pages the layout counts.
-    if (document->hasLayoutFields()) {
-        try {
-            document->layOut(session);
-        } catch (...) {
-            document->close();
-            throw;
+    // A plain load has a view, unless the office would abort building the
+    // window of a comment (see OfficeInstallation::HasWriterWindows).
+    const bool plain = way == Way::Plain;
+    std::unique_ptr<OfficeDocument> document =
+        LoadText(session, file, shownAs, plain && OfficeInstallation::HasWriterWindows());
+    try {
+        const EmbeddedPictures::LeftOut leftOut =
+            plain ? pictures->leaveOut() : pictures->insertInto(session, *document->mComponent);
+        document->mPictures = plain ? nullptr : pictures;
+        document->mPicturesUnread = leftOut.unread;
+        document->mPicturesUnplaced = leftOut.unplaced;
+        // Pictures first: they take room on the pages the layout counts.
+        if (!document->mHasView) {
+            const Fields fields = document->fields();
+            if (fields.needLayout && (!fields.comments || OfficeInstallation::HasWriterWindows()))
+                document->layOut(session);
         }
+        document->mPicturesExpected = document->pictureCount();
+    } catch (...) {
+        document->close();
+        throw;
     }
     return document;
 }
 
 std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session, const QString& file,
-                                                         const QString& shownAs)
+                                                         const QString& shownAs, bool withView)
 {
     const QString path = shownAs.isEmpty() ? file : shownAs;
     rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
@@ -239,6 +255,38 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
             kind = kindOf(service);
         if (!kind.isEmpty())
             throw refused(QStringLiteral("the office reads it as %1, not as a text document it converts").arg(kind));
+        if (withView) {
+            // As the office's own command line loads it: through the
+            // desktop, hidden, the safety settings and the checked filter
+            // as above.
+            descriptor.push_back(property("Hidden", uno::Any(true)));
+            descriptor.push_back(property("Silent", uno::Any(true)));
+            uno::Reference<lang::XComponent> component;
+            try {
+                component = session.loader()->loadComponentFromURL(
+                    url, rtl::OUString("_blank"), 0,
+                    uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
+            } catch (const lang::IllegalArgumentException& e) {
+                if (attempt == 1)
+                    throw unreadable(e);
+                continue;
+            } catch (const io::IOException& e) {
+                if (attempt == 1)
+                    throw unreadable(e);
+                continue;
+            }
+            const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
+            std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, file, path));
+            document->mHasView = true;
+            document->mFilter = filter;
+            if (!info.is() || !info->supportsService(textDocument)) {
+                document->close();
+                if (attempt == 1 || component.is())
+                    throw refused(QStringLiteral("the office does not load it as a text document"));
+                continue;
+            }
+            return document;
+        }
 
         std::unique_ptr<OfficeDocument> document(
             new OfficeDocument(session.createModel(textDocument), file, path));
@@ -350,8 +398,11 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         // gets the document loaded again, with one. Nothing has changed it
         // since it was loaded.
         std::unique_ptr<OfficeDocument> viewed = LoadWithView(session, mFile, mShown, mFilter);
-        if (mPictures)
-            mPicturesLeftOut = mPictures->insertInto(session, *viewed->mComponent); // read once, put back again
+        if (mPictures) {
+            const EmbeddedPictures::LeftOut leftOut = mPictures->insertInto(session, *viewed->mComponent);
+            mPicturesUnread = leftOut.unread; // read once, put back again
+            mPicturesUnplaced = leftOut.unplaced;
+        }
         close();
         mComponent = std::move(viewed->mComponent);
         mHasView = true;
@@ -398,7 +449,62 @@ bool OfficeDocument::storeWordPrivately(const QString& path)
     });
     storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
     struct stat info {};
-    return ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+    if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return false;
+    check(path);
+    return true;
+}
+
+void OfficeDocument::check(const QString& path)
+{
+    // What the document holds: its pictures as loaded (a clean-up macro
+    // that takes one away makes the Word file lack it), its text as it is
+    // now. Note reference marks stand for the numbers the text has in their
+    // place, which may run to three digits each.
+    const int letters = WordFileContents::Letters(UnoRuntime::ToQString(text()));
+    QString whyNot;
+    const WordFileContents contents = WordFileContents::Read(path, &whyNot);
+    const QLocale locale;
+    QStringList found;
+    if (!whyNot.isEmpty()) {
+        found << QStringLiteral("The Word file could not be checked: %1").arg(whyNot);
+    } else {
+        if (contents.pictures < mPicturesExpected)
+            found << QStringLiteral("The Word file lacks %1 of %2 %3")
+                         .arg(locale.toString(mPicturesExpected - contents.pictures),
+                              locale.toString(mPicturesExpected),
+                              mPicturesExpected == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
+        const int allowance = 2 + 3 * contents.referenceMarks;
+        if (letters - contents.letters > allowance)
+            found << QStringLiteral("The Word file has %1 of %2 characters")
+                         .arg(locale.toString(contents.letters), locale.toString(letters));
+    }
+    mCheck = found.join(QStringLiteral(". "));
+}
+
+QString OfficeDocument::notes() const
+{
+    QStringList notes;
+    const auto count = [](int n, const char* what) {
+        return n == 1 ? QStringLiteral("1 picture could not be %1 and was left out").arg(QLatin1String(what))
+                      : QStringLiteral("%1 pictures could not be %2 and were left out").arg(n).arg(QLatin1String(what));
+    };
+    if (mPicturesUnread > 0)
+        notes << count(mPicturesUnread, "read");
+    if (mPicturesUnplaced > 0)
+        notes << count(mPicturesUnplaced, "placed");
+    if (!mCheck.isEmpty())
+        notes << mCheck;
+    return notes.join(QStringLiteral(". "));
+}
+
+int OfficeDocument::pictureCount()
+{
+    const uno::Reference<text::XTextGraphicObjectsSupplier> supplier(*mComponent, uno::UNO_QUERY);
+    if (!supplier.is())
+        return 0;
+    const uno::Reference<container::XIndexAccess> graphics(supplier->getGraphicObjects(), uno::UNO_QUERY);
+    return graphics.is() ? graphics->getCount() : supplier->getGraphicObjects()->getElementNames().getLength();
 }
 
 void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder)
@@ -433,7 +539,7 @@ void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal
     ::unlink(native(stored).constData());
 }
 
-bool OfficeDocument::hasLayoutFields()
+OfficeDocument::Fields OfficeDocument::fields()
 {
     // Without a layout, page numbers and page counts have no value: the Word
     // document would carry 0 where the office shows the real number. The
@@ -444,21 +550,23 @@ bool OfficeDocument::hasLayoutFields()
         "com.sun.star.text.textfield.ReferencePageGet",
         "com.sun.star.text.textfield.GetReference",
     };
+    Fields found;
     const uno::Reference<text::XTextFieldsSupplier> supplier(*mComponent, uno::UNO_QUERY);
     if (!supplier.is())
-        return false;
+        return found;
     const uno::Reference<container::XEnumeration> fields = supplier->getTextFields()->createEnumeration();
-    while (fields->hasMoreElements()) {
+    while (fields->hasMoreElements() && !(found.needLayout && found.comments)) {
         const uno::Reference<lang::XServiceInfo> field(fields->nextElement(), uno::UNO_QUERY);
         if (!field.is())
             continue;
         const uno::Sequence<rtl::OUString> services = field->getSupportedServiceNames();
-        for (const rtl::OUString& service : services)
+        for (const rtl::OUString& service : services) {
             for (const char* wanted : kLayoutFields)
-                if (service.equalsAscii(wanted))
-                    return true;
+                found.needLayout = found.needLayout || service.equalsAscii(wanted);
+            found.comments = found.comments || service.equalsAscii("com.sun.star.text.textfield.Annotation");
+        }
     }
-    return false;
+    return found;
 }
 
 void OfficeDocument::layOut(OfficeSession& session)

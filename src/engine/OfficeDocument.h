@@ -18,28 +18,37 @@ namespace engine {
 
 class EmbeddedPictures;
 class OfficeSession;
+struct WordFileContents;
 
 // One document open in the office, hidden and read-only. Every member runs on
 // the engine thread and raises UNO exceptions or RuntimeErrors; the server
 // turns them into the failures its callers see.
 class OfficeDocument final {
 public:
-    // Loads `file` (a regular file, checked by the caller) into the office,
-    // without a view. Raises a RuntimeError naming the document (`shownAs`,
-    // or else `file`) when the office cannot load it, when it needs a
-    // password, when it is not a text document, or when its import would
-    // follow the links it holds (HTML, RTF). A document that holds fields
-    // whose values only a layout gives (page numbers, page counts) is laid
-    // out, so that the Word document carries the values the office shows.
+    // How a document is loaded. Full: straight into a model without a view,
+    // its embedded pictures put back, and laid out when its fields need it.
+    // Plain: as the office's own command line loads it (with a hidden view,
+    // so laid out), without the pictures: the way to try a document again
+    // that the full way made the office fail on.
+    enum class Way { Full, Plain };
+
+    // Loads `file` (a regular file, checked by the caller) into the office.
+    // Raises a RuntimeError naming the document (`shownAs`, or else `file`)
+    // when the office cannot load it, when it needs a password, when it is
+    // not a text document, or when its import would follow the links it
+    // holds (HTML, RTF). A document that holds fields whose values only a
+    // layout gives (page numbers, page counts) is laid out, so that the
+    // Word document carries the values the office shows.
     static std::unique_ptr<OfficeDocument> Load(OfficeSession& session, const QString& file,
-                                                const QString& shownAs = QString());
+                                                const QString& shownAs = QString(), Way way = Way::Full);
     ~OfficeDocument();
 
     // The document's name in failures: the file the user chose.
     const QString& sourcePath() const { return mShown; }
-    // How many of the pictures embedded in the document could not be put
-    // back into it (see EmbeddedPictures).
-    int picturesLeftOut() const { return mPicturesLeftOut; }
+    // What the Word file written last leaves out or lacks, in words for the
+    // document list ("3 pictures could not be read and were left out. The
+    // Word file lacks 1 of 12 pictures"); empty when nothing.
+    QString notes() const;
 
     // True when the document holds nothing: no character, no table, no
     // picture or other object.
@@ -59,7 +68,8 @@ public:
     // (see WordFile).
     void storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder);
     // Has the office store the document as a Word 97 document at `path`, in
-    // a private folder; false when it wrote nothing.
+    // a private folder, and checks what it wrote against the document (see
+    // notes()); false when it wrote nothing.
     bool storeWordPrivately(const QString& path);
     // Closes the document without saving; never raises.
     void close() noexcept;
@@ -74,11 +84,19 @@ private:
     // with the filter of its first load.
     static std::unique_ptr<OfficeDocument> LoadWithView(OfficeSession& session, const QString& file,
                                                         const QString& shown, const rtl::OUString& filter);
-    // Load without the embedded pictures.
+    // Load without the embedded pictures, with a view or without.
     static std::unique_ptr<OfficeDocument> LoadText(OfficeSession& session, const QString& file,
-                                                    const QString& shownAs);
-    // Whether the document holds a field whose value comes from the layout.
-    bool hasLayoutFields();
+                                                    const QString& shownAs, bool withView);
+    // What the document's fields ask of a layout.
+    struct Fields {
+        bool needLayout = false; // page numbers, page counts, page references
+        bool comments = false;
+    };
+    Fields fields();
+    // How many pictures the document holds now.
+    int pictureCount();
+    // Compares the Word file at `path` with what the document holds.
+    void check(const QString& path);
     // Gives the document a hidden view (and so a layout).
     void layOut(OfficeSession& session);
 
@@ -86,7 +104,10 @@ private:
     QString mFile;  // what the office reads
     QString mShown; // what failures name
     std::shared_ptr<EmbeddedPictures> mPictures; // what was put back, for a second load
-    int mPicturesLeftOut = 0;
+    int mPicturesUnread = 0;
+    int mPicturesUnplaced = 0;
+    int mPicturesExpected = 0; // in the document once loaded: what the Word file must hold
+    QString mCheck;            // what the check of the Word file found
     // Whether the office gave the document a (hidden) view: only documents
     // that are not loaded straight into a model of their own.
     bool mHasView = false;

@@ -44,9 +44,12 @@ void OfficeEngine::start()
 
 void OfficeEngine::requireDocument(const QString& action) const
 {
-    if (!mDocument)
-        throw RuntimeError(RuntimeError::AutomationError,
-                           QStringLiteral("Cannot %1: no document is open").arg(action), kSource);
+    if (mDocument)
+        return;
+    if (mLost)
+        throw *mLost; // what took the document away
+    throw RuntimeError(RuntimeError::AutomationError, QStringLiteral("Cannot %1: no document is open").arg(action),
+                       kSource);
 }
 
 void OfficeEngine::guarded(const QString& action, const QString& file, std::chrono::milliseconds limit,
@@ -56,7 +59,9 @@ void OfficeEngine::guarded(const QString& action, const QString& file, std::chro
     const auto failed = [&](const QString& reason, bool bridgeGone) {
         const bool timedOut = watchdog.fired();
         const QString death = mSession.checkAfterFailure(bridgeGone);
-        mLastFailure = timedOut ? Failure::TimedOut : death.isEmpty() ? Failure::None : Failure::OfficeDied;
+        mLastFailure = timedOut            ? Failure::TimedOut
+                       : !death.isEmpty() ? Failure::OfficeDied
+                                          : Failure::OfficeError;
         if ((!death.isEmpty() || timedOut) && mDocument) {
             mDocument->abandon(); // it went with the office
             mDocument.reset();
@@ -92,7 +97,21 @@ void OfficeEngine::guarded(const QString& action, const QString& file, std::chro
     }
 }
 
-void OfficeEngine::open(const QString& file, qint64 size, const QString& shownAs)
+void OfficeEngine::load(const QString& file, const QString& path, qint64 size, OfficeDocument::Way way)
+{
+    if (mDocument) {
+        mDocument->close();
+        mDocument.reset();
+    }
+    guarded(QStringLiteral("open"), path,
+            limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)), [&] {
+                mSession.ensureRunning();
+                mDocument = OfficeDocument::Load(mSession, file, path, way);
+            });
+    mPlain = way == OfficeDocument::Way::Plain;
+}
+
+void OfficeEngine::open(const QString& file, qint64 size, const QString& shownAs, bool plainly)
 {
     const QString path = shownAs.isEmpty() ? file : shownAs;
     // A document left open by an earlier job that failed half-way.
@@ -101,27 +120,67 @@ void OfficeEngine::open(const QString& file, qint64 size, const QString& shownAs
         mDocument.reset();
     }
     removeSourceLink();
+    mPlayed.reset();
+    mLost.reset();
+    mNotes.clear();
     mSession.restartIfOverMemoryLimit();
-    const auto load = [&] {
-        guarded(QStringLiteral("open"), path,
-                limitFor(size) + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)),
-                [&] {
-                    mSession.ensureRunning();
-                    mDocument = OfficeDocument::Load(mSession, readableName(file), path);
-                    mDocumentSize = size;
-                });
-    };
+    mDocumentFile = readableName(file);
+    mDocumentPath = path;
+    mDocumentSize = size;
+    if (plainly) {
+        load(mDocumentFile, path, size, OfficeDocument::Way::Plain);
+        return;
+    }
     const bool officeWasUsed = mSession.isConnected();
     try {
-        load();
+        load(mDocumentFile, path, size, OfficeDocument::Way::Full);
+        return;
     } catch (const RuntimeError&) {
-        // An office that had already served documents may have died after
-        // the last of them (while it closed it, say): this document gets a
-        // fresh office before it is blamed. One that crashes a fresh office
-        // too fails.
-        if (!officeWasUsed || mLastFailure != Failure::OfficeDied)
+        if (!officeFailed())
+            throw; // the engine's own refusal: the plain way would refuse too
+    }
+    // An office that had already served documents may have died after the
+    // last of them (while it closed it, say): this document gets a fresh
+    // office, the full way, before it is blamed.
+    if (officeWasUsed && mLastFailure == Failure::OfficeDied) {
+        try {
+            load(mDocumentFile, path, size, OfficeDocument::Way::Full);
+            return;
+        } catch (const RuntimeError&) {
+            if (!officeFailed())
+                throw;
+        }
+    }
+    load(mDocumentFile, path, size, OfficeDocument::Way::Plain);
+}
+
+void OfficeEngine::reopenPlainly()
+{
+    load(mDocumentFile, mDocumentPath, mDocumentSize, OfficeDocument::Way::Plain);
+    if (mPlayed)
+        guarded(QStringLiteral("play the macro on"), mDocumentPath, limitFor(mDocumentSize),
+                [&] { mDocument->play(mSession, *mPlayed); });
+}
+
+void OfficeEngine::onDocument(const QString& action, const QString& file, const std::function<void()>& step)
+{
+    try {
+        guarded(action, file, limitFor(mDocumentSize), step);
+        return;
+    } catch (const RuntimeError& e) {
+        if (!officeFailed() || mPlain) {
+            if (!mDocument)
+                mLost = e;
             throw;
-        load();
+        }
+    }
+    try {
+        reopenPlainly();
+        guarded(action, file, limitFor(mDocumentSize), step);
+    } catch (const RuntimeError& e) {
+        if (!mDocument)
+            mLost = e;
+        throw;
     }
 }
 
@@ -129,42 +188,44 @@ bool OfficeEngine::isBlank()
 {
     requireDocument(QStringLiteral("test for a blank document"));
     bool blank = false;
-    guarded(QStringLiteral("examine"), mDocument->sourcePath(), limitFor(mDocumentSize),
-            [&] { blank = mDocument->isBlank(); });
+    onDocument(QStringLiteral("examine"), mDocument->sourcePath(), [&] { blank = mDocument->isBlank(); });
     return blank;
 }
 
 void OfficeEngine::moveToTop()
 {
     requireDocument(QStringLiteral("move to the top"));
-    guarded(QStringLiteral("move to the top of"), mDocument->sourcePath(), limitFor(mDocumentSize),
-            [&] { mDocument->moveToTop(); });
+    onDocument(QStringLiteral("move to the top of"), mDocument->sourcePath(), [&] { mDocument->moveToTop(); });
 }
 
 void OfficeEngine::play(const MacroFile& macro)
 {
     requireDocument(QStringLiteral("play a macro"));
-    guarded(QStringLiteral("play the macro on"), mDocument->sourcePath(), limitFor(mDocumentSize),
-            [&] { mDocument->play(mSession, macro); });
+    onDocument(QStringLiteral("play the macro on"), mDocument->sourcePath(), [&] { mDocument->play(mSession, macro); });
+    if (!macro.commands().isEmpty())
+        mPlayed = macro; // played again on a plain reload
 }
 
 void OfficeEngine::saveCopy(const QString& path)
 {
     requireDocument(QStringLiteral("save"));
-    guarded(QStringLiteral("save"), path, limitFor(mDocumentSize), [&] { mDocument->storeCopy(path); });
+    onDocument(QStringLiteral("save"), path, [&] { mDocument->storeCopy(path); });
 }
 
 void OfficeEngine::saveWord(const QString& path)
 {
     requireDocument(QStringLiteral("save"));
-    guarded(QStringLiteral("save"), path, limitFor(mDocumentSize),
-            [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder()); });
+    onDocument(QStringLiteral("save"), path,
+               [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder()); });
+    mNotes = mDocument->notes();
 }
 
 void OfficeEngine::close()
 {
     if (mDocument)
         closeDocument(mDocument);
+    mPlayed.reset();
+    mLost.reset();
     removeSourceLink();
 }
 
@@ -212,6 +273,7 @@ void OfficeEngine::closeDocument(std::unique_ptr<OfficeDocument>& document)
 PreparedDocument::State OfficeEngine::prepare(PreparedDocument& prepared)
 {
     using State = PreparedDocument::State;
+    using Way = OfficeDocument::Way;
     mSession.restartIfOverMemoryLimit();
     try {
         start();
@@ -219,38 +281,53 @@ PreparedDocument::State OfficeEngine::prepare(PreparedDocument& prepared)
         return State::Waiting;
     }
     const auto limit = limitFor(prepared.identity.size());
-    std::unique_ptr<OfficeDocument> document;
-    try {
-        // As a direct open would, with the office connected: the same
-        // limit, the same refusals.
-        guarded(QStringLiteral("open"), prepared.path, limit,
-                [&] { document = OfficeDocument::Load(mSession, prepared.copy, prepared.path); });
-    } catch (const RuntimeError& e) {
-        if (mLastFailure == Failure::OfficeDied)
-            return State::Fallback; // the direct open gives it a fresh office first
-        prepared.refusal = e;
-        return State::Refused;
+    // The full way first, and the plain way when the office fails on it, as
+    // for the program's own calls.
+    for (const Way way : {Way::Full, Way::Plain}) {
+        std::unique_ptr<OfficeDocument> document;
+        try {
+            // As a direct open would: the same limit, the same refusals.
+            guarded(QStringLiteral("open"), prepared.path, limit + (mSession.isConnected() ? std::chrono::seconds(0) : std::chrono::seconds(60)), [&] {
+                mSession.ensureRunning();
+                document = OfficeDocument::Load(mSession, prepared.copy, prepared.path, way);
+            });
+            guarded(QStringLiteral("examine"), prepared.path, limit, [&] {
+                prepared.blank = document->isBlank();
+                prepared.textCopy = document->textCopy();
+            });
+            bool written = false;
+            guarded(QStringLiteral("save"), prepared.path, limit,
+                    [&] { written = document->storeWordPrivately(prepared.word); });
+            if (!written)
+                throw RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("The office wrote nothing"),
+                                   kSource);
+            prepared.notes = document->notes();
+            closeDocument(document);
+            return State::Ready;
+        } catch (const RuntimeError& e) {
+            if (document) {
+                if (mSession.isConnected())
+                    document->close();
+                else
+                    document->abandon(); // it went with the office
+            }
+            if (!officeFailed()) {
+                // Refused as a direct open would refuse it; a failure past
+                // the open leaves it to the direct conversion.
+                if (document)
+                    return State::Fallback;
+                prepared.refusal = e;
+                return State::Refused;
+            }
+            if (way == Way::Plain) {
+                // The office failed on it both ways: the direct conversion,
+                // on office 0, makes its own plain try and gives the reason.
+                prepared.plainly = true;
+                return State::Fallback;
+            }
+        }
     }
-    try {
-        guarded(QStringLiteral("examine"), prepared.path, limit, [&] {
-            prepared.blank = document->isBlank();
-            prepared.textCopy = document->textCopy();
-            prepared.picturesLeftOut = document->picturesLeftOut();
-        });
-        bool written = false;
-        guarded(QStringLiteral("save"), prepared.path, limit,
-                [&] { written = document->storeWordPrivately(prepared.word); });
-        if (!written)
-            throw RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("The office wrote nothing"), kSource);
-    } catch (const RuntimeError&) {
-        if (mSession.isConnected())
-            document->close();
-        else
-            document->abandon(); // it went with the office
-        return State::Fallback;
-    }
-    closeDocument(document);
-    return State::Ready;
+    return State::Fallback; // not reached
 }
 
 void OfficeEngine::abandon()

@@ -4,11 +4,13 @@
 #include "engine/OfficeDocument.h"
 #include "engine/OfficeSession.h"
 #include "engine/PreparedDocument.h"
+#include "platform/RuntimeError.h"
 
 #include <QString>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace engine {
 
@@ -32,11 +34,19 @@ public:
     void start();
 
     // Opens `file` for the program; failures name `shownAs` when given.
-    void open(const QString& file, qint64 size, const QString& shownAs = QString());
+    // The document is loaded the full way (see OfficeDocument::Way) unless
+    // `plainly` says the full way has already failed on it.
+    //
+    // Never worse than the office alone: whenever the office crashes, hangs
+    // or fails on the open document (loading it, laying it out, putting its
+    // pictures back, examining or saving it), the document is loaded again
+    // the plain way, on a fresh office when the old one is gone, and the
+    // call made once more. Only the failure of that try reaches the caller.
+    void open(const QString& file, qint64 size, const QString& shownAs = QString(), bool plainly = false);
     bool isBlank();
-    // Pictures of the open document that could not be put back (0 when no
-    // document is open).
-    int picturesLeftOut() const { return mDocument ? mDocument->picturesLeftOut() : 0; }
+    // What the Word file written last leaves out or lacks (see
+    // OfficeDocument::notes); empty when nothing, or before a Word save.
+    const QString& notes() const { return mNotes; }
     void moveToTop();
     void play(const MacroFile& macro);
     void saveCopy(const QString& path);
@@ -71,13 +81,34 @@ private:
     // in failures ("Cannot open /x/y.wpd: ...").
     void guarded(const QString& action, const QString& file, std::chrono::milliseconds limit,
                  const std::function<void()>& body);
+    // Runs `step` on the open document, guarded; when the office fails on
+    // it, loads the document again plainly and runs the step once more.
+    void onDocument(const QString& action, const QString& file, const std::function<void()>& step);
+    // Loads the open document's file again the plain way and plays again
+    // the macro played on it.
+    void reopenPlainly();
+    // Loads `file` one way or the other into mDocument, under the watchdog.
+    void load(const QString& file, const QString& path, qint64 size, OfficeDocument::Way way);
+    // Whether the last guarded call failed because of the office (it died,
+    // hung, or raised an error of its own), not because the engine refused.
+    bool officeFailed() const { return mLastFailure != Failure::None; }
 
-    enum class Failure { None, OfficeDied, TimedOut };
+    enum class Failure { None, OfficeDied, TimedOut, OfficeError };
 
     OfficeSession mSession;
     Failure mLastFailure = Failure::None;
     std::unique_ptr<OfficeDocument> mDocument;
     qint64 mDocumentSize = 0;
+    // The open document: the name the office reads, the name failures give,
+    // whether it was loaded plainly, the macro with commands played on it.
+    QString mDocumentFile;
+    QString mDocumentPath;
+    bool mPlain = false;
+    std::optional<MacroFile> mPlayed;
+    // Why the open document went away, if it did: later calls give that
+    // reason, not that no document is open.
+    std::optional<platform::RuntimeError> mLost;
+    QString mNotes;
     QString mSourceLink; // see readableName
     Limits mLimits;
 };

@@ -35,6 +35,13 @@ QString OfficeInstallation::Executable()
     return ProgramFolder() + QStringLiteral("/soffice.bin");
 }
 
+bool OfficeInstallation::HasWriterWindows()
+{
+    static const bool has = QFile::exists(
+        ProgramFolder() + QStringLiteral("/../share/config/soffice.cfg/modules/swriter/ui/annotation.ui"));
+    return has;
+}
+
 void OfficeInstallation::Check()
 {
     const QString program = Executable();

@@ -16,6 +16,11 @@ public:
     // The office program the engine starts.
     static QString Executable();
 
+    // Whether the office has Writer's window definitions. The office builds
+    // a window for each comment of a document that has a view, and one
+    // installed without them aborts when it tries.
+    static bool HasWriterWindows();
+
     // Raises a RuntimeError naming the program and the reason unless the
     // office program is there, is a regular file and may be executed.
     static void Check();

@@ -101,7 +101,7 @@ void OfficePool::announce(const QStringList& paths)
 }
 
 std::shared_ptr<PreparedDocument> OfficePool::take(const QString& path, const FileIdentity& now,
-                                                   std::chrono::milliseconds limit)
+                                                   std::chrono::milliseconds limit, bool* plainly)
 {
     std::unique_lock guard(mLock);
     const auto found = mIndex.constFind(path);
@@ -136,6 +136,8 @@ std::shared_ptr<PreparedDocument> OfficePool::take(const QString& path, const Fi
             break;
         }
     }
+    if (plainly)
+        *plainly = document->state == State::Fallback && document->plainly && document->identity == now;
     Document usable;
     if ((document->state == State::Ready || document->state == State::Refused) && document->identity == now)
         usable = document;

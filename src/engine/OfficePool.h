@@ -78,9 +78,11 @@ public:
     // (not announced, not prepared, changed since it was copied, or nothing
     // came of the work). A document an office is working on is waited for,
     // at most `limit`. Documents announced before `path` and not opened are
-    // dropped.
+    // dropped. `plainly` says whether the office failed on the document the
+    // full way and the plain way (so the direct conversion goes the plain
+    // way at once).
     std::shared_ptr<PreparedDocument> take(const QString& path, const FileIdentity& now,
-                                           std::chrono::milliseconds limit);
+                                           std::chrono::milliseconds limit, bool* plainly = nullptr);
     // Removes a taken document's private files.
     void release(const std::shared_ptr<PreparedDocument>& document);
 

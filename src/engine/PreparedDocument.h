@@ -38,7 +38,8 @@ struct PreparedDocument {
     FileIdentity identity; // of the source, when it was copied
     bool blank = false;
     QByteArray textCopy; // what FileSave(path) writes
-    int picturesLeftOut = 0; // embedded pictures the Word file lacks
+    QString notes;          // what the Word file leaves out or lacks (OfficeDocument::notes)
+    bool plainly = false;   // the office failed on it the full way (and then the plain way)
     std::optional<platform::RuntimeError> refusal;
 };
 

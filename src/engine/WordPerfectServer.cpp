@@ -94,7 +94,7 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     addMember(QStringLiteral("envMacroPlaying"), [this](const auto& args) { return envMacroPlaying(args); });
     addMember(QStringLiteral("FileSave"), [this](const auto& args) { return fileSave(args); });
     addMember(QStringLiteral("CloseNoSave"), [this](const auto& args) { return closeNoSave(args); });
-    addMember(QStringLiteral("envPicturesLeftOut"), [this](const auto& args) { return envPicturesLeftOut(args); });
+    addMember(QStringLiteral("envConversionNotes"), [this](const auto& args) { return envConversionNotes(args); });
     addMember(QStringLiteral("AnnounceDocuments"), [this](const auto& args) { return announceDocuments(args); });
 
     // The offices start behind the windows; the first call waits for them.
@@ -264,8 +264,9 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
     if (mPrepared || mReopened || mDirectOpen)
         releaseDocument();
     mDocumentBytes = 0;
+    bool plainly = false;
     if (!mUnresponsive) {
-        if (auto prepared = mPool->take(path, FileIdentity(source.info), limitFor(size))) {
+        if (auto prepared = mPool->take(path, FileIdentity(source.info), limitFor(size), &plainly)) {
             ++mServedAhead;
             if (prepared->refusal) {
                 const RuntimeError refusal = *prepared->refusal;
@@ -280,7 +281,7 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
     mPool->hold(true);
     mDirectOpen = true;
     try {
-        run([engine = mEngine, path, size] { engine->open(path, size); }, size);
+        run([engine = mEngine, path, size, plainly] { engine->open(path, size, QString(), plainly); }, size);
     } catch (const RuntimeError&) {
         mDirectOpen = false;
         mPool->hold(false);
@@ -421,14 +422,14 @@ Value WordPerfectServer::announceDocuments(const QList<Value>& args)
     return Value();
 }
 
-Value WordPerfectServer::envPicturesLeftOut(const QList<Value>& args)
+Value WordPerfectServer::envConversionNotes(const QList<Value>& args)
 {
-    checkArgCount(QStringLiteral("envPicturesLeftOut"), args, 0, 0);
+    checkArgCount(QStringLiteral("envConversionNotes"), args, 0, 0);
     if (mPrepared)
-        return Value(qint64(mPrepared->picturesLeftOut));
-    const auto count = std::make_shared<int>(0);
-    run([engine = mEngine, count] { *count = engine->picturesLeftOut(); }, mDocumentBytes);
-    return Value(qint64(*count));
+        return Value(mPrepared->notes);
+    const auto notes = std::make_shared<QString>();
+    run([engine = mEngine, notes] { *notes = engine->notes(); }, mDocumentBytes);
+    return Value(*notes);
 }
 
 } // namespace engine

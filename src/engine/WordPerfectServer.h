@@ -25,8 +25,9 @@ struct PreparedDocument;
 //   FileSave(path)        a copy as plain text (the fastest format)
 //   FileSave(path, 69)    the Word 97 document, written atomically
 //   CloseNoSave()         closes the document without saving
-//   envPicturesLeftOut()  how many pictures embedded in the open document
-//                         could not be kept (0 without a document)
+//   envConversionNotes()  what the Word file written last leaves out or lacks,
+//                         in words ("2 pictures could not be read and were
+//                         left out"); empty when nothing
 //
 // and one optional member:
 //
@@ -94,7 +95,7 @@ private:
     platform::Value envMacroPlaying(const QList<platform::Value>& args);
     platform::Value fileSave(const QList<platform::Value>& args);
     platform::Value closeNoSave(const QList<platform::Value>& args);
-    platform::Value envPicturesLeftOut(const QList<platform::Value>& args);
+    platform::Value envConversionNotes(const QList<platform::Value>& args);
     platform::Value announceDocuments(const QList<platform::Value>& args);
 
     // The limit for a call on a document of `bytes`.

@@ -174,42 +174,42 @@ TEST(Jobs, EveryOutcomeIsConvertedWithItsWordFileOrFailedWithNothingWritten)
     }
 }
 
-TEST(Jobs, PicturesLeftOutAreTheReasonOfAConvertedRowWhenTheServerCountsThem)
+TEST(Jobs, WhatTheWordFileLacksIsTheReasonOfAConvertedRowWhenTheServerSaysIt)
 {
     // Only a server with the optional member is asked, once, right after the
-    // Word save; a count of 0, a failing question or a server without the
+    // Word save; no notes, a failing question or a server without the
     // member leave the row as it was.
     struct Case {
-        int offer; // -1: no member
+        std::optional<QString> offer; // none: no member
         bool failing;
         const char* reason;
     };
+    const QString lacks = QStringLiteral("The Word file lacks 3 of 12 pictures");
     const Case cases[] = {
-        {-1, false, ""},
-        {0, false, ""},
-        {1, false, "1 picture could not be read and was left out"},
-        {3, false, "3 pictures could not be read and were left out"},
-        {3, true, ""},
+        {std::nullopt, false, ""},
+        {QString(), false, ""},
+        {lacks, false, "The Word file lacks 3 of 12 pictures"},
+        {lacks, true, ""},
     };
     for (const Case& c : cases) {
         for (bool batch : {true, false}) {
-            SCOPED_TRACE(QStringLiteral("%1%2 %3").arg(c.offer).arg(c.failing ? " failing" : "").arg(batch).toStdString());
+            SCOPED_TRACE(QStringLiteral("%1%2 %3").arg(c.offer.value_or("-"), c.failing ? " failing" : "").arg(batch).toStdString());
             AppHarness app;
             const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
             const QString target = app.tempDir() + "/a.doc";
             app.mediator().SetTgtFolder(app.tempDir());
             app.dialogs().fileAnswers = {target};
-            if (c.offer >= 0)
-                app.server().offerPicturesLeftOut(c.offer, c.failing);
+            if (c.offer)
+                app.server().offerConversionNotes(*c.offer, c.failing);
             EXPECT_NO_THROW(batch ? runJob<DecObj>(doc) : runJob<DecObj2>(doc));
             EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
             EXPECT_EQ(app.reasonOf(doc), c.reason);
             EXPECT_TRUE(QFile::exists(target));
             QStringList calls = app.server().memberNames();
-            const qsizetype asked = calls.indexOf("envPicturesLeftOut");
-            EXPECT_EQ(asked >= 0, c.offer >= 0);
+            const qsizetype asked = calls.indexOf("envConversionNotes");
+            EXPECT_EQ(asked >= 0, c.offer.has_value());
             if (asked >= 0) {
-                EXPECT_EQ(calls.count("envPicturesLeftOut"), 1);
+                EXPECT_EQ(calls.count("envConversionNotes"), 1);
                 EXPECT_EQ(calls.at(asked - 1), "FileSave");
                 EXPECT_EQ(app.server().calls.at(asked - 1).args.size(), 2);
             }

@@ -89,12 +89,10 @@ platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const Q
 
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
                                               const QString& source, const QString& target, const QString& macro,
-                                              qint64* picturesLeftOut)
+                                              QString* notes)
 {
     try {
         Call(server, QStringLiteral("FileOpen"), {source});
-        if (picturesLeftOut)
-            *picturesLeftOut = Call(server, QStringLiteral("envPicturesLeftOut")).toInteger();
         if (Call(server, QStringLiteral("envDocBlank")).toInteger() == 0) {
             Call(server, QStringLiteral("PosDocVeryTop"));
             Call(server, QStringLiteral("MacroFilePlay"), {macro});
@@ -104,6 +102,8 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
         const QString copy = target + QStringLiteral(".copy.TMP");
         Call(server, QStringLiteral("FileSave"), {copy});
         Call(server, QStringLiteral("FileSave"), {target, platform::Value(69)});
+        if (notes)
+            *notes = Call(server, QStringLiteral("envConversionNotes")).toText();
         Call(server, QStringLiteral("CloseNoSave"));
         QFile::remove(copy);
         return std::nullopt;

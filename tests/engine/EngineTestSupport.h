@@ -40,11 +40,11 @@ platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const Q
                      const QList<platform::Value>& args = {});
 
 // The whole road of one document, in the order of the conversion jobs.
-// Returns the failure, if any. `picturesLeftOut` receives what
-// envPicturesLeftOut says once the document is open.
+// Returns the failure, if any. `notes` receives what envConversionNotes says
+// after the Word save.
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
                                               const QString& source, const QString& target,
-                                              const QString& macro = MacroPath(), qint64* picturesLeftOut = nullptr);
+                                              const QString& macro = MacroPath(), QString* notes = nullptr);
 
 // Closes the open document, if any, ignoring failures (a test's clean-up).
 void CloseQuietly(const std::shared_ptr<platform::LateBound>& server);

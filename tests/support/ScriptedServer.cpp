@@ -78,14 +78,14 @@ void ScriptedServer::offerAnnouncements(bool failing)
     });
 }
 
-void ScriptedServer::offerPicturesLeftOut(int count, bool failing)
+void ScriptedServer::offerConversionNotes(const QString& notes, bool failing)
 {
-    addMember(QStringLiteral("envPicturesLeftOut"), [this, count, failing](const QList<Value>& a) {
-        record(QStringLiteral("envPicturesLeftOut"), a);
+    addMember(QStringLiteral("envConversionNotes"), [this, notes, failing](const QList<Value>& a) {
+        record(QStringLiteral("envConversionNotes"), a);
         if (failing)
             throw platform::RuntimeError(platform::RuntimeError::AutomationError, QStringLiteral("Not now"),
                                          QStringLiteral("ScriptedServer"));
-        return Value(qint64(count));
+        return Value(notes);
     });
 }
 

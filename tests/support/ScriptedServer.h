@@ -43,9 +43,9 @@ public:
     // Adds the optional member "AnnounceDocuments" (recorded like the
     // others; with `failing`, it fails), which the server lacks otherwise.
     void offerAnnouncements(bool failing = false);
-    // Adds the optional member "envPicturesLeftOut", which answers `count`
+    // Adds the optional member "envConversionNotes", which answers `notes`
     // (with `failing`, it fails), recorded like the others.
-    void offerPicturesLeftOut(int count, bool failing = false);
+    void offerConversionNotes(const QString& notes, bool failing = false);
 
     QList<Call> calls;
     // The members called, in order.
