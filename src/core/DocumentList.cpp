@@ -252,14 +252,27 @@ QVariant DocumentList::data(const QModelIndex& index, int role) const
     const auto row = Item(index.row());
     if (!row)
         return QVariant();
+    const auto mark = [&] {
+        const QString& status = row->SubItems.value(0);
+        if (status == Status::Failed)
+            return Mark::Failed;
+        return status == Status::Converted && !row->Reason.isEmpty() ? Mark::Incomplete : Mark::None;
+    };
     switch (role) {
     case Qt::DisplayRole:
         return index.column() == 0 ? row->Text : row->SubItems.value(0);
     case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole:
         if (!row->Reason.isEmpty())
             return row->Reason;
         return QVariant();
+    case Qt::AccessibleDescriptionRole:
+        if (row->Reason.isEmpty())
+            return QVariant();
+        if (index.column() == 1 && mark() != Mark::None)
+            return (mark() == Mark::Failed ? QStringLiteral("Error: ") : QStringLiteral("Warning: ")) + row->Reason;
+        return row->Reason;
+    case MarkRole:
+        return index.column() == 1 ? QVariant(int(mark())) : QVariant();
     default:
         return QVariant();
     }

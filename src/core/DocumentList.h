@@ -41,6 +41,13 @@ class DocumentList final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // A row that needs a second look is marked in its status cell: a failed
+    // one, and a converted one whose Word file leaves something out (its
+    // reason says what). The views draw the mark as an icon; its meaning
+    // begins the status cell's accessible description ("Warning: ...").
+    enum class Mark { None, Incomplete, Failed };
+    static constexpr int MarkRole = Qt::UserRole + 1;
+
     explicit DocumentList(QObject* parent = nullptr);
     ~DocumentList() override;
 
@@ -51,8 +58,8 @@ public:
     // place to the right, so the status column shows the latest status. A
     // row no longer in the list is changed harmlessly.
     void InsertSubItem(const std::shared_ptr<DocumentRow>& row, int subItem, const QString& text);
-    // Why the row's document failed; shown as the row's tip and accessible
-    // description.
+    // Why the row's document failed, or what its Word file leaves out;
+    // shown as the row's tip and accessible description.
     void SetReason(const std::shared_ptr<DocumentRow>& row, const QString& reason);
     void Clear();
 

@@ -38,6 +38,10 @@ struct EmbeddedPicture {
         double marginBottom = 1;
     };
     Page page;
+    // libwpd's reader of WordPerfect 6+ documents gives a vertical offset
+    // "relative to the page" less the page's top margin; its reader of 5.x
+    // documents gives the offset itself.
+    bool pageOffsetLessMargin = false;
 
     // Where the anchor stands: the index of the body's top-level paragraph
     // or table (as the office enumerates the body text: paragraphs, tables

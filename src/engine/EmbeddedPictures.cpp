@@ -52,6 +52,17 @@ EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
     return prepared;
 }
 
+std::function<void(OfficeSession&)>& EmbeddedPictures::beforeInserting()
+{
+    static std::function<void(OfficeSession&)> hook;
+    return hook;
+}
+
+void EmbeddedPictures::SetBeforeInserting(std::function<void(OfficeSession&)> hook)
+{
+    beforeInserting() = std::move(hook);
+}
+
 const std::optional<EmbeddedPictures::Prepared>& EmbeddedPictures::prepared()
 {
     if (mWork.valid())
@@ -64,6 +75,8 @@ EmbeddedPictures::LeftOut EmbeddedPictures::insertInto(OfficeSession& session,
 {
     if (!prepared())
         return {};
+    if (beforeInserting() && !mPrepared->pictures.isEmpty())
+        beforeInserting()(session);
     const PictureInserter::LeftOut notInserted =
         PictureInserter::Insert(session.context(), document, mPrepared->pictures);
     return {mPrepared->leftOut.unread + notInserted.unread, mPrepared->leftOut.unplaced + notInserted.unplaced};

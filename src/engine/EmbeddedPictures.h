@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <future>
 #include <optional>
 
@@ -43,6 +44,10 @@ public:
     // without its pictures).
     LeftOut leaveOut();
 
+    // Runs before the pictures of a document go in (tests make the office
+    // fail there); none by default.
+    static void SetBeforeInserting(std::function<void(OfficeSession&)> hook);
+
 private:
     struct Prepared {
         QList<EmbeddedPicture> pictures;
@@ -50,6 +55,7 @@ private:
     };
     static Prepared Prepare(const QString& path);
     const std::optional<Prepared>& prepared();
+    static std::function<void(OfficeSession&)>& beforeInserting();
 
     std::future<Prepared> mWork;
     std::optional<Prepared> mPrepared; // once the work is taken

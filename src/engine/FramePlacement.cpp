@@ -44,10 +44,10 @@ std::optional<sal_Int16> relation(const QString& name)
 // Where a position measured from `relation` starts on the page (inches from
 // the page's left or top edge); none for a position relative to the text.
 std::optional<double> pageStart(const QString& relation, double pageSize, double marginBefore, double marginAfter,
-                                bool vertical)
+                                double pageShift)
 {
     if (relation == QLatin1String("page"))
-        return vertical ? marginBefore : 0.0; // see the class comment
+        return pageShift; // see the class comment
     if (relation == QLatin1String("page-content") || relation == QLatin1String("page-start-margin"))
         return relation == QLatin1String("page-content") ? marginBefore : 0.0;
     if (relation == QLatin1String("page-end-margin"))
@@ -58,7 +58,7 @@ std::optional<double> pageStart(const QString& relation, double pageSize, double
 // A position from `from` (or alignment) along one axis.
 FramePlacement::Axis axis(const QString& pos, const QString& rel, std::optional<double> offset, const char* fromName,
                           std::initializer_list<Named> alignments, sal_Int16 none, double pageSize,
-                          double marginBefore, double marginAfter, sal_Int32 size, bool vertical)
+                          double marginBefore, double marginAfter, sal_Int32 size, double pageShift)
 {
     FramePlacement::Axis result;
     result.relation = relation(rel);
@@ -67,7 +67,7 @@ FramePlacement::Axis axis(const QString& pos, const QString& rel, std::optional<
         return result;
     }
     result.orient = none;
-    const std::optional<double> start = pageStart(rel, pageSize, marginBefore, marginAfter, vertical);
+    const std::optional<double> start = pageStart(rel, pageSize, marginBefore, marginAfter, pageShift);
     if (!start) {
         result.position = FramePlacement::HundredthMm(offset.value_or(0));
         return result;
@@ -90,19 +90,27 @@ sal_Int32 FramePlacement::HundredthMm(double inches)
 FramePlacement FramePlacement::For(const EmbeddedPicture& picture, sal_Int32 width, sal_Int32 height)
 {
     const EmbeddedPicture::Page& page = picture.page;
+    const double topShift = picture.pageOffsetLessMargin ? page.marginTop : 0.0;
     FramePlacement placement;
     placement.horizontal = axis(picture.horizontalPos, picture.horizontalRel, picture.x, "from-left",
                                 {{"left", text::HoriOrientation::LEFT},
                                  {"center", text::HoriOrientation::CENTER},
                                  {"right", text::HoriOrientation::RIGHT}},
                                 text::HoriOrientation::NONE, page.width, page.marginLeft, page.marginRight, width,
-                                false);
+                                0.0);
     placement.vertical = axis(picture.verticalPos, picture.verticalRel, picture.y, "from-top",
                               {{"top", text::VertOrientation::TOP},
                                {"middle", text::VertOrientation::CENTER},
                                {"bottom", text::VertOrientation::BOTTOM}},
                               text::VertOrientation::NONE, page.height, page.marginTop, page.marginBottom, height,
-                              true);
+                              topShift);
+    // WordPerfect measures a paragraph's box from the paragraph's top;
+    // libwpd reports it against the page all the same.
+    if (picture.anchorType == QLatin1String("paragraph") && picture.verticalRel == QLatin1String("page")
+        && picture.verticalPos == QLatin1String("from-top")) {
+        placement.vertical.relation = text::RelOrientation::FRAME;
+        placement.vertical.position = HundredthMm(picture.y.value_or(0) + topShift);
+    }
     return placement;
 }
 

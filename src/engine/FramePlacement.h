@@ -15,11 +15,12 @@ namespace engine {
 // Placements relative to the page's edges, its margins or its text area
 // become positions from the page's edges, kept on the page: Word 97 holds a
 // picture relative to the page, the margins or the paragraph, and drops or
-// moves one that would stand outside the paper. Vertical positions libwpd
-// gives relative to the page are measured from its top margin (as its
-// import has always done), so the margin is added back. Alignments (left,
-// centre, right, top, middle, bottom) and positions relative to the
-// paragraph stay as they are. The frame keeps its size.
+// moves one that would stand outside the paper. libwpd gives the vertical
+// offset of a WordPerfect 6 box "relative to the page" less the top margin,
+// so the margin is added back; and a paragraph's box is measured from the
+// paragraph's top, whatever libwpd calls it. Alignments (left, centre,
+// right, top, middle, bottom) and positions relative to the paragraph stay
+// as they are. The frame keeps its size.
 class FramePlacement final {
 public:
     struct Axis {

@@ -440,8 +440,23 @@ void OfficeDocument::storeCopy(const QString& path)
     PlainTextCopy::Write(path, textCopy());
 }
 
+namespace {
+std::function<void(const uno::Reference<lang::XComponent>&)>& beforeWordSave()
+{
+    static std::function<void(const uno::Reference<lang::XComponent>&)> hook;
+    return hook;
+}
+} // namespace
+
+void OfficeDocument::SetBeforeWordSave(std::function<void(const uno::Reference<lang::XComponent>&)> hook)
+{
+    beforeWordSave() = std::move(hook);
+}
+
 bool OfficeDocument::storeWordPrivately(const QString& path)
 {
+    if (beforeWordSave())
+        beforeWordSave()(*mComponent);
     const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
     const uno::Sequence<beans::PropertyValue> arguments = properties({
         property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <rtl/ustring.hxx>
@@ -71,6 +72,11 @@ public:
     // a private folder, and checks what it wrote against the document (see
     // notes()); false when it wrote nothing.
     bool storeWordPrivately(const QString& path);
+    // Runs before the office writes a Word file (tests take something out
+    // of the document there, as an export that dropped it would); none by
+    // default.
+    static void SetBeforeWordSave(std::function<void(const css::uno::Reference<css::lang::XComponent>&)> hook);
+
     // Closes the document without saving; never raises.
     void close() noexcept;
     // Forgets the document without a word to the office (which is being

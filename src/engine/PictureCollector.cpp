@@ -16,7 +16,12 @@ PictureCollector::Result PictureCollector::Collect(const QString& path)
 {
     PictureCollector collector;
     try {
-        librevenge::RVNGFileStream input(platform::EncodeFileName(path).constData());
+        const QByteArray bytes = platform::ReadWholeFile(path).value_or(QByteArray());
+        // The header's major version: 0 for 5.x, 2 for 6 and later.
+        collector.mVersion6 = bytes.size() > 10 && quint8(bytes.at(10)) >= 2;
+        collector.mBoxes = WordPerfectBoxes::Scan(bytes);
+        librevenge::RVNGStringStream input(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                           static_cast<unsigned int>(bytes.size()));
         // What libwpd handed over is kept, also when it gives up part-way.
         libwpd::WPDocument::parse(&input, &collector, nullptr);
     } catch (...) {
@@ -103,6 +108,18 @@ void PictureCollector::openFrame(const librevenge::RVNGPropertyList& propList)
     frame.verticalRel = RevengeValue::Text(propList, "style:vertical-rel");
     frame.wrap = RevengeValue::Text(propList, "style:wrap");
     frame.page = mPage;
+    frame.pageOffsetLessMargin = mVersion6;
+    // The box this frame is, found by its size: a box anchored to its
+    // paragraph that libwpd reports as anchored to the page is put right.
+    const auto wpu = [](const std::optional<double>& inches) { return inches ? qRound(*inches * 1200) : -1; };
+    for (std::size_t i = mNextBox; i < mBoxes.size(); ++i) {
+        if (mBoxes[i].width == wpu(frame.width) && mBoxes[i].height == wpu(frame.height)) {
+            if (mBoxes[i].anchor == WordPerfectBoxes::Anchor::Paragraph && frame.anchorType == QLatin1String("char"))
+                frame.anchorType = QStringLiteral("paragraph");
+            mNextBox = i + 1;
+            break;
+        }
+    }
     if (mInParagraph) {
         frame.element = mPlace.element;
         frame.cell = mPlace.cell;

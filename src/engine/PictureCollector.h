@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EmbeddedPicture.h"
+#include "engine/WordPerfectBoxes.h"
 
 #include <QList>
 #include <QString>
@@ -129,6 +130,11 @@ private:
     // The frame open now, if any, and whether it has had its picture.
     std::optional<EmbeddedPicture> mFrame;
     EmbeddedPicture::Page mPage; // of the page span open now
+    bool mVersion6 = false;      // a WordPerfect 6+ document
+    // The document's boxes as its text states them, and the next one a
+    // frame may be.
+    std::vector<WordPerfectBoxes::Box> mBoxes;
+    std::size_t mNextBox = 0;
     bool mFrameFilled = false;
 };
 

@@ -26,6 +26,11 @@ public:
 private:
     // `data` as it is, when the office reads its format.
     static std::optional<Picture> Kept(const QByteArray& data, const QString& mimeType);
+
+public:
+    // A picture taken out of a WordPerfect Graphics picture, with the last
+    // byte libwpg leaves out put back where its format tells what it was.
+    static QByteArray Completed(QByteArray data, const QString& mimeType);
 };
 
 } // namespace engine

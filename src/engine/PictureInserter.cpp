@@ -70,6 +70,20 @@ void set(const uno::Reference<beans::XPropertySet>& object, const char* name, co
     object->setPropertyValue(rtl::OUString::createFromAscii(name), value);
 }
 
+// Whether the office read the picture as nothing at all (no size): it would
+// stand as an empty frame.
+bool isEmpty(const uno::Reference<graphic::XGraphic>& graphic)
+{
+    const uno::Reference<beans::XPropertySet> properties(graphic, uno::UNO_QUERY);
+    if (!properties.is())
+        return false;
+    awt::Size logical;
+    awt::Size pixels;
+    properties->getPropertyValue(rtl::OUString("Size100thMM")) >>= logical;
+    properties->getPropertyValue(rtl::OUString("SizePixel")) >>= pixels;
+    return (logical.Width <= 0 || logical.Height <= 0) && (pixels.Width <= 0 || pixels.Height <= 0);
+}
+
 // The frame's properties onto the graphic object.
 void placeFrame(const uno::Reference<beans::XPropertySet>& object, const EmbeddedPicture& picture,
                 const uno::Reference<graphic::XGraphic>& graphic)
@@ -94,6 +108,12 @@ void placeFrame(const uno::Reference<beans::XPropertySet>& object, const Embedde
         width = own.Width > 0 ? own.Width : hundredthMm(1);
         height = own.Height > 0 ? own.Height : hundredthMm(1);
     }
+    // A frame larger than the paper is made as large as the paper holds, in
+    // its proportions: Word shrinks it so anyway.
+    const double fit = std::min({1.0, double(hundredthMm(picture.page.width)) / width,
+                                 double(hundredthMm(picture.page.height)) / height});
+    width = sal_Int32(std::lround(width * fit));
+    height = sal_Int32(std::lround(height * fit));
     set(object, "Size", uno::Any(awt::Size(width, height)));
 
     if (anchor == text::TextContentAnchorType_AS_CHARACTER)
@@ -187,7 +207,7 @@ PictureInserter::LeftOut PictureInserter::Insert(const uno::Reference<uno::XComp
                     "InputStream", uno::Any(io::SequenceInputStream::createStreamFromSequence(context, bytes)))}));
                 graphics.insert(picture.data, graphic);
             }
-            if (!graphic.is()) {
+            if (!graphic.is() || isEmpty(graphic)) {
                 ++leftOut.unread;
                 continue;
             }

@@ -6,8 +6,6 @@
 #include <QStringDecoder>
 #include <QList>
 #include <QtEndian>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -108,22 +106,6 @@ int pictureShapes(const QByteArray& records, qint64 from, qint64 to, int depth =
     return pictures;
 }
 
-std::optional<QByteArray> readWhole(const QString& path)
-{
-    const int fd = ::open(platform::EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    QByteArray bytes;
-    char buffer[65536];
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, got);
-    ::close(fd);
-    if (got < 0)
-        return std::nullopt;
-    return bytes;
-}
-
 // The picture shapes of the drawings: a drawing group record, then for
 // each drawing (the body's, the headers') a byte that says which and its
 // record.
@@ -155,7 +137,7 @@ int WordFileContents::Letters(const QString& text)
 WordFileContents WordFileContents::Read(const QString& path, QString* whyNot)
 {
     CompoundFile compound;
-    const std::optional<QByteArray> bytes = readWhole(path);
+    const std::optional<QByteArray> bytes = platform::ReadWholeFile(path);
     if (!bytes || !compound.open(*bytes)) {
         *whyNot = QStringLiteral("it is not a Word 97 file");
         return {};

@@ -1,6 +1,8 @@
 #include "platform/FileNames.h"
 
 #include <QDir>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -126,6 +128,22 @@ QString TextFileName(const QString& fileName, const QString& stem)
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString suffix = dot > 0 ? fileName.mid(dot) : QString();
     return HasUndecodableBytes(suffix) ? stem : stem + suffix;
+}
+
+std::optional<QByteArray> ReadWholeFile(const QString& path)
+{
+    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, got);
+    ::close(fd);
+    if (got < 0)
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace platform {
 
@@ -26,5 +27,9 @@ QString AbsolutePath(const QString& path);
 // `stem` with the name's extension where that is valid: a name to give a
 // stand-in (a copy, a link) that UTF-8 programs can be handed.
 QString TextFileName(const QString& fileName, const QString& stem);
+
+// The whole content of the file `path` names (by its bytes); none when it
+// cannot be read.
+std::optional<QByteArray> ReadWholeFile(const QString& path);
 
 } // namespace platform

@@ -1,6 +1,11 @@
 #include "ui/DocumentListDelegate.h"
 
+#include "core/DocumentList.h"
+
+#include <QApplication>
 #include <QPainter>
+#include <QStyle>
+#include <algorithm>
 
 void DocumentListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const
@@ -13,7 +18,17 @@ void DocumentListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     if (text.isEmpty())
         return;
     constexpr int kMargin = 4;
-    const QRect area = option.rect.adjusted(kMargin, 0, -kMargin, 0);
+    QRect area = option.rect.adjusted(kMargin, 0, -kMargin, 0);
+    const auto mark = DocumentList::Mark(index.data(DocumentList::MarkRole).toInt());
+    if (mark != DocumentList::Mark::None) {
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        const QIcon icon = style->standardIcon(
+            mark == DocumentList::Mark::Failed ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxWarning, nullptr,
+            option.widget);
+        const int side = std::min(area.height() - 2, option.fontMetrics.height());
+        icon.paint(painter, QRect(area.left(), area.top() + (area.height() - side) / 2, side, side));
+        area.setLeft(area.left() + side + kMargin);
+    }
     painter->setPen(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(option.font);
     painter->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,

@@ -4,7 +4,8 @@
 
 // Paints the document list's cells: one line of text each, cut short with
 // an ellipsis when it does not fit, on the selection colour for the current
-// row. Much cheaper than the style's general item painting, which lays out
+// row; a marked status cell (see DocumentList::Mark) begins with the style's
+// warning or error icon. Much cheaper than the style's general item painting, which lays out
 // every cell's text for wrapping, icons and check boxes the list never has:
 // during a batch the list is repainted at the screen's rate.
 class DocumentListDelegate final : public QStyledItemDelegate {

@@ -131,3 +131,22 @@ TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwo)
     QDir().mkpath(app.tempDir() + "/empty");
     EXPECT_EQ(convert({app.tempDir() + "/empty"}, QString(), false).exitCode, 0);
 }
+
+TEST(ConvertCommand, AConvertedDocumentsReasonFollowsItsTarget)
+{
+    // What the Word file lacks, as the server says it after the save.
+    AppHarness app;
+    const QString in = app.tempDir() + "/in";
+    AppHarness::makeFile(in, "a.wpd");
+    app.server().offerConversionNotes("The Word file lacks 1 of 2 pictures");
+
+    const Outcome lines = convert({in + "/a.wpd"}, QString(), false);
+    EXPECT_EQ(lines.exitCode, 0);
+    EXPECT_EQ(lines.lines,
+              QStringList{in + "/a.wpd\tConverted\t" + in + "/a.doc\tThe Word file lacks 1 of 2 pictures"});
+    const Outcome json = convert({in + "/a.wpd"}, QString(), true);
+    ASSERT_EQ(json.lines.size(), 1);
+    const QJsonObject line = QJsonDocument::fromJson(json.lines[0].toUtf8()).object();
+    EXPECT_EQ(line.value("target").toString(), in + "/a.doc");
+    EXPECT_EQ(line.value("reason").toString(), "The Word file lacks 1 of 2 pictures");
+}

@@ -7,7 +7,18 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextRangeCompare.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
@@ -48,6 +59,40 @@ private:
     uno::Reference<lang::XComponent> mComponent;
 };
 
+// The body's top-level elements (paragraphs and tables), in order.
+std::vector<uno::Reference<text::XTextContent>> bodyElements(const uno::Reference<lang::XComponent>& component)
+{
+    const uno::Reference<text::XText> body =
+        uno::Reference<text::XTextDocument>(component, uno::UNO_QUERY_THROW)->getText();
+    const uno::Reference<container::XEnumeration> elements =
+        uno::Reference<container::XEnumerationAccess>(body, uno::UNO_QUERY_THROW)->createEnumeration();
+    std::vector<uno::Reference<text::XTextContent>> found;
+    while (elements->hasMoreElements())
+        found.emplace_back(elements->nextElement(), uno::UNO_QUERY);
+    return found;
+}
+
+// The page the view lays `range` out on.
+int pageOf(const uno::Reference<lang::XComponent>& component, const uno::Reference<text::XTextRange>& range)
+{
+    const uno::Reference<frame::XModel> model(component, uno::UNO_QUERY_THROW);
+    const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(), uno::UNO_QUERY_THROW);
+    const uno::Reference<text::XTextViewCursor> cursor = view->getViewCursor();
+    cursor->gotoRange(range, false);
+    return uno::Reference<text::XPageCursor>(cursor, uno::UNO_QUERY_THROW)->getPage();
+}
+
+// Where an element starts: a paragraph's start, a table's first cell.
+uno::Reference<text::XTextRange> startOf(const uno::Reference<text::XTextContent>& element)
+{
+    const uno::Reference<text::XTextTable> table(element, uno::UNO_QUERY);
+    if (table.is()) {
+        const uno::Sequence<rtl::OUString> cells = table->getCellNames();
+        return uno::Reference<text::XText>(table->getCellByName(cells[0]), uno::UNO_QUERY_THROW)->getStart();
+    }
+    return element->getAnchor()->getStart();
+}
+
 QString paragraphText(const uno::Reference<text::XParagraphCursor>& cursor)
 {
     cursor->gotoStartOfParagraph(false);
@@ -68,6 +113,9 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
     const Opened document(mSession, path);
     const uno::Reference<text::XTextGraphicObjectsSupplier> supplier(document.component(), uno::UNO_QUERY_THROW);
     const uno::Reference<container::XIndexAccess> objects(supplier->getGraphicObjects(), uno::UNO_QUERY_THROW);
+    const auto elements = bodyElements(document.component());
+    const uno::Reference<text::XTextRangeCompare> order(
+        uno::Reference<text::XTextDocument>(document.component(), uno::UNO_QUERY_THROW)->getText(), uno::UNO_QUERY_THROW);
     QList<Graphic> graphics;
     for (sal_Int32 i = 0; i < objects->getCount(); ++i) {
         const uno::Reference<beans::XPropertySet> object(objects->getByIndex(i), uno::UNO_QUERY_THROW);
@@ -87,12 +135,38 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
         cursor->collapseToStart();
         cursor->gotoStartOfParagraph(true);
         graphic.beforeAnchor = engine::UnoRuntime::ToQString(cursor->getString());
+        graphic.page = pageOf(document.component(), anchor);
+        // The last element that starts before the anchor (one in a table's
+        // cell is the table's).
+        for (std::size_t e = 0; e < elements.size(); ++e) {
+            try {
+                if (order->compareRegionStarts(elements[e]->getAnchor(), anchor) >= 0)
+                    graphic.element = int(e);
+                else
+                    break;
+            } catch (const lang::IllegalArgumentException&) {
+                // the anchor is not in the body
+            }
+        }
         graphic.paragraph = paragraphText(cursor);
         if (cursor->gotoNextParagraph(false))
             graphic.nextParagraph = paragraphText(cursor);
         graphics.append(graphic);
     }
     return graphics;
+}
+
+QList<int> OfficeInspector::elementPages(const QString& path)
+{
+    mSession.ensureRunning();
+    const Opened document(mSession.loader()->loadComponentFromURL(
+        UnoRuntime::FileUrl(QFileInfo(path).absoluteFilePath()), rtl::OUString("_blank"), 0,
+        UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true)),
+                                UnoRuntime::Property("ReadOnly", uno::Any(true))})));
+    QList<int> pages;
+    for (const auto& element : bodyElements(document.component()))
+        pages.append(pageOf(document.component(), startOf(element)));
+    return pages;
 }
 
 void OfficeInspector::convertAlone(const QString& source, const QString& target)

@@ -14,7 +14,9 @@ class OfficeInspector final {
 public:
     // A graphic object in a text document: its size (1/100 mm), the kind of
     // its picture (a MIME type), the text of the paragraph its anchor stands
-    // in (and the part of it before the anchor), and of the one after.
+    // in (and the part of it before the anchor), and of the one after; the
+    // page it is laid out on, and the body element (paragraph or table, in
+    // body order) its anchor stands in (-1 when in none, a header say).
     struct Graphic {
         int width = 0;
         int height = 0;
@@ -22,6 +24,8 @@ public:
         QString beforeAnchor;
         QString paragraph;
         QString nextParagraph;
+        int page = 0;
+        int element = -1;
     };
 
     static OfficeInspector& Shared();
@@ -30,6 +34,10 @@ public:
     QList<Graphic> graphics(const QString& path);
     // The document as the office alone converts it to Word 97.
     void convertAlone(const QString& source, const QString& target);
+    // The page each body element (paragraph or table) of the document
+    // starts on, laid out by the office (a WordPerfect document through the
+    // office's own import, without its pictures).
+    QList<int> elementPages(const QString& path);
 
 private:
     OfficeInspector() = default;

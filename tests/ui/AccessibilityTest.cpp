@@ -120,6 +120,7 @@ TEST(Accessibility, DocumentListIsATableWithHeadersRowsCellsAndReasons)
         AppHarness::makeFile(src, name);
     QDir().mkpath(tgt);
     app.server().failOn("FileOpen", src + "/b.wpd");
+    app.server().offerConversionNotes("The Word file lacks 1 of 2 pictures");
     app.startBatch(src, tgt);
 
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(app.mainWindow().ListView1());
@@ -132,11 +133,15 @@ TEST(Accessibility, DocumentListIsATableWithHeadersRowsCellsAndReasons)
     EXPECT_EQ(cells->rowCount(), 2);
     EXPECT_EQ(cells->columnDescription(0), "File Name:");
     EXPECT_EQ(cells->columnDescription(1), "Status:");
+    // Both rows need a second look: the status cell's description begins
+    // with what its icon means.
     const struct {
         int row;
         QString name, status, description;
-    } expected[] = {{0, src + "/b.wpd", "Failed", "FileOpen failed (scripted)"},
-                    {1, src + "/a.wpd", "Converted", QString()}};
+        DocumentList::Mark mark;
+    } expected[] = {
+        {0, src + "/b.wpd", "Failed", "Error: FileOpen failed (scripted)", DocumentList::Mark::Failed},
+        {1, src + "/a.wpd", "Converted", "Warning: The Word file lacks 1 of 2 pictures", DocumentList::Mark::Incomplete}};
     for (const auto& e : expected) {
         QAccessibleInterface* name = cells->cellAt(e.row, 0);
         QAccessibleInterface* status = cells->cellAt(e.row, 1);
@@ -144,6 +149,8 @@ TEST(Accessibility, DocumentListIsATableWithHeadersRowsCellsAndReasons)
         EXPECT_EQ(name->text(QAccessible::Name), e.name);
         EXPECT_EQ(status->text(QAccessible::Name), e.status);
         EXPECT_EQ(status->text(QAccessible::Description), e.description);
+        const QModelIndex cell = app.mediator().Documents().index(e.row, 1);
+        EXPECT_EQ(DocumentList::Mark(cell.data(DocumentList::MarkRole).toInt()), e.mark);
     }
 }
 

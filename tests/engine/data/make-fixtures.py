@@ -8,6 +8,7 @@
   page-number.odt     a text of two pages whose second page shows its page
                       number and the page count, stored with the wrong value 9
                       (only a layout gives them their values, 2 and 2)
+  page-number-comment.odt  the same with a comment on its first page
   sheet.fods          a flat OpenDocument spreadsheet
   delay-code-wp6.wpd  the WordPerfect 6 sample with a delay code at the top of
                       its text: a page-group function (0xD1) holding, as a
@@ -32,6 +33,7 @@ CONTENT_NS = (
     'xmlns:xlink="http://www.w3.org/1999/xlink" '
     'xmlns:ooo="http://openoffice.org/2004/office" '
     'xmlns:dom="http://www.w3.org/2001/xml-events" '
+    'xmlns:dc="http://purl.org/dc/elements/1.1/" '
 )
 
 
@@ -98,6 +100,13 @@ write_odt("blank.odt", "")
 write_odt("macro-on-load.odt", "A document with a macro bound to its opening", MACRO)
 write_odt("page-number.odt",
           'The first page</text:p><text:p text:style-name="P1">This is page '
+          '<text:page-number text:select-page="current">9</text:page-number> of '
+          '<text:page-count>9</text:page-count>',
+          styles='<office:automatic-styles><style:style style:name="P1" style:family="paragraph">'
+                 '<style:paragraph-properties fo:break-before="page"/></style:style></office:automatic-styles>')
+write_odt("page-number-comment.odt",
+          'The first page<office:annotation><dc:creator>A reviewer</dc:creator><text:p>A comment</text:p>'
+          '</office:annotation></text:p><text:p text:style-name="P1">This is page '
           '<text:page-number text:select-page="current">9</text:page-number> of '
           '<text:page-count>9</text:page-count>',
           styles='<office:automatic-styles><style:style style:name="P1" style:family="paragraph">'
