@@ -57,11 +57,14 @@ protected:
              {copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"))});
         return path(QStringLiteral("during.doc"));
     }
-    // The failed save of "during" left nothing beside the documents.
-    void expectNoDuringDoc()
+    // The save of "during", made again on a new office, left its whole Word
+    // file and nothing else beside the documents.
+    void expectDuringDocAlone(const QString& target, pid_t office)
     {
         EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("before.doc"), QStringLiteral("before.wpd"),
-                                                     QStringLiteral("during.wpd")}));
+                                                     QStringLiteral("during.doc"), QStringLiteral("during.wpd")}));
+        EXPECT_TRUE(WordText(target).contains(QStringLiteral("AND FURTHER")));
+        EXPECT_NE(SharedEngine().officePid(), office);
     }
 };
 
@@ -78,7 +81,9 @@ TEST_F(RobustnessTest, AnOfficeKilledBetweenDocumentsIsReplacedByTheNextFileOpen
     EXPECT_EQ(SharedEngine().officeStarts(), starts + 1);
 }
 
-TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingFailsThatSaveOnly)
+// The office dying in the middle of a save does not fail the document: it
+// is loaded again, the plain way, on a new office, and saved there.
+TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingIsReplacedAndTheSaveMadeAgain)
 {
     const QString target = openDuringAfterOne();
     // Stopped, the office cannot answer; the timer (run by the caller's wait)
@@ -86,14 +91,9 @@ TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingFailsThatSaveOnly)
     const pid_t office = SharedEngine().officePid();
     ::kill(office, SIGSTOP);
     QTimer::singleShot(300, [office] { ::kill(office, SIGKILL); });
-    try {
-        Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)});
-        ADD_FAILURE() << "saved";
-    } catch (const RuntimeError& e) {
-        EXPECT_TRUE(e.description().contains(target)) << e.description().toStdString();
-        EXPECT_TRUE(e.description().contains(QStringLiteral("stopped"))) << e.description().toStdString();
-    }
-    expectNoDuringDoc();
+    Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)});
+    Call(SharedServer(), QStringLiteral("CloseNoSave"));
+    expectDuringDocAlone(target, office);
     convertSample(QStringLiteral("after"));
 }
 
@@ -112,9 +112,10 @@ TEST_F(RobustnessTest, AnOfficeKilledInTheMiddleOfASaveLeavesNothingInTheTargetF
     const QString run = platform::RunFolder::Instance().path();
     for (const QString& office : QDir(run).entryList({QStringLiteral("office-*")}, QDir::Dirs))
         events.watch(run + QLatin1Char('/') + office + QStringLiteral("/save"), IN_CREATE);
-    EXPECT_THROW(Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)}), RuntimeError);
+    Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(69)});
+    Call(SharedServer(), QStringLiteral("CloseNoSave"));
     EXPECT_TRUE(killed);
-    expectNoDuringDoc();
+    expectDuringDocAlone(target, office);
     convertSample(QStringLiteral("after"));
 }
 
@@ -129,7 +130,9 @@ TEST_F(RobustnessTest, ADocumentIsNotBlamedForAnOfficeThatDiedBeforeIt)
     EXPECT_EQ(SharedEngine().officeStarts(), starts + 1);
 }
 
-TEST_F(RobustnessTest, TheWatchdogEndsAHungOfficeAndTheNextDocumentGetsANewOne)
+// A hung office is ended by the watchdog, and the document it hung on is
+// opened again on a new one.
+TEST_F(RobustnessTest, TheWatchdogEndsAHungOfficeAndTheDocumentGetsANewOne)
 {
     convertSample(QStringLiteral("before"));
     SharedEngine().setTimeLimits(std::chrono::milliseconds(1500), std::chrono::milliseconds(0));
@@ -138,15 +141,11 @@ TEST_F(RobustnessTest, TheWatchdogEndsAHungOfficeAndTheNextDocumentGetsANewOne)
     const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("hung.wpd"));
     QElapsedTimer clock;
     clock.start();
-    try {
-        Call(SharedServer(), QStringLiteral("FileOpen"), {source});
-        ADD_FAILURE() << "opened";
-    } catch (const RuntimeError& e) {
-        EXPECT_TRUE(e.description().contains(source));
-        EXPECT_TRUE(e.description().contains(QStringLiteral("did not finish within 1.5 s"))) << e.description().toStdString();
-    }
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    EXPECT_GE(clock.elapsed(), 1500);
     EXPECT_LT(clock.elapsed(), 30000);
     EXPECT_TRUE(WaitUntilGone(office));
+    Call(SharedServer(), QStringLiteral("CloseNoSave"));
     SharedEngine().setTimeLimits(std::chrono::seconds(60), std::chrono::seconds(10));
     convertSample(QStringLiteral("after"));
 }
