@@ -6,15 +6,19 @@
 //    pays, on the samples without pictures;
 //  - reading the pictures with libwpd and converting them (PictureCollector,
 //    PictureConverter), which runs on a thread of its own while the office
-//    loads the document, on the picture samples: wall and CPU time.
+//    loads the document, on the picture samples: wall and CPU time;
+//  - the check of a Word file (WordFileContents), which every converted
+//    document pays, on the Word file of the picture sample.
 //
 //   bench_pictures [rounds=20]
 #include "engine/PictureCollector.h"
 #include "engine/PictureConverter.h"
 #include "engine/PictureProbe.h"
+#include "engine/WordFileContents.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -59,7 +63,21 @@ int main(int argc, char** argv)
                     double(clock.nsecsElapsed()) / 1e3 / kCalls);
     }
 
-    for (const char* file : {"pictures-wp6.wpd", "pictures12-wp6.wpd"}) {
+    {
+        const QString word = sample("pictures-wp6.doc");
+        constexpr int kReads = 500;
+        QString whyNot;
+        engine::WordFileContents contents;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kReads; ++i)
+            contents = engine::WordFileContents::Read(word, &whyNot);
+        std::printf("check pictures-wp6.doc (%lld KB): %d pictures, %d letters; %6.1f us per Word file\n",
+                    QFileInfo(word).size() / 1024, contents.pictures, contents.letters,
+                    double(clock.nsecsElapsed()) / 1e3 / kReads);
+    }
+
+    for (const char* file : {"pictures-wp6.wpd", "business-plan-wp6.wpd"}) {
         const QString path = sample(file);
         std::vector<double> collectWall, collectCpu, convertWall, convertCpu;
         int pictures = 0;
