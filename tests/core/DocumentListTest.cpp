@@ -153,9 +153,14 @@ TEST(DocumentList, ShowsTwoColumnsWithHeadersAndAFailedRowsReason)
     const QModelIndex failed = list.index(0, 1), converted = list.index(1, 1);
     EXPECT_EQ(list.data(list.index(0, 0)).toString(), "/in/b.wpd");
     EXPECT_EQ(list.data(failed).toString(), "Failed");
-    for (int role : {int(Qt::ToolTipRole), int(Qt::AccessibleDescriptionRole)}) {
-        EXPECT_EQ(list.data(failed, role).toString(), "Cannot open /in/b.wpd: it is not a WordPerfect document");
+    // The reason is the tip; the status cell's description begins with what
+    // its mark means.
+    EXPECT_EQ(list.data(failed, Qt::ToolTipRole).toString(), "Cannot open /in/b.wpd: it is not a WordPerfect document");
+    EXPECT_EQ(list.data(list.index(0, 0), Qt::AccessibleDescriptionRole).toString(),
+              "Cannot open /in/b.wpd: it is not a WordPerfect document");
+    EXPECT_EQ(list.data(failed, Qt::AccessibleDescriptionRole).toString(),
+              "Error: Cannot open /in/b.wpd: it is not a WordPerfect document");
+    for (int role : {int(Qt::ToolTipRole), int(Qt::AccessibleDescriptionRole)})
         EXPECT_FALSE(list.data(converted, role).isValid());
-    }
     EXPECT_FALSE(list.data(list.index(5, 0)).isValid());
 }

@@ -165,6 +165,7 @@ TEST_F(PictureTest, EveryPictureArrivesInItsFrameOnItsPage)
 {
     convertAndCompare(copySample(QStringLiteral("pictures-wp6.wpd"), QStringLiteral("report.wpd")), 2, true);
     convertAndCompare(copySample(QStringLiteral("business-plan-wp6.wpd"), QStringLiteral("plan.wpd")), 12, true);
+    convertAndCompare(copySample(QStringLiteral("pictures-wp51.wpd"), QStringLiteral("five.wpd")), 2, true);
     const QString kinds = path(QStringLiteral("kinds.wpd"));
     WriteFile(kinds, everyKindOfBox());
     convertAndCompare(kinds, 14, false);

@@ -25,6 +25,7 @@ struct Outcome {
     qint64 blank = 0;
     QByteArray copy;  // the temporary copy
     QString wordText; // what catdoc reads from the Word document
+    QString notes;    // what the Word document leaves out or lacks
 
     bool operator==(const Outcome&) const = default;
 };
@@ -32,7 +33,8 @@ struct Outcome {
 void PrintTo(const Outcome& o, std::ostream* out)
 {
     *out << "{failure: \"" << o.failure.toStdString() << "\", blank: " << o.blank << ", copy: " << o.copy.size()
-         << " bytes, word: \"" << o.wordText.simplified().toStdString() << "\"}";
+         << " bytes, word: \"" << o.wordText.simplified().toStdString() << "\", notes: \""
+         << o.notes.toStdString() << "\"}";
 }
 
 class PoolTest : public EngineTest {
@@ -87,6 +89,7 @@ protected:
             ::unlink(platform::EncodeFileName(copy).constData());
             call(QStringLiteral("FileSave"), {target, Value(69)});
             outcome.wordText = WordText(target);
+            outcome.notes = call(QStringLiteral("envConversionNotes")).toText();
             call(QStringLiteral("CloseNoSave"));
         } catch (const RuntimeError& e) {
             outcome.failure = step + QStringLiteral(": ") + e.description();
@@ -126,14 +129,16 @@ protected:
 
 TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
 {
-    // Real samples, a page-number field, a blank document, documents the
-    // office refuses or that fail before it sees them, all in one batch.
+    // Real samples, a page-number field (one with a comment too), pictures
+    // one of which cannot be read, a blank document, documents the office
+    // refuses or that fail before it sees them, all in one batch.
     const QList<std::pair<const char*, const char*>> documents{
         {"wp6.wpd", "sample-wp6.wpd"},         {"wp50.wpd", "sample-wp50.wpd"},
         {"wp51.wpd", "sample-wp51.wpd"},       {"pages.wpd", "page-number.odt"},
         {"blank.wpd", "blank.odt"},            {"sheet.wpd", "sheet.fods"},
         {"password.wpd", "password-wp6.wpd"},  {"delay.wpd", "delay-code-wp6.wpd"},
         {"text.wpd", "text.odt"},              {"wp6-again.wpd", "sample-wp6.wpd"},
+        {"comment.wpd", "page-number-comment.odt"}, {"damaged.wpd", "picture-damaged-wp6.wpd"},
         {"caf\xE9.wpd", "sample-wp6.wpd"}, // a Latin-1 name, not valid UTF-8
     };
     QStringList sources;
@@ -167,6 +172,7 @@ TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
     EXPECT_TRUE(ahead[3].wordText.simplified().contains(QStringLiteral("This is page PAGE 2 of NUMPAGES 2")));
     EXPECT_TRUE(ahead.last().failure.startsWith(QStringLiteral("FileOpen: Cannot open"))) << ahead.last().failure.toStdString();
     EXPECT_TRUE(ahead[6].failure.contains(QStringLiteral("password-protected")));
+    EXPECT_EQ(ahead[11].notes, QStringLiteral("1 picture could not be read and was left out"));
     // The Latin-1 name converts, into a Word file named by its own bytes.
     EXPECT_EQ(direct[latin1].wordText, direct[0].wordText);
     EXPECT_FALSE(direct[latin1].wordText.isEmpty());

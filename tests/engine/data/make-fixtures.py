@@ -180,3 +180,43 @@ placed = (pictures[:in_paragraph] + first_box + pictures[in_paragraph:in_cell] +
           + pictures[in_cell:])
 with open(os.path.join(HERE, "pictures-placed-wp6.wpd"), "wb") as f:
     f.write(placed)
+
+# A WordPerfect 5.1 document with pictures: the 5.1 sample with a WordPerfect
+# Graphics 1 picture (a filled rectangle crossed by a line, 2 x 1 in) in its
+# graphics information packet (type 8: a count, the sizes, the pictures) and
+# two figure boxes (function 0xDA, subgroup 0) showing it at the start of its
+# text: one against the page, 1 in from its left and 2 in from its top, one
+# at the top of its paragraph.
+wpg = bytearray(b"\xffWPC" + struct.pack("<I", 16) + bytes([1, 0x16, 1, 0]) + bytes(4))
+for kind, data in [(0x0F, struct.pack("<BBHH", 1, 0, 2400, 1200)),    # start: 2 x 1 in
+                   (0x01, bytes([1, 12])),                              # fill: solid, colour 12
+                   (0x07, struct.pack("<hhhh", 0, 0, 2400, 1200)),      # rectangle
+                   (0x05, struct.pack("<hhhh", 0, 0, 2400, 1200)),      # line
+                   (0x10, b"")]:                                        # end
+    wpg += bytes([kind, len(data)]) + data
+with open(os.path.join(HERE, "sample-wp51.wpd"), "rb") as f:
+    wp51 = bytearray(f.read())
+text_start = struct.unpack_from("<I", wp51, 4)[0]
+packet = struct.pack("<HI", 1, len(wpg)) + bytes(wpg)
+block = 16
+while block:
+    entries = struct.unpack_from("<H", wp51, block + 2)[0]
+    for i in range(1, entries):
+        if struct.unpack_from("<H", wp51, block + 10 * i)[0] == 8:
+            struct.pack_into("<II", wp51, block + 10 * i + 2, len(packet), text_start)
+    block = struct.unpack_from("<I", wp51, block + 6)[0]
+
+
+def figure(position_and_type, alignment, x, y):
+    contents = (struct.pack("<HBBHHHH", 1, position_and_type, alignment, 2400, 1200, x, y) + bytes(36)
+                + bytes([0x80]) + bytes(60) + struct.pack("<H", 0))
+    size = len(contents) + 4
+    return (bytes([0xDA, 0x00]) + struct.pack("<H", size) + contents + struct.pack("<H", size)
+            + bytes([0x00, 0xDA]))
+
+
+# Page: anchor 1, vertical "set position" (4); paragraph: anchor 0, top (1).
+boxes = figure((4 << 2) | 1, 0x80, 1200, 2400) + figure((1 << 2) | 0, 0x80, 0, 0)
+wp51[4:8] = struct.pack("<I", text_start + len(packet))
+with open(os.path.join(HERE, "pictures-wp51.wpd"), "wb") as f:
+    f.write(bytes(wp51[:text_start]) + packet + boxes + bytes(wp51[text_start:]))
