@@ -418,7 +418,8 @@ bool OfficeDocument::storeWordPrivately(const QString& path)
     return ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
-void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder)
+void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder,
+                               mode_t permissions)
 {
     WordFile::CheckTarget(path);
     // The office writes into the engine's private folder only: its store
@@ -442,7 +443,7 @@ void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal
                            QStringLiteral("Cannot save %1: the office wrote nothing").arg(path), kSource);
     }
     try {
-        WordFile::Publish(stored, path, journal);
+        WordFile::Publish(stored, path, journal, permissions);
     } catch (...) {
         ::unlink(native(stored).constData());
         throw;

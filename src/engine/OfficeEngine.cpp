@@ -154,11 +154,11 @@ void OfficeEngine::saveCopy(const QString& path)
     guarded(QStringLiteral("save"), path, limitFor(mDocumentSize), [&] { mDocument->storeCopy(path); });
 }
 
-void OfficeEngine::saveWord(const QString& path)
+void OfficeEngine::saveWord(const QString& path, mode_t permissions)
 {
     requireDocument(QStringLiteral("save"));
     guarded(QStringLiteral("save"), path, limitFor(mDocumentSize),
-            [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder()); });
+            [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder(), permissions); });
 }
 
 void OfficeEngine::close()
