@@ -173,10 +173,13 @@ void RunRecord::CleanEndedRuns(RunFolderRemover removeRunFolder)
     const QString shared = sharedFolder();
     for (const QString& folder : FoldersUnderSharedName(shared)) {
         const QDir dir(folder);
-        for (const QString& runId : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            // A record still being made has ".new" after the run id (and
+            // nothing in it).
+            const QString runId = name.endsWith(QStringLiteral(".new")) ? name.chopped(4) : name;
             if (!IsRunId(runId))
                 continue;
-            const QByteArray path = EncodeFileName(dir.filePath(runId));
+            const QByteArray path = EncodeFileName(dir.filePath(name));
             const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             if (fd < 0)
                 continue;

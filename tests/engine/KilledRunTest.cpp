@@ -241,10 +241,13 @@ TEST_F(KilledRunTest, CraftedJournalNotesAndFolderNamesRemoveNothingElse)
         if (QFileInfo(pipe).exists())
             livePipes << pipe;
     ASSERT_FALSE(livePipes.isEmpty());
+    // A killed run, whose journal names files it did not make, and a folder
+    // named like the start of this run's name.
     const QString parent = mTemp.filePath(QFileInfo(platform::RunFolder::ParentFolder()).fileName());
-    // A killed run, whose journal names files it did not make.
     const QString run = parent + QStringLiteral("/run-1-") + QString(32, QLatin1Char('0'));
-    ASSERT_TRUE(QDir().mkpath(run + QStringLiteral("/pending")));
+    const QString cutName = parent + QStringLiteral("/run-%1-").arg(::getpid());
+    for (const QString& folder : {parent, run, run + QStringLiteral("/pending"), cutName})
+        platform::MakePrivateFolder(folder);
     WriteFile(run + QStringLiteral("/lock"), {});
     const QString victim = mDocuments.filePath(QStringLiteral("a.wpd"));
     const QString link = mDocuments.filePath(QStringLiteral(".~tallowin-1.tmp"));
@@ -259,11 +262,6 @@ TEST_F(KilledRunTest, CraftedJournalNotesAndFolderNamesRemoveNothingElse)
                                 withLength(QFile::encodeName(link))};
     for (const QByteArray& note : notes)
         WriteFile(run + QStringLiteral("/pending/%1").arg(&note - notes), note);
-    // A folder named like the start of this run's name.
-    const QString cutName = parent + QStringLiteral("/run-%1-").arg(::getpid());
-    ASSERT_TRUE(QDir().mkdir(cutName));
-    for (const QString& folder : {parent, run, cutName})
-        ASSERT_TRUE(QFile(folder).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
     nextStart();
     EXPECT_FALSE(Exists(run));
