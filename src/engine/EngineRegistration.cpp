@@ -1,7 +1,6 @@
 #include "engine/EngineRegistration.h"
 
 #include "engine/OfficeInstallation.h"
-#include "engine/OfficePipes.h"
 #include "engine/OfficeProcess.h"
 #include "engine/WordPerfectServer.h"
 #include "platform/ProgIdRegistry.h"
@@ -13,10 +12,10 @@ void RegisterEngine()
 {
     // However the program ends, no office outlives it: the offices are
     // killed before the run folder (their profiles, temporary files and
-    // saves) goes at the end. The pipes they leave in /tmp go with the run
-    // folder, and with a killed run's at the next start.
+    // saves) goes at the end. The pipes they leave in /tmp are noted in the
+    // run's record and go with the run, and with a killed run at the next
+    // start.
     platform::RunFolder::AddBeforeRemoval(&OfficeProcess::KillAll);
-    platform::RunFolder::AddStaleRunCleaner(&OfficePipes::RemoveForRun);
     platform::ProgIdRegistry::Register(QStringLiteral("WordPerfect.PerfectScript"), []() -> std::shared_ptr<platform::LateBound> {
         // Fast and without starting anything: is the office there at all?
         OfficeInstallation::Check();

@@ -124,6 +124,22 @@ QString linkFollowingKind(const rtl::OUString& filter)
     return QString();
 }
 
+// Whether a file the type detection names plain text is text: binary data
+// holds NUL bytes, text only in UTF-16 or UTF-32, which start with their
+// byte-order mark.
+bool looksLikeText(const QString& file)
+{
+    const int fd = ::open(native(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true; // the office's load tells
+    QByteArray start(64 * 1024, '\0');
+    const ssize_t got = ::read(fd, start.data(), static_cast<size_t>(start.size()));
+    ::close(fd);
+    start.truncate(got > 0 ? static_cast<int>(got) : 0);
+    return !start.contains('\0') || start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")
+           || start.startsWith(QByteArray("\0\0\xFE\xFF", 4));
+}
+
 } // namespace
 
 OfficeDocument::OfficeDocument(uno::Reference<lang::XComponent> component, QString file, QString shown)
@@ -190,9 +206,7 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
         return RuntimeError(RuntimeError::AutomationError,
                             QStringLiteral("Cannot open %1: %2").arg(path, reason), kSource);
     };
-    const auto unreadable = [&](const uno::Exception& e) {
-        return refused(QStringLiteral("the office cannot read it (%1)").arg(UnoRuntime::Describe(e)));
-    };
+    const auto unreadable = [&] { return refused(QStringLiteral("the office could not read it as a document")); };
     const rtl::OUString textDocument("com.sun.star.text.TextDocument");
 
     // A text document is loaded into a model of its own, without a frame or
@@ -231,10 +245,10 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
             });
             try {
                 type = session.typeDetection()->queryTypeByDescriptor(detected, true);
-            } catch (const lang::IllegalArgumentException& e) {
-                throw unreadable(e);
-            } catch (const io::IOException& e) {
-                throw unreadable(e);
+            } catch (const lang::IllegalArgumentException&) {
+                throw unreadable();
+            } catch (const io::IOException&) {
+                throw unreadable();
             }
             // The detection hands back what it found (the type, the filter)
             // and the stream it opened, which the load reads on.
@@ -246,8 +260,11 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
                     descriptor.push_back(p);
                 }
             }
-            if (type.isEmpty() || filter.isEmpty())
-                throw refused(QStringLiteral("the office does not recognise it as a document"));
+            // The plain-text import takes any file the detection knows no
+            // better name for; binary data read as text gives the office
+            // text it cannot even hand over.
+            if (type.isEmpty() || filter.isEmpty() || (type == "generic_Text" && !looksLikeText(file)))
+                throw unreadable();
         }
         const rtl::OUString service = session.documentServiceOf(filter);
         QString kind = linkFollowingKind(filter);
@@ -266,13 +283,13 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
                 component = session.loader()->loadComponentFromURL(
                     url, rtl::OUString("_blank"), 0,
                     uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
-            } catch (const lang::IllegalArgumentException& e) {
+            } catch (const lang::IllegalArgumentException&) {
                 if (attempt == 1)
-                    throw unreadable(e);
+                    throw unreadable();
                 continue;
-            } catch (const io::IOException& e) {
+            } catch (const io::IOException&) {
                 if (attempt == 1)
-                    throw unreadable(e);
+                    throw unreadable();
                 continue;
             }
             const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
@@ -282,7 +299,7 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
             if (!info.is() || !info->supportsService(textDocument)) {
                 document->close();
                 if (attempt == 1 || component.is())
-                    throw refused(QStringLiteral("the office does not load it as a text document"));
+                    throw unreadable();
                 continue;
             }
             return document;
@@ -296,20 +313,20 @@ std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session,
             loadable->load(
                 uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
             return document;
-        } catch (const lang::IllegalArgumentException& e) {
+        } catch (const lang::IllegalArgumentException&) {
             document->close();
             if (attempt == 1)
-                throw unreadable(e);
-        } catch (const io::IOException& e) {
+                throw unreadable();
+        } catch (const io::IOException&) {
             document->close();
             if (attempt == 1)
-                throw unreadable(e);
+                throw unreadable();
         } catch (const uno::Exception&) {
             document->close();
             throw;
         }
     }
-    throw refused(QStringLiteral("the office does not recognise it as a document")); // not reached
+    throw unreadable(); // not reached
 }
 
 std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& session, const QString& file,
@@ -522,7 +539,8 @@ int OfficeDocument::pictureCount()
     return graphics.is() ? graphics->getCount() : supplier->getGraphicObjects()->getElementNames().getLength();
 }
 
-void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder)
+void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder,
+                               mode_t permissions)
 {
     WordFile::CheckTarget(path);
     // The office writes into the engine's private folder only: its store
@@ -546,7 +564,7 @@ void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal
                            QStringLiteral("Cannot save %1: the office wrote nothing").arg(path), kSource);
     }
     try {
-        WordFile::Publish(stored, path, journal);
+        WordFile::Publish(stored, path, journal, permissions);
     } catch (...) {
         ::unlink(native(stored).constData());
         throw;

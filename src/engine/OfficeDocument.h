@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <rtl/ustring.hxx>
+#include <sys/types.h>
 
 #include <com/sun/star/lang/XComponent.hpp>
 
@@ -66,8 +67,9 @@ public:
     // `privateFolder` (the engine's own), the engine copies it under a
     // temporary name into the target's folder and renames it over the
     // target, so that the target is either the old file or the whole new one
-    // (see WordFile).
-    void storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder);
+    // (see WordFile), with the read and write bits of `permissions`.
+    void storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder,
+                   mode_t permissions);
     // Has the office store the document as a Word 97 document at `path`, in
     // a private folder, and checks what it wrote against the document (see
     // notes()); false when it wrote nothing.

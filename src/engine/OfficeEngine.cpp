@@ -212,11 +212,12 @@ void OfficeEngine::saveCopy(const QString& path)
     onDocument(QStringLiteral("save"), path, [&] { mDocument->storeCopy(path); });
 }
 
-void OfficeEngine::saveWord(const QString& path)
+void OfficeEngine::saveWord(const QString& path, mode_t permissions)
 {
     requireDocument(QStringLiteral("save"));
-    onDocument(QStringLiteral("save"), path,
-               [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder()); });
+    onDocument(QStringLiteral("save"), path, [&] {
+        mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder(), permissions);
+    });
     mNotes = mDocument->notes();
 }
 

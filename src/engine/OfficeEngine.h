@@ -50,7 +50,8 @@ public:
     void moveToTop();
     void play(const MacroFile& macro);
     void saveCopy(const QString& path);
-    void saveWord(const QString& path);
+    // The Word file gets the read and write bits of `permissions`.
+    void saveWord(const QString& path, mode_t permissions);
     void close();
     // Converts an announced document ahead of the program's calls (see
     // OfficePool): loads its private copy, takes its text and blankness,

@@ -2,10 +2,14 @@
 
 #include "engine/UnoRuntime.h"
 #include "platform/FileNames.h"
+#include "platform/TempFiles.h"
 
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace engine {
@@ -37,12 +41,12 @@ QString singleInstancePipe(const QString& profileFolder)
     return pipeFile(name);
 }
 
-void removeFile(const QString& path)
-{
-    ::unlink(platform::EncodeFileName(path).constData());
-}
-
 } // namespace
+
+QString OfficePipes::NewName()
+{
+    return QStringLiteral("tallowin-") + platform::UnguessableText();
+}
 
 QString OfficePipes::ProfileUrl(const QString& profileFolder)
 {
@@ -57,25 +61,35 @@ QStringList OfficePipes::FilesOf(const QString& acceptPipeName, const QString& p
 void OfficePipes::Remove(const QString& acceptPipeName, const QString& profileFolder)
 {
     for (const QString& file : FilesOf(acceptPipeName, profileFolder))
-        removeFile(file);
+        platform::RemoveOwnFile(file, S_IFSOCK);
 }
 
-QString OfficePipes::PrefixForRun(const QString& runId)
+OfficePipes::Listener OfficePipes::Check(const QString& name, pid_t office)
 {
-    return QStringLiteral("tallowin-") + runId;
-}
-
-void OfficePipes::RemoveForRun(const QString& runFolder, const QString& runId)
-{
-    const QDir pipes(kPipeFolder);
-    const QString acceptPrefix = QStringLiteral("OSL_PIPE_%1_%2").arg(::getuid()).arg(PrefixForRun(runId));
-    const QStringList accepted = pipes.entryList({acceptPrefix + QLatin1Char('*')}, QDir::System | QDir::Files);
-    for (const QString& name : accepted)
-        removeFile(pipes.filePath(name));
-    const QDir run(runFolder);
-    const QStringList offices = run.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& office : offices)
-        removeFile(singleInstancePipe(run.filePath(office) + QStringLiteral("/profile")));
+    const QByteArray path = platform::EncodeFileName(pipeFile(name));
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0)
+        return errno == ENOENT ? Listener::Nobody : Listener::Stranger;
+    // In /tmp (sticky) nobody else can remove or replace a file of ours.
+    if (!S_ISSOCK(info.st_mode) || info.st_uid != ::geteuid())
+        return Listener::Stranger;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof address.sun_path)
+        return Listener::Stranger;
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Listener::Nobody;
+    Listener listener = Listener::Nobody; // not listening yet
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0;
+        listener = known && peer.uid == ::geteuid() && peer.pid == office ? Listener::Office : Listener::Stranger;
+    }
+    ::close(fd);
+    return listener;
 }
 
 } // namespace engine

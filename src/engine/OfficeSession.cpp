@@ -38,8 +38,9 @@ constexpr int kRestartExitCode = 81;
 // After this many failed starts in a row the engine stops trying for each
 // document and fails at once, until its pause is over.
 constexpr int kMaxFailedStarts = 3;
-// Pipe names are numbered across all the offices of the run.
-std::atomic<int> gNextPipe{0};
+// An office whose pipe names were taken this many times in a row fails to
+// start.
+constexpr int kMaxPipeNames = 3;
 
 bool localeIsUtf8()
 {
@@ -80,6 +81,28 @@ void writeSettings(const QString& profile)
     platform::MakePrivateFolder(profile);
     platform::MakePrivateFolder(user);
     platform::WritePrivateFile(file, QByteArray(kSettings, sizeof kSettings - 1));
+}
+
+// The office listens where its private profile says: a command line is
+// there for every account to read. The setting replaces the last start's.
+void writeAcceptor(const QString& profile, const QString& pipeName)
+{
+    const QString file = profile + QStringLiteral("/user/registrymodifications.xcu");
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("Cannot read the office's settings %1").arg(file), kSource);
+    const QByteArray item = "<item oor:path=\"/org.openoffice.Setup/Office\"><prop oor:name=\"ooSetupConnectionURL\" "
+                            "oor:op=\"fuse\"><value>pipe,name="
+                            + pipeName.toUtf8() + ";urp;StarOffice.ComponentContext</value></prop></item>";
+    QList<QByteArray> lines;
+    for (const QByteArray& line : in.readAll().split('\n')) {
+        if (line.contains("</oor:items>"))
+            lines << item;
+        if (!line.contains("\"ooSetupConnectionURL\""))
+            lines << line;
+    }
+    platform::WritePrivateFile(file, lines.join('\n'));
 }
 
 } // namespace
@@ -151,22 +174,25 @@ void OfficeSession::startOnce()
     platform::MakePrivateFolder(saveFolder());
     writeSettings(mProfile);
     ++mStarts;
-    mPipeName = OfficePipes::PrefixForRun(run.runId()) + QStringLiteral("-%1").arg(gNextPipe.fetch_add(1) + 1);
+    // A new name for every start, noted before the office makes it.
+    const auto newPipe = [&] {
+        mPipeName = OfficePipes::NewName();
+        for (const QString& file : OfficePipes::FilesOf(mPipeName, mProfile))
+            run.noteSocket(file);
+        writeAcceptor(mProfile, mPipeName);
+    };
+    newPipe();
 
     // LibreOffice 7.4 has no first-start wizard any more (its
     // --nofirststartwizard does nothing); a new profile makes it exit once
-    // with the restart code instead, handled below.
+    // with the restart code instead, handled below. Neither the profile nor
+    // the pipe shows in the command line (see OfficePipes).
     const QStringList arguments{
-        QStringLiteral("-env:UserInstallation=") + OfficePipes::ProfileUrl(mProfile),
-        QStringLiteral("--headless"),
-        QStringLiteral("--invisible"),
-        QStringLiteral("--norestore"),
-        QStringLiteral("--nologo"),
-        QStringLiteral("--nodefault"),
-        QStringLiteral("--nolockcheck"),
-        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName),
+        QStringLiteral("--headless"), QStringLiteral("--invisible"), QStringLiteral("--norestore"),
+        QStringLiteral("--nologo"),   QStringLiteral("--nodefault"), QStringLiteral("--nolockcheck"),
     };
     QStringList environment{
+        QStringLiteral("UserInstallation=") + OfficePipes::ProfileUrl(mProfile),
         // The office's own temporary files stay in the run folder.
         QStringLiteral("TMPDIR=") + temp,
         QStringLiteral("SAL_USE_VCLPLUGIN=svp"),
@@ -190,20 +216,40 @@ void OfficeSession::startOnce()
     mProcess = std::make_unique<OfficeProcess>(OfficeInstallation::Executable(), arguments, environment);
     mProcess->start();
     mKillGroup = mProcess->pid();
-    const rtl::OUString connectString = UnoRuntime::ToOUString(
-        QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName));
     int restarts = 0;
+    int takenNames = 0;
     uno::Reference<uno::XInterface> remote;
     for (;;) {
-        try {
-            remote = resolver->resolve(connectString);
-            break;
-        } catch (const connection::NoConnectException&) {
-        } catch (const connection::ConnectionSetupException&) {
-        } catch (const uno::Exception& e) {
-            throw RuntimeError(RuntimeError::CannotCreateObject,
-                               QStringLiteral("Cannot connect to the office: %1").arg(UnoRuntime::Describe(e)),
-                               kSource);
+        // Only to the office itself: a socket under its name that is not its
+        // own means the name was taken, and the office is started again at
+        // once under a new one.
+        const OfficePipes::Listener listener = OfficePipes::Check(mPipeName, mProcess->pid());
+        if (listener == OfficePipes::Listener::Stranger) {
+            if (++takenNames == kMaxPipeNames)
+                throw RuntimeError(RuntimeError::CannotCreateObject,
+                                   QStringLiteral("The office could not get a pipe of its own: another account "
+                                                  "holds %1 (%2 names in a row)")
+                                       .arg(OfficePipes::FilesOf(mPipeName, mProfile).constFirst())
+                                       .arg(takenNames),
+                                   kSource);
+            mProcess->stop();
+            newPipe();
+            mProcess->start();
+            mKillGroup = mProcess->pid();
+            continue;
+        }
+        if (listener == OfficePipes::Listener::Office) {
+            try {
+                remote = resolver->resolve(UnoRuntime::ToOUString(
+                    QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName)));
+                break;
+            } catch (const connection::NoConnectException&) {
+            } catch (const connection::ConnectionSetupException&) {
+            } catch (const uno::Exception& e) {
+                throw RuntimeError(RuntimeError::CannotCreateObject,
+                                   QStringLiteral("Cannot connect to the office: %1").arg(UnoRuntime::Describe(e)),
+                                   kSource);
+            }
         }
         if (!mProcess->isRunning()) {
             const auto exit = mProcess->exitStatus();

@@ -58,7 +58,8 @@ void WordFile::CheckTarget(const QString& target)
                            QStringLiteral("Cannot save %1: a folder has that name").arg(target), kSource);
 }
 
-void WordFile::Publish(const QString& finished, const QString& target, platform::RunFolder& journal)
+void WordFile::Publish(const QString& finished, const QString& target, platform::RunFolder& journal,
+                       mode_t permissions)
 {
     struct stat info {};
     const int in = ::open(native(finished).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -73,7 +74,8 @@ void WordFile::Publish(const QString& finished, const QString& target, platform:
                               + QString::number(QRandomGenerator::global()->generate64(), 16)
                               + QStringLiteral(".tmp");
     journal.notePending(temporary);
-    const int out = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int out = ::open(native(temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                           permissions & 0666);
     int err = out < 0 ? errno : platform::CopyAll(in, out, info.st_size);
     if (out >= 0 && err == 0 && ::fdatasync(out) != 0)
         err = errno;

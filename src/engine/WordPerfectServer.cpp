@@ -255,6 +255,7 @@ Value WordPerfectServer::fileOpen(const QList<Value>& args)
     const QString path = absolute(args[0].toText());
     const Source source = checkSource(path);
     const qint64 size = source.info.st_size;
+    mDocumentMode = source.info.st_mode;
     if (WordPerfectHeader::IsPasswordProtected(source.firstBytes))
         throw RuntimeError(RuntimeError::AutomationError,
                            QStringLiteral("Cannot open %1: it is password-protected").arg(path), kSource);
@@ -386,14 +387,14 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
         // failures.
         if (args.size() == 2) {
             WordFile::CheckTarget(path);
-            WordFile::Publish(mPrepared->word, path, platform::RunFolder::Instance());
+            WordFile::Publish(mPrepared->word, path, platform::RunFolder::Instance(), mDocumentMode);
         } else {
             PlainTextCopy::Write(path, mPrepared->textCopy);
         }
         return Value();
     }
     if (args.size() == 2)
-        run([engine = mEngine, path] { engine->saveWord(path); }, mDocumentBytes);
+        run([engine = mEngine, path, mode = mDocumentMode] { engine->saveWord(path, mode); }, mDocumentBytes);
     else
         run([engine = mEngine, path] { engine->saveCopy(path); }, mDocumentBytes);
     return Value();

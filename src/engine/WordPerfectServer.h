@@ -122,6 +122,8 @@ private:
     std::chrono::milliseconds mPerMegabyteLimit{10000};
     std::chrono::milliseconds mGrace{180000};
     qint64 mDocumentBytes = 0;
+    // The current document's mode, which its Word file takes (as `cp` does).
+    mode_t mDocumentMode = 0666;
     bool mUnresponsive = false;
 };
 

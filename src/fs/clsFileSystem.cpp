@@ -200,15 +200,13 @@ QString clsFileSystem::fnGetTempPath(const QString& sOptPrefix, const QString& s
     try {
         const QString prefix = TrimBlanks(sOptPrefix);
         QString folder = TrimBlanks(sOptDir);
-        if (folder.size() > 1) {
-            if (!folder.endsWith(Separator()))
-                folder += Separator();
-        } else {
-            // The program's own temporary files (the jobs' copies of the
-            // documents) stay in its private run folder, closed to others,
-            // and go with it, also when the program is killed.
-            folder = platform::RunFolder::Instance().tempFolder() + Separator();
-        }
+        // The program's own temporary files (the jobs' copies of the
+        // documents) stay in its private run folder, closed to others, and
+        // go with it, also when the program is killed.
+        if (folder.size() <= 1)
+            return platform::RunFolder::Instance().createTempFile(prefix);
+        if (!folder.endsWith(Separator()))
+            folder += Separator();
         return platform::CreateTempFile(folder, prefix);
     } catch (const platform::RuntimeError& error) {
         ShowErrorReport(error);

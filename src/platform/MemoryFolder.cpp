@@ -1,7 +1,7 @@
 #include "platform/MemoryFolder.h"
 
 #include "platform/FileNames.h"
-#include "platform/RunFolder.h"
+#include "platform/RunRecord.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
@@ -38,19 +38,17 @@ bool usable(const QString& base)
     return ::statfs(native.constData(), &fs) == 0 && static_cast<unsigned long>(fs.f_type) == TMPFS_MAGIC;
 }
 
-QString folderOf(const QString& base, const QString& runId)
-{
-    return base + QStringLiteral("/tallowin-engine-%1-%2").arg(::geteuid()).arg(runId);
-}
-
 } // namespace
 
-QString MemoryFolder::Create(const QString& runId)
+QString MemoryFolder::Create(RunRecord* record)
 {
+    const QString name = QStringLiteral("tallowin-engine-%1-%2").arg(::geteuid()).arg(UnguessableText());
     for (const QString& base : candidates()) {
         if (!usable(base))
             continue;
-        const QString folder = folderOf(base, runId);
+        const QString folder = base + QLatin1Char('/') + name;
+        if (record)
+            record->note(RunRecord::Kind::Folder, folder);
         try {
             MakePrivateFolder(folder);
             return folder;
@@ -58,18 +56,6 @@ QString MemoryFolder::Create(const QString& runId)
         }
     }
     return QString();
-}
-
-void MemoryFolder::RemoveForRun(const QString& runId)
-{
-    for (const QString& base : candidates()) {
-        const QString folder = folderOf(base, runId);
-        struct stat info {};
-        // Only a folder of this user, not a link.
-        if (::lstat(EncodeFileName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
-            && info.st_uid == ::geteuid())
-            RunFolder::RemoveTree(folder);
-    }
 }
 
 } // namespace platform

@@ -4,6 +4,8 @@
 
 namespace platform {
 
+class RunRecord;
+
 // A private folder of this run in memory-backed storage, for short-lived
 // files that never need to reach a disk: the jobs' temporary copies (see
 // RunFolder::tempFolder) and the work the engine's pool of offices does
@@ -14,18 +16,17 @@ namespace platform {
 // /dev/shm when that is a memory file system; where neither is usable there
 // is none and the work goes to the run folder.
 //
-// The folder goes with its run (RunFolder removes it as something the run
-// leaves outside its folder), also after a kill, at the next start.
+// Its name holds 128 random bits, so that the name, which other accounts
+// see, tells nothing of the run's other names. The folder goes with its run
+// (noted in the run's record), also after a kill, at the next start.
 class MemoryFolder final {
 public:
     MemoryFolder() = delete;
 
-    // Creates the folder (0700) of the run `runId`; returns its path, or
-    // empty text when there is no memory-backed storage to use.
-    static QString Create(const QString& runId);
-    // Removes the folder of the run `runId`, wherever it was made (the run
-    // has ended, or was killed).
-    static void RemoveForRun(const QString& runId);
+    // Creates the folder (0700), noted in `record` (when there is one) before
+    // it is made; returns its path, or empty text when there is no
+    // memory-backed storage to use.
+    static QString Create(RunRecord* record);
 };
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/FileNames.h"
 #include "platform/MemoryFolder.h"
 #include "platform/Program.h"
+#include "platform/RunRecord.h"
 #include "platform/RuntimeError.h"
 #include "platform/TempFiles.h"
 
@@ -10,7 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QtEndian>
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -29,6 +32,9 @@ const QString kRunPrefix = QStringLiteral("run-");
 const QString kNewPrefix = QStringLiteral("new-");
 const QString kLockName = QStringLiteral("lock");
 const QString kJournalName = QStringLiteral("pending");
+// The jobs' temporary copies stay in memory-backed storage while it has at
+// least this much room: a copy is a document's text.
+constexpr qint64 kMemoryRoom = 16 * 1024 * 1024;
 
 RunFolder*& instancePointer()
 {
@@ -37,7 +43,6 @@ RunFolder*& instancePointer()
 }
 
 constexpr int kHookSlots = 8;
-std::atomic<RunFolder::StaleRunCleaner> gCleaners[kHookSlots];
 std::atomic<void (*)()> gBeforeRemoval[kHookSlots];
 
 // Adds a function to a lock-free table once.
@@ -52,14 +57,6 @@ void addOnce(std::atomic<Function> (&table)[kHookSlots], Function function)
         if (slot.compare_exchange_strong(expected, function))
             return;
     }
-}
-
-void runCleaners(const QString& folder, const QString& runId)
-{
-    MemoryFolder::RemoveForRun(runId);
-    for (const auto& slot : gCleaners)
-        if (const RunFolder::StaleRunCleaner clean = slot.load())
-            clean(folder, runId);
 }
 
 std::mutex& instanceLock()
@@ -84,17 +81,34 @@ QString errnoText()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// A folder only this user can use: not a link, owned by us, closed to others.
-bool isPrivateFolder(const QString& path)
+// A journal note: the name's own bytes (a folder's name need not be UTF-8)
+// with their length in front.
+QByteArray journalNote(const QString& file)
 {
-    struct stat info {};
-    if (::lstat(native(path).constData(), &info) != 0)
-        return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+    const QByteArray name = EncodeFileName(file);
+    QByteArray note(4, '\0');
+    qToBigEndian(static_cast<quint32>(name.size()), note.data());
+    return note + name;
 }
 
-// Removes a killed run's half-written Word files, named in its journal. Only
-// files that carry the engine's temporary prefix are touched.
+// The name a journal note holds, when it is one the engine writes: whole,
+// absolute, without a NUL (a system call would read only up to it), and
+// named as the engine names its temporary Word files.
+QString journalledName(const QByteArray& note)
+{
+    static const QRegularExpression form(QRegularExpression::escape(RunFolder::PendingPrefix())
+                                         + QStringLiteral("[0-9a-f]{1,16}\\.tmp$"));
+    if (note.size() < 4 || qFromBigEndian<quint32>(note.constData()) != static_cast<quint32>(note.size() - 4))
+        return QString();
+    const QByteArray name = note.mid(4);
+    if (name.contains('\0') || !name.startsWith('/'))
+        return QString();
+    const QString file = DecodeFileName(name);
+    return form.match(QFileInfo(file).fileName()).capturedStart() == 0 ? file : QString();
+}
+
+// Removes a killed run's half-written Word files, named in its journal: only
+// regular files of this user's with the names the engine gives them.
 void removeJournalledFiles(const QString& runFolder)
 {
     const QDir journal(QDir(runFolder).filePath(kJournalName));
@@ -103,26 +117,37 @@ void removeJournalledFiles(const QString& runFolder)
         QFile note(journal.filePath(entry));
         if (!note.open(QIODevice::ReadOnly))
             continue;
-        // The name's own bytes (a folder's name need not be UTF-8).
-        const QByteArray file = note.readAll();
-        if (QFileInfo(DecodeFileName(file)).fileName().startsWith(RunFolder::PendingPrefix()))
-            ::unlink(file.constData());
+        const QString file = journalledName(note.read(64 * 1024));
+        if (!file.isEmpty())
+            RemoveOwnFile(file, S_IFREG);
     }
 }
 
-void removeStaleRun(const QString& folder, const QString& runId)
+// The folder name of the run `runId`.
+QString runFolderName(const QString& runId)
 {
-    removeJournalledFiles(folder);
-    runCleaners(folder, runId);
-    RunFolder::RemoveTree(folder);
+    return kRunPrefix + runId;
+}
+
+// Removes the folder of a run that is over, with the files its journal
+// names: only a private folder of this user named after the run, whose lock
+// nobody holds.
+void removeEndedRun(const QString& folder, const QString& runId)
+{
+    if (!RunRecord::IsRunId(runId) || QFileInfo(folder).fileName() != runFolderName(runId) || !IsPrivateFolder(folder))
+        return;
+    const int fd = ::open(native(folder + QLatin1Char('/') + kLockName).constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    // A live run holds its lock file from before its folder got this name:
+    // without one, the run is over (its removal was cut short).
+    if (fd < 0 ? errno == ENOENT : ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        removeJournalledFiles(folder);
+        RunFolder::RemoveTree(folder);
+    }
+    if (fd >= 0)
+        ::close(fd);
 }
 
 } // namespace
-
-void RunFolder::AddStaleRunCleaner(StaleRunCleaner clean)
-{
-    addOnce(gCleaners, clean);
-}
 
 void RunFolder::AddBeforeRemoval(void (*work)())
 {
@@ -155,7 +180,10 @@ RunFolder& RunFolder::Instance()
         current->mRemoved = true;
         ::close(current->mLockFd);
         current->mLockFd = -1;
-        MemoryFolder::RemoveForRun(current->mRunId);
+        if (current->mRecord) {
+            current->mRecord->removeNoted();
+            current->mRecord->discard();
+        }
     }
     // A folder removed by an end hook is replaced when the process goes on
     // (tests end the program without leaving the process); not when it is
@@ -207,24 +235,9 @@ RunFolder::RunFolder()
 void RunFolder::create()
 {
     CleanKilledRuns(SystemTempPath());
-    QString parent = ParentFolder();
-    if (::mkdir(native(parent).constData(), 0700) == 0)
-        ::chmod(native(parent).constData(), 0700); // whatever the umask took away
-    else if (errno != EEXIST)
-        throw RuntimeError(RuntimeError::PermissionDenied,
-                           QStringLiteral("Cannot create the engine's folder %1: %2").arg(parent, errnoText()),
-                           kSource);
-    if (!isPrivateFolder(parent)) {
-        // Somebody else's folder (or a link) under the shared name: use a
-        // fresh private one instead, and leave the other alone.
-        QByteArray pattern = native(parent + QStringLiteral("-XXXXXX"));
-        if (!::mkdtemp(pattern.data()) || ::chmod(pattern.constData(), 0700) != 0)
-            throw RuntimeError(RuntimeError::PermissionDenied,
-                               QStringLiteral("Cannot create a private engine folder in %1: %2")
-                                   .arg(SystemTempPath(), errnoText()),
-                               kSource);
-        parent = platform::DecodeFileName(pattern);
-    }
+    // Somebody else's folder (or a link) under the shared name is left alone:
+    // a fresh private one serves instead.
+    const QString parent = MakeFolderUnderSharedName(ParentFolder());
 
     // Built under a temporary name and renamed once its lock is held, so that
     // a cleaner never sees a run folder without a lock.
@@ -246,9 +259,14 @@ void RunFolder::create()
                            QStringLiteral("Cannot lock the engine's run folder %1: %2").arg(building, why),
                            kSource);
     }
-    mRunId = QStringLiteral("%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    mRunId = RunRecord::NewRunId();
     mParent = parent;
-    mPath = parent + QLatin1Char('/') + kRunPrefix + mRunId;
+    mPath = parent + QLatin1Char('/') + runFolderName(mRunId);
+    // Noted before it has its name, so that a start with another TMPDIR
+    // finds it too should the run be killed.
+    mRecord = RunRecord::Create(mRunId);
+    if (mRecord)
+        mRecord->note(RunRecord::Kind::RunFolder, mPath);
     if (::rename(native(building).constData(), native(mPath).constData()) != 0) {
         const QString why = errnoText();
         QDir(building).removeRecursively();
@@ -261,11 +279,41 @@ void RunFolder::create()
     MakePrivateFolder(mPath + QLatin1Char('/') + kJournalName);
     // The jobs' temporary copies are made and removed once per document:
     // in memory where there is memory-backed storage.
-    mMemoryFolder = MemoryFolder::Create(mRunId);
+    mMemoryFolder = MemoryFolder::Create(mRecord.get());
+    mDiskTempFolder = mPath + QStringLiteral("/temp");
     mTempFolder = memorySubfolder(QStringLiteral("temp"));
     if (mTempFolder.isEmpty())
-        mTempFolder = mPath + QStringLiteral("/temp");
+        mTempFolder = mDiskTempFolder;
     MakePrivateFolder(mTempFolder);
+}
+
+QString RunFolder::createTempFile(const QString& prefix)
+{
+    if (mTempFolder != mDiskTempFolder) {
+        // A full memory file system would fail the copy's write, a removed
+        // folder its creation: the disk serves then.
+        struct statvfs room {};
+        if (::statvfs(native(mTempFolder).constData(), &room) == 0
+            && static_cast<qint64>(room.f_bavail) * static_cast<qint64>(room.f_frsize) >= kMemoryRoom) {
+            try {
+                return CreateTempFile(mTempFolder + QLatin1Char('/'), prefix);
+            } catch (const RuntimeError&) {
+            }
+        }
+    }
+    std::call_once(mDiskTempMade, [this] { MakePrivateFolder(mDiskTempFolder); });
+    return CreateTempFile(mDiskTempFolder + QLatin1Char('/'), prefix);
+}
+
+void RunFolder::noteSocket(const QString& path)
+{
+    if (mRecord)
+        mRecord->note(RunRecord::Kind::Socket, path);
+}
+
+QStringList RunFolder::notedSockets() const
+{
+    return mRecord ? mRecord->noted(RunRecord::Kind::Socket) : QStringList();
 }
 
 QString RunFolder::memorySubfolder(const QString& name) const
@@ -283,20 +331,10 @@ QString RunFolder::memorySubfolder(const QString& name) const
 
 void RunFolder::CleanKilledRuns(const QString& tempFolder)
 {
-    const QString shared = tempFolder + parentName();
-    if (isPrivateFolder(shared)) {
-        CleanStaleRuns(shared);
-        ::rmdir(native(shared).constData()); // when no run is left in it
-    }
-    const QDir temp(tempFolder);
-    const QStringList privateParents =
-        temp.entryList({parentName() + QStringLiteral("-*")}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
-    for (const QString& name : privateParents) {
-        const QString parent = temp.filePath(name);
-        if (!isPrivateFolder(parent))
-            continue;
+    RunRecord::CleanEndedRuns(&removeEndedRun);
+    for (const QString& parent : FoldersUnderSharedName(tempFolder + parentName())) {
         CleanStaleRuns(parent);
-        ::rmdir(native(parent).constData());
+        ::rmdir(native(parent).constData()); // when no run is left in it
     }
 }
 
@@ -304,30 +342,20 @@ void RunFolder::CleanStaleRuns(const QString& parent)
 {
     const QDir dir(parent);
     const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    // mkdtemp's names for runs being set up.
+    static const QRegularExpression building(QRegularExpression::escape(kNewPrefix) + QStringLiteral("[A-Za-z0-9]{6}$"));
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
         if (entry.isSymLink())
             continue;
-        if (name.startsWith(kNewPrefix)) {
+        if (building.match(name).capturedStart() == 0) {
             // A run that died while it was being set up.
             if (entry.lastModified().secsTo(QDateTime::currentDateTime()) > 3600)
                 QDir(entry.filePath()).removeRecursively();
             continue;
         }
-        if (!name.startsWith(kRunPrefix))
-            continue;
-        const QString lockPath = entry.filePath() + QLatin1Char('/') + kLockName;
-        const int fd = ::open(native(lockPath).constData(), O_RDWR | O_CLOEXEC);
-        if (fd < 0) {
-            // A live run holds its lock file from before its folder got this
-            // name: without one, the run is over (its removal was cut short).
-            if (errno == ENOENT)
-                removeStaleRun(entry.filePath(), name.mid(kRunPrefix.size()));
-            continue;
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            removeStaleRun(entry.filePath(), name.mid(kRunPrefix.size()));
-        ::close(fd);
+        if (name.startsWith(kRunPrefix))
+            removeEndedRun(entry.filePath(), name.mid(kRunPrefix.size()));
     }
 }
 
@@ -345,7 +373,7 @@ void RunFolder::notePending(const QString& file)
     const QByteArray key = QByteArray::number(qHash(file), 16);
     try {
         WritePrivateFile(mPath + QLatin1Char('/') + kJournalName + QLatin1Char('/') + QString::fromLatin1(key),
-                         EncodeFileName(file));
+                         journalNote(file));
     } catch (const RuntimeError&) {
         // Without its note the file is still removed when the save fails;
         // only a kill in the middle of the save would leave it.
@@ -367,8 +395,11 @@ void RunFolder::removeNow()
         if (void (*work)() = slot.load())
             work();
     removeJournalledFiles(mPath);
-    runCleaners(mPath, mRunId);
+    if (mRecord)
+        mRecord->removeNoted();
     RemoveTree(mPath);
+    if (mRecord)
+        mRecord->discard(); // last: it lists what is removed above
     if (mLockFd >= 0)
         ::close(mLockFd);
     mLockFd = -1;

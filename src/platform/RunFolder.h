@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace platform {
+
+class RunRecord;
 
 // The program's private folder for this run, shared by everything it keeps
 // while it runs: the jobs' temporary copies of the documents, the engine's
@@ -16,10 +20,11 @@ namespace platform {
 // private "tallowin-engine-<uid>-XXXXXX" instead), each named after its
 // process and holding a lock that the process keeps for its whole life. A
 // folder whose lock nobody holds belongs to a run that was killed: the next
-// start removes it, together with the half-written files its journal names
-// and whatever its users left outside it (the engine's office pipes: see
-// AddStaleRunCleaner). The folder goes when the program ends, however it
-// ends short of being killed (at exit and in an end hook).
+// start removes it, together with the half-written files its journal names.
+// What a run makes outside its folder (its memory-backed folder, the
+// engine's office pipes) is noted in its RunRecord, which the next start
+// finds whatever its TMPDIR. The folder goes when the program ends, however
+// it ends short of being killed (at exit and in an end hook).
 class RunFolder final {
 public:
     // The folder of this process, created (and killed runs cleaned) on first
@@ -36,13 +41,13 @@ public:
 
     // Full path, without a trailing separator.
     QString path() const { return mPath; }
-    // A text unique to this run, for names outside the folder (office pipes).
+    // A text unique to this run (see RunRecord::NewRunId).
     QString runId() const { return mRunId; }
-    // Something a run leaves outside its folder, removed for every run that
-    // is over (this one at its end, killed ones at the next start):
-    // `clean(runFolder, runId)`. Lock-free, as it runs in end hooks.
-    using StaleRunCleaner = void (*)(const QString& runFolder, const QString& runId);
-    static void AddStaleRunCleaner(StaleRunCleaner clean);
+    // Notes a socket the run is about to have made outside its folder (an
+    // office's pipe), so that it is removed when the run is over, also
+    // after a kill; and the sockets noted so far.
+    void noteSocket(const QString& path);
+    QStringList notedSockets() const;
     // A new, empty subfolder for one office instance.
     QString newSubfolder(const QString& stem);
     // A private subfolder `name` of this run's memory-backed folder (see
@@ -53,6 +58,11 @@ public:
     // (see MemoryFolder), else in the run folder; they go with the run, also
     // with one that was killed.
     QString tempFolder() const { return mTempFolder; }
+    // A new, empty temporary file (see CreateTempFile) in tempFolder(), or
+    // in the run folder on the disk when the memory-backed folder is gone or
+    // has less room than a document's copy may take. Raises a RuntimeError
+    // when none can be made.
+    QString createTempFile(const QString& prefix);
 
     // The journal of Word saves in flight: a temporary file that is being
     // written in a target folder is noted here until it is renamed or removed,
@@ -62,14 +72,16 @@ public:
 
     // The shared parent of run folders.
     static QString ParentFolder();
-    // What a start does first: removes the runs that are over (killed) under
-    // the shared parent in `tempFolder` (which ends with a separator) and
-    // under private parents made when another account held the shared name
-    // (only folders of this user, closed to others, not links), then the
-    // parents themselves when nothing is left in them.
+    // What a start does first: removes what the runs of this user that are
+    // over (killed) left, wherever their TMPDIR was (see RunRecord), and the
+    // run folders under the shared parent in `tempFolder` (which ends with a
+    // separator) and under private parents made when another account held
+    // the shared name (only folders of this user, closed to others, not
+    // links), then the parents themselves when nothing is left in them.
     static void CleanKilledRuns(const QString& tempFolder);
-    // Removes the folders, pipes and pending files of the runs under
-    // `parent` that are over.
+    // Removes the folders and pending files of the runs under `parent` that
+    // are over. Only folders named exactly as a run names its folder are
+    // looked at.
     static void CleanStaleRuns(const QString& parent);
     // Removes a folder tree, retrying while another thread removes parts of
     // it or a dying process still adds to it.
@@ -88,6 +100,9 @@ private:
     QString mRunId;
     QString mTempFolder;
     QString mMemoryFolder; // empty: no memory-backed storage
+    QString mDiskTempFolder;
+    std::once_flag mDiskTempMade;
+    std::unique_ptr<RunRecord> mRecord; // null: no record could be kept
     int mLockFd = -1;
     std::atomic<int> mNextSubfolder{0};
     std::mutex mJournalLock;

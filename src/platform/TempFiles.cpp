@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <atomic>
 #include <cerrno>
@@ -94,6 +95,65 @@ void MakePrivateFolder(const QString& path)
         throw RuntimeError(RuntimeError::PermissionDenied,
                            QStringLiteral("Cannot close the folder %1 to others: %2").arg(path, errnoText(errno)),
                            kSource);
+}
+
+QString UnguessableText()
+{
+    QString text;
+    for (int i = 0; i < 4; ++i)
+        text += QStringLiteral("%1").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+    return text;
+}
+
+bool IsPrivateFolder(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(platform::EncodeFileName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+QString MakeFolderUnderSharedName(const QString& shared)
+{
+    const QByteArray native = platform::EncodeFileName(shared);
+    if (::mkdir(native.constData(), 0700) == 0)
+        ::chmod(native.constData(), 0700); // whatever the umask took away
+    else if (errno != EEXIST)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create the folder %1: %2").arg(shared, errnoText(errno)), kSource);
+    if (IsPrivateFolder(shared))
+        return shared;
+    // Somebody else's folder (or a link) has the name: a fresh private one
+    // instead, and the other is left alone.
+    QByteArray pattern = platform::EncodeFileName(shared + QStringLiteral("-XXXXXX"));
+    if (!::mkdtemp(pattern.data()) || ::chmod(pattern.constData(), 0700) != 0)
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot create a private folder %1-*: %2").arg(shared, errnoText(errno)),
+                           kSource);
+    return platform::DecodeFileName(pattern);
+}
+
+QStringList FoldersUnderSharedName(const QString& shared)
+{
+    QStringList folders;
+    if (IsPrivateFolder(shared))
+        folders << shared;
+    const QFileInfo info(shared);
+    const QDir parent = info.dir();
+    const QStringList names =
+        parent.entryList({info.fileName() + QStringLiteral("-*")}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : names)
+        if (IsPrivateFolder(parent.filePath(name)))
+            folders << parent.filePath(name);
+    return folders;
+}
+
+bool RemoveOwnFile(const QString& path, unsigned type)
+{
+    const QByteArray native = platform::EncodeFileName(path);
+    struct stat info {};
+    return ::lstat(native.constData(), &info) == 0 && (info.st_mode & S_IFMT) == type && info.st_uid == ::geteuid()
+           && ::unlink(native.constData()) == 0;
 }
 
 int OpenPrivateFile(const QString& path, int flags)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -25,6 +26,25 @@ QString CreateTempFile(const QString& folder, const QString& prefix);
 // already as a folder of this user that is not a link, and sets its mode to
 // 0700. Raises a RuntimeError otherwise.
 void MakePrivateFolder(const QString& path);
+// 128 random bits from the system's source as 32 hexadecimal digits: a part
+// of a name that nobody can guess.
+QString UnguessableText();
+
+// Whether `path` is a folder only this user can use: this user's, closed to
+// others, not a link.
+bool IsPrivateFolder(const QString& path);
+// A private folder by the name `shared`, which lies in a folder every
+// account may write to (/tmp): that folder when this user has it or can make
+// it, else a new one named `shared-XXXXXX` (another account, or a link,
+// holds the name). Raises a RuntimeError when neither can be made.
+QString MakeFolderUnderSharedName(const QString& shared);
+// The folders MakeFolderUnderSharedName may have made for `shared` that are
+// private folders of this user.
+QStringList FoldersUnderSharedName(const QString& shared);
+// Removes `path` when it is a file of `type` (S_IFREG, S_IFSOCK) that
+// belongs to this user; a link is not followed. A clean-up removes with it
+// only what it made. Returns whether it removed the file.
+bool RemoveOwnFile(const QString& path, unsigned type);
 // Creates or replaces the file with these bytes, mode 0600. Raises a
 // RuntimeError when it cannot be written.
 void WritePrivateFile(const QString& path, const QByteArray& bytes);

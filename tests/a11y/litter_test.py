@@ -13,9 +13,11 @@ nothing to clean (or, after SIGKILL, cleans it).
 
 usage: litter_test.py PATH/TO/tallowin PATH/TO/SAMPLES
 """
+import glob
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import time
@@ -28,7 +30,8 @@ SAMPLES = ["sample-wp6.wpd", "sample-wp50.wpd", "sample-wp51.wpd"]
 
 
 def office_pids(temp):
-    """The offices of the runs whose files are in `temp`."""
+    """The offices of the runs whose files are in `temp` (their own
+    temporary folder, which only their environment names)."""
     pids = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
@@ -36,9 +39,11 @@ def office_pids(temp):
         try:
             with open("/proc/%s/cmdline" % entry, "rb") as f:
                 command = f.read().decode("utf-8", "replace")
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                environment = f.read().decode("utf-8", "replace")
         except OSError:
             continue
-        if "soffice.bin" in command and temp in command:
+        if "soffice.bin" in command and ("TMPDIR=" + temp) in environment:
             pids.append(int(entry))
     return pids
 
@@ -84,17 +89,27 @@ def check_target(target, sources):
     return len(os.listdir(target))
 
 
-def memory_left(pids):
-    """What runs of these processes left in memory-backed storage."""
-    prefixes = tuple("tallowin-engine-%d-%d-" % (os.getuid(), pid) for pid in pids)
-    try:
-        return [name for name in os.listdir("/dev/shm") if name.startswith(prefixes)]
-    except OSError:
-        return []
+def memory_folders(pid):
+    """The folders in memory-backed storage of the run of this process, as
+    its record in /tmp names them: [kind][length, 4 bytes][name]..."""
+    folders = []
+    for records in glob.glob("/tmp/tallowin-runs-%d*" % os.geteuid()):
+        for name in os.listdir(records):
+            if not name.startswith("%d-" % pid) or name.endswith(".new"):
+                continue
+            with open(os.path.join(records, name), "rb") as f:
+                data = f.read()
+            at = 0
+            while at + 5 <= len(data):
+                length = struct.unpack(">I", data[at + 1:at + 5])[0]
+                if data[at:at + 1] == b"D":
+                    folders.append(os.fsdecode(data[at + 5:at + 5 + length]))
+                at += 5 + length
+    return folders
 
 
-def check_temp(temp, when, pids):
-    left = os.listdir(temp) + memory_left(pids)
+def check_temp(temp, when, memory):
+    left = os.listdir(temp) + [folder for folder in memory if os.path.exists(folder)]
     if left:
         raise Failure("%s, the temporary folders hold %r" % (when, left))
 
@@ -125,6 +140,7 @@ def scenario(exe, samples, work, name, interrupt):
     program, app, main = start_batch(exe, temp, source, target)
     try:
         wait_for("the batch to convert", lambda: converting(main) and os.listdir(target))
+        memory = memory_folders(program.pid)
         cleaned_at_next_start = interrupt(program, main, temp)
         program.wait(timeout=120)
     finally:
@@ -134,12 +150,12 @@ def scenario(exe, samples, work, name, interrupt):
     # Offices die with the program (at once, or as the kernel ends them).
     wait_for("the offices to end", lambda: not office_pids(temp), timeout=30)
     if not cleaned_at_next_start:
-        check_temp(temp, "after the program ended", [program.pid])
+        check_temp(temp, "after the program ended", memory)
         check_target(target, sources)
-    before, after, next_pid = next_start(exe, temp, target)
+    before, after, _ = next_start(exe, temp, target)
     if before != after and not cleaned_at_next_start:
         raise Failure("the next start changed the target folder: %r" % sorted(set(before) ^ set(after)))
-    check_temp(temp, "after the next start", [program.pid, next_pid])
+    check_temp(temp, "after the next start", memory)
     written = check_target(target, sources)
     print("litter: %s: PASS (%d Word files)" % (name, written))
 

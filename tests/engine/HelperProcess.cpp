@@ -1,6 +1,9 @@
 #include "HelperProcess.h"
 
+#include "platform/RunFolder.h"
+
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <iostream>
 
 namespace enginetest {
@@ -56,6 +59,22 @@ QByteArray HelperProcess::Mode()
 void HelperProcess::Report(const char* key, const QString& value)
 {
     std::cout << key << ' ' << value.toStdString() << std::endl;
+}
+
+void HelperProcess::ReportRun()
+{
+    Report("RUN", platform::RunFolder::Instance().path());
+    Report("PIPES", platform::RunFolder::Instance().notedSockets().join(QLatin1Char(' ')));
+    Report("TEMP", platform::RunFolder::Instance().tempFolder());
+}
+
+QStringList HelperProcess::pipesLeft()
+{
+    QStringList left;
+    for (const QString& pipe : value(QStringLiteral("PIPES")).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        if (QFileInfo(pipe).exists() || QFileInfo(pipe).isSymLink())
+            left << pipe;
+    return left;
 }
 
 } // namespace enginetest

@@ -31,6 +31,11 @@ public:
     static QByteArray Mode();
     // In the helper: reports a value to the test that started it.
     static void Report(const char* key, const QString& value);
+    // In the helper: reports its run folder ("RUN"), the sockets its offices
+    // made outside it ("PIPES") and the folder of its temporary copies
+    // ("TEMP"); in the test, those sockets that still exist.
+    static void ReportRun();
+    QStringList pipesLeft();
 
 private:
     QProcess mProcess;

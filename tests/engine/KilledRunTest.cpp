@@ -8,8 +8,6 @@
 #include "FileEvents.h"
 #include "HelperProcess.h"
 
-#include "engine/EngineRegistration.h"
-#include "engine/OfficePipes.h"
 #include "fs/clsFileSystem.h"
 #include "platform/RunFolder.h"
 #include "platform/TempFiles.h"
@@ -21,8 +19,10 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <QtEndian>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -40,8 +40,7 @@ TEST(KilledRunHelper, Run)
     const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_KILL_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
     ASSERT_FALSE(Convert(SharedServer(), source, dir.filePath(QStringLiteral("first.doc"))));
-    HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
-    HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
+    HelperProcess::ReportRun();
     HelperProcess::Report("OFFICE", QString::number(SharedEngine().officePid()));
     char line[16];
     if (!std::fgets(line, sizeof line, stdin))
@@ -62,12 +61,15 @@ protected:
     {
         ASSERT_TRUE(mTemp.isValid() && mDocuments.isValid() && mRuntime.isValid());
         QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), mDocuments.filePath(QStringLiteral("a.wpd")));
-        // The pipes of the killed runs' offices go at the next start too.
-        engine::RegisterEngine();
     }
 
     // Whatever a failed test left goes as it would at the next start.
-    void TearDown() override { nextStart(); }
+    void TearDown() override
+    {
+        nextStart();
+        if (mMounted)
+            ::umount2(QFile::encodeName(mRuntime.path()).constData(), MNT_DETACH);
+    }
 
     // Starts the helper with the test's temporary folder as its own.
     std::unique_ptr<HelperProcess> startHelper()
@@ -80,7 +82,7 @@ protected:
         environment.insert(QStringLiteral("TALLOWIN_ENGINE_KILL_FOLDER"), mDocuments.path());
         auto helper = std::make_unique<HelperProcess>(QStringLiteral("KilledRunHelper.Run"), "convert", environment);
         mRun = helper->value(QStringLiteral("RUN"));
-        mPipes = helper->value(QStringLiteral("PIPES"));
+        mTempCopies = helper->value(QStringLiteral("TEMP"));
         mOffice = helper->value(QStringLiteral("OFFICE")).toInt();
         EXPECT_FALSE(mRun.isEmpty()) << helper->errors();
         return helper;
@@ -101,30 +103,20 @@ protected:
     void nextStart() { platform::RunFolder::CleanKilledRuns(mTemp.path() + QLatin1Char('/')); }
 
     // What the killed run kept in memory-backed storage (its temporary
-    // copies, the pool's work), by its run's name.
+    // copies, the pool's work).
     QStringList memoryLeft() const
     {
-        const QString run = QFileInfo(mRun).fileName();
-        const QString runId = run.mid(run.indexOf(QLatin1Char('-')) + 1);
-        QStringList left;
-        for (const QString& base : {mRuntime.path(), QStringLiteral("/dev/shm")})
-            left += QDir(base).entryList({QStringLiteral("tallowin-engine-%1-%2").arg(::geteuid()).arg(runId)},
-                                         QDir::Dirs | QDir::Hidden);
-        return left;
-    }
-
-    QStringList pipesLeft() const
-    {
-        return QDir(QStringLiteral("/tmp")).entryList(
-            {QStringLiteral("OSL_PIPE_%1_%2*").arg(::getuid()).arg(mPipes)}, QDir::System | QDir::Files);
+        const QString folder = QFileInfo(mTempCopies).path();
+        return !folder.startsWith(mRun) && Exists(folder) ? QStringList{folder} : QStringList();
     }
 
     QTemporaryDir mTemp;
     QTemporaryDir mDocuments;
     QTemporaryDir mRuntime;
     QString mRun;
-    QString mPipes;
+    QString mTempCopies;
     pid_t mOffice = 0;
+    bool mMounted = false; // mRuntime is a memory file system of the test's
 };
 
 TEST_F(KilledRunTest, ARunKilledWhileSavingLeavesNothingOnceTheNextRunHasStarted)
@@ -164,7 +156,7 @@ TEST_F(KilledRunTest, ARunKilledWhileSavingLeavesNothingOnceTheNextRunHasStarted
         }
         EXPECT_EQ(Entries(mDocuments.path()), expected);
         EXPECT_EQ(Entries(mTemp.path()), QStringList()) << "left in the temporary folder";
-        EXPECT_EQ(pipesLeft(), QStringList());
+        EXPECT_EQ(helper->pipesLeft(), QStringList());
         EXPECT_EQ(memoryLeft(), QStringList());
     }
 }
@@ -203,8 +195,82 @@ TEST_F(KilledRunTest, RunsUnderAPrivateParentAreCleanedWhenTheSharedNameIsTaken)
     EXPECT_TRUE(Exists(live + QStringLiteral("/run-2-live")));
     EXPECT_TRUE(QFileInfo(temp + shared).isSymLink());
     EXPECT_EQ(Entries(temp + QStringLiteral("elsewhere")), QStringList());
-    EXPECT_EQ(pipesLeft(), QStringList());
+    EXPECT_EQ(helper->pipesLeft(), QStringList());
     ::close(lock);
+}
+
+TEST_F(KilledRunTest, AStartWithAnotherTemporaryFolderCleansWhatAKilledRunLeft)
+{
+    // Jobs on a cluster get a temporary folder each: the next start finds
+    // the killed run's pipes and memory folder all the same.
+    auto helper = startHelper();
+    ASSERT_FALSE(mRun.isEmpty());
+    waitUntilKilled(*helper);
+    ASSERT_FALSE(helper->pipesLeft().isEmpty());
+    QTemporaryDir otherTemp;
+    platform::RunFolder::CleanKilledRuns(otherTemp.path() + QLatin1Char('/'));
+    EXPECT_EQ(helper->pipesLeft(), QStringList());
+    EXPECT_EQ(memoryLeft(), QStringList());
+    EXPECT_FALSE(Exists(mRun));
+}
+
+TEST_F(KilledRunTest, TemporaryCopiesGoToTheDiskWhenTheMemoryFolderIsFull)
+{
+    // The helper's memory-backed storage: a tiny memory file system, full by
+    // the time the copy is made.
+    mMounted = ::mount("tmpfs", QFile::encodeName(mRuntime.path()).constData(), "tmpfs", 0, "size=256k,mode=0700") == 0;
+    if (!mMounted)
+        GTEST_SKIP() << "cannot mount a memory file system here";
+    auto helper = startHelper();
+    ASSERT_TRUE(mTempCopies.startsWith(mRuntime.path())) << mTempCopies.toStdString();
+    QFile filler(mRuntime.filePath(QStringLiteral("filler")));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+    }
+    helper->process().write("go\n");
+    const QString copy = helper->value(QStringLiteral("SAVED"));
+    EXPECT_TRUE(copy.startsWith(mRun + QStringLiteral("/temp/"))) << copy.toStdString() << helper->errors();
+    waitUntilKilled(*helper);
+}
+
+TEST_F(KilledRunTest, CraftedJournalNotesAndFolderNamesRemoveNothingElse)
+{
+    SharedEngine().waitForOffice(); // this run's offices and their pipes are alive
+    QStringList livePipes;
+    for (const QString& pipe : platform::RunFolder::Instance().notedSockets())
+        if (QFileInfo(pipe).exists())
+            livePipes << pipe;
+    ASSERT_FALSE(livePipes.isEmpty());
+    // A killed run, whose journal names files it did not make, and a folder
+    // named like the start of this run's name.
+    const QString parent = mTemp.filePath(QFileInfo(platform::RunFolder::ParentFolder()).fileName());
+    const QString run = parent + QStringLiteral("/run-1-") + QString(32, QLatin1Char('0'));
+    const QString cutName = parent + QStringLiteral("/run-%1-").arg(::getpid());
+    for (const QString& folder : {parent, run, run + QStringLiteral("/pending"), cutName})
+        platform::MakePrivateFolder(folder);
+    WriteFile(run + QStringLiteral("/lock"), {});
+    const QString victim = mDocuments.filePath(QStringLiteral("a.wpd"));
+    const QString link = mDocuments.filePath(QStringLiteral(".~tallowin-1.tmp"));
+    ASSERT_TRUE(QFile::link(victim, link));
+    const auto withLength = [](const QByteArray& name) {
+        QByteArray note(4, '\0');
+        qToBigEndian(static_cast<quint32>(name.size()), note.data());
+        return note + name;
+    };
+    const QByteArray cut = QFile::encodeName(victim) + '\0' + "/.~tallowin-2.tmp";
+    const QByteArray notes[] = {cut, withLength(cut), withLength(QFile::encodeName(victim)),
+                                withLength(QFile::encodeName(link))};
+    for (const QByteArray& note : notes)
+        WriteFile(run + QStringLiteral("/pending/%1").arg(&note - notes), note);
+
+    nextStart();
+    EXPECT_FALSE(Exists(run));
+    EXPECT_TRUE(Exists(victim));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(Exists(cutName));
+    for (const QString& pipe : livePipes)
+        EXPECT_TRUE(QFileInfo(pipe).exists()) << pipe.toStdString() << " of the live run was removed";
+    QDir(cutName).removeRecursively();
 }
 
 } // namespace

@@ -7,8 +7,10 @@
 
 #include <QFile>
 #include <arpa/inet.h>
+#include <linux/io_uring.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +53,14 @@ TEST(NetworkBlockTest, AProcessUnderTheBlockGetsLocalSocketsOnly)
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
         if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
             ++failures;
+        // Nor through io_uring (whose IORING_OP_SOCKET the filter would not
+        // see), nor by taking a socket from another process.
+        io_uring_params ring{};
+        if (::syscall(SYS_io_uring_setup, 4, &ring) >= 0)
+            failures += 10;
+        const long parent = ::syscall(SYS_pidfd_open, ::getppid(), 0);
+        if (parent >= 0 && ::syscall(SYS_pidfd_getfd, parent, 0, 0) >= 0)
+            failures += 20;
         ::_exit(failures);
     }
     ASSERT_GT(child, 0);
@@ -58,7 +68,7 @@ TEST(NetworkBlockTest, AProcessUnderTheBlockGetsLocalSocketsOnly)
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_NE(WEXITSTATUS(status), 100) << "the kernel refused the filter";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "sockets that should (not) open";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "sockets that should (not) open (10: io_uring, 20: another process's)";
     EXPECT_TRUE(server.requests().isEmpty());
 }
 

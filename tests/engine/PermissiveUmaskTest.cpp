@@ -6,8 +6,6 @@
 #include "EngineTestSupport.h"
 #include "HelperProcess.h"
 
-#include "engine/EngineRegistration.h"
-#include "engine/OfficePipes.h"
 #include "platform/RunFolder.h"
 
 #include <QDir>
@@ -37,8 +35,7 @@ TEST(PermissiveUmaskHelper, Run)
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
     ASSERT_FALSE(failure) << failure->description().toStdString();
     Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight
-    HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
-    HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
+    HelperProcess::ReportRun();
     while (std::getchar() != EOF) { // until the test closes our input
     }
 }
@@ -77,9 +74,8 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
     // engine's shared parent folder too.
     QTemporaryDir temp;
     QTemporaryDir documents;
-    // Should the helper have to be killed, its pipes in /tmp go as they
-    // would at the next start.
-    engine::RegisterEngine();
+    // Should the helper have to be killed, what it made goes as it would at
+    // the next start.
     struct CleanAfterwards {
         QString folder;
         ~CleanAfterwards() { platform::RunFolder::CleanKilledRuns(folder); }
@@ -89,7 +85,6 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
     environment.insert(QStringLiteral("TALLOWIN_ENGINE_UMASK_FOLDER"), documents.path());
     HelperProcess helper(QStringLiteral("PermissiveUmaskHelper.Run"), "umask", environment);
     const QString runFolder = helper.value(QStringLiteral("RUN"));
-    const QString pipePrefix = helper.value(QStringLiteral("PIPES"));
     ASSERT_FALSE(runFolder.isEmpty()) << helper.errors();
     ASSERT_TRUE(runFolder.startsWith(temp.path()));
 
@@ -106,16 +101,7 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
     EXPECT_GT(seen, 10);
 
     // The office's pipes in /tmp.
-    QStringList pipes;
-    for (const QString& name : QDir(QStringLiteral("/tmp")).entryList(
-             {QStringLiteral("OSL_PIPE_%1_%2*").arg(::getuid()).arg(pipePrefix)}, QDir::System | QDir::Files))
-        pipes << QStringLiteral("/tmp/") + name;
-    for (const QString& office : QDir(runFolder).entryList({QStringLiteral("office-*")}, QDir::Dirs)) {
-        const QString profile = runFolder + QLatin1Char('/') + office + QStringLiteral("/profile");
-        for (const QString& pipe : engine::OfficePipes::FilesOf(QString(), profile))
-            if (modeOf(pipe) != 0)
-                pipes << pipe;
-    }
+    const QStringList pipes = helper.pipesLeft();
     ASSERT_FALSE(pipes.isEmpty());
     for (const QString& pipe : pipes) {
         SCOPED_TRACE(pipe.toStdString());

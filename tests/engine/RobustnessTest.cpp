@@ -4,12 +4,11 @@
 #include "FileEvents.h"
 #include "HelperProcess.h"
 
-#include "engine/EngineRegistration.h"
 #include "engine/EngineThread.h"
 #include "engine/OfficeInstallation.h"
-#include "engine/OfficePipes.h"
 #include "platform/RunFolder.h"
 #include "platform/Program.h"
+#include "platform/TempFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -282,18 +281,11 @@ TEST(EndOfRunHelper, Run)
     // The work ahead in memory-backed storage, where there is some.
     const QStringList folders = SharedEngine().workAheadFolders();
     HelperProcess::Report("MEMORY", folders.size() > 1 ? QFileInfo(folders.last()).path() : QStringLiteral("none"));
-    HelperProcess::Report("RUN", platform::RunFolder::Instance().path());
-    HelperProcess::Report("PIPES", engine::OfficePipes::PrefixForRun(platform::RunFolder::Instance().runId()));
+    HelperProcess::ReportRun();
     if (mode == "end")
         platform::EndProgram(0);
     if (mode == "kill")
         QThread::sleep(600); // until the test kills us
-}
-
-QStringList pipesOf(const QString& prefix)
-{
-    return QDir(QStringLiteral("/tmp")).entryList({QStringLiteral("OSL_PIPE_%1_%2*").arg(::getuid()).arg(prefix)},
-                                                 QDir::System | QDir::Files);
 }
 
 TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
@@ -308,7 +300,7 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         const QStringList offices = helper.value(QStringLiteral("OFFICES")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString runFolder = helper.value(QStringLiteral("RUN"));
         const QString memoryFolder = helper.value(QStringLiteral("MEMORY"));
-        const QString pipePrefix = helper.value(QStringLiteral("PIPES"));
+        ASSERT_FALSE(helper.value(QStringLiteral("PIPES")).isEmpty());
         ASSERT_EQ(offices.size(), 2) << helper.errors();
         ASSERT_FALSE(runFolder.isEmpty());
         if (QByteArray(mode) == "kill")
@@ -325,14 +317,13 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
             // What a killed run leaves is removed by the next start.
             EXPECT_TRUE(Exists(runFolder));
             EXPECT_TRUE(memoryFolder == QStringLiteral("none") || Exists(memoryFolder));
-            engine::RegisterEngine();
-            platform::RunFolder::CleanStaleRuns(platform::RunFolder::ParentFolder());
+            platform::RunFolder::CleanKilledRuns(platform::SystemTempPath());
         }
         EXPECT_FALSE(Exists(runFolder));
         if (memoryFolder != QStringLiteral("none")) {
             EXPECT_FALSE(Exists(memoryFolder)) << memoryFolder.toStdString();
         }
-        EXPECT_EQ(pipesOf(pipePrefix), QStringList());
+        EXPECT_EQ(helper.pipesLeft(), QStringList());
     }
 }
 

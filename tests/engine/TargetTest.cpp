@@ -58,13 +58,31 @@ TEST_F(TargetTest, AnExistingTargetIsReplacedWhole)
     saveWord(target);
     EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
     EXPECT_LT(QFileInfo(target).size(), 200000);
-    // Made like any new file: read and write as the umask allows.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
     EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("a.doc"), QStringLiteral("a.wpd")}));
+}
+
+TEST_F(TargetTest, TheWordFileIsNoMoreReadableThanItsDocument)
+{
+    // As `cp` copies: the document's read and write bits, as far as the
+    // umask allows; directly and from the work ahead.
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    const QString target = path(QStringLiteral("a.doc"));
+    const mode_t mask = ::umask(022);
+    for (const mode_t mode : {0640, 0600, 0666, 0755}) {
+        for (const bool announced : {false, true}) {
+            SCOPED_TRACE(std::to_string(mode) + (announced ? " ahead" : ""));
+            ASSERT_EQ(::chmod(QFile::encodeName(source).constData(), mode), 0);
+            const int servedAhead = SharedEngine().documentsServedAhead();
+            if (announced)
+                Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {source});
+            ASSERT_FALSE(Convert(SharedServer(), source, target));
+            EXPECT_EQ(SharedEngine().documentsServedAhead(), servedAhead + (announced ? 1 : 0));
+            struct stat info {};
+            ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, mode & 0644);
+        }
+    }
+    ::umask(mask);
 }
 
 TEST_F(TargetTest, RefusedTargetsFailWithNothingWritten)

@@ -80,7 +80,7 @@ TEST(FileNames, TheJournalOfWordSavesKeepsNamesAsBytes)
     QTemporaryDir dir;
     const QByteArray folder = EncodeFileName(dir.path()) + "/caf\xE9";
     ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
-    const QByteArray pending = folder + "/" + EncodeFileName(RunFolder::PendingPrefix()) + "x.tmp";
+    const QByteArray pending = folder + "/" + EncodeFileName(RunFolder::PendingPrefix()) + "c0ffee.tmp";
     const int fd = ::open(pending.constData(), O_WRONLY | O_CREAT, 0600);
     ASSERT_GE(fd, 0);
     ::close(fd);
@@ -93,19 +93,21 @@ TEST(FileNames, TheJournalOfWordSavesKeepsNamesAsBytes)
     QFile note(journal + QLatin1Char('/') + notes.first());
     ASSERT_TRUE(note.open(QIODevice::ReadOnly));
     const QByteArray noted = note.readAll();
-    EXPECT_EQ(noted, pending);
+    EXPECT_EQ(noted.mid(4), pending); // after its length
     run.clearPending(DecodeFileName(pending));
 
     // A killed run's journal (no lock file: its removal was cut short).
     const QString parent = dir.filePath(QStringLiteral("parent"));
-    ASSERT_TRUE(QDir().mkpath(parent + QStringLiteral("/run-1-dead/pending")));
-    QFile stale(parent + QStringLiteral("/run-1-dead/pending/note"));
+    const QString dead = parent + QStringLiteral("/run-1-") + QString(32, QLatin1Char('0'));
+    ASSERT_TRUE(QDir().mkpath(dead + QStringLiteral("/pending")));
+    ASSERT_TRUE(QFile(dead).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QFile stale(dead + QStringLiteral("/pending/note"));
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write(noted);
     stale.close();
     RunFolder::CleanStaleRuns(parent);
     EXPECT_NE(::access(pending.constData(), F_OK), 0);
-    EXPECT_FALSE(QFileInfo::exists(parent + QStringLiteral("/run-1-dead")));
+    EXPECT_FALSE(QFileInfo::exists(dead));
     ::unlink(pending.constData());
     ::rmdir(folder.constData());
 }
