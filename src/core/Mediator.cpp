@@ -198,6 +198,16 @@ void Mediator::SingleSourceFile()
     }
 }
 
+void Mediator::OpenNamedDocument(const QString& path)
+{
+    struct Named {
+        Mediator* m;
+        ~Named() { m->SetSourceDocuments({}); }
+    } named{this};
+    SetSourceDocuments({path});
+    OpenDocument(path);
+}
+
 void Mediator::OpenDocument(const QString& path)
 {
     SetSourceFile(path);
