@@ -15,6 +15,9 @@ public:
     static QString ProgramFolder();
     // The office program the engine starts.
     static QString Executable();
+    // The office's version as its configuration names it ("7.4"), from the
+    // product name its bootstrap file gives; empty text when there is none.
+    static QString ProductVersion();
 
     // Raises a RuntimeError naming the program and the reason unless the
     // office program is there, is a regular file and may be executed.
