@@ -92,6 +92,9 @@ public:
     // changing the extension list.
     void OpenNamedDocument(const QString& path);
     void SourceFolder();
+    // What choosing `folder` as the source folder does: the record, the
+    // documents found there, and the word processor told what may follow.
+    void ChooseSourceFolder(const QString& folder);
     void TargetFolder();
     QString BrowseForFolder(const QString& szPrompt);
 

@@ -1,6 +1,6 @@
-// How offices start: from the profile kept in the user's cache, which
-// spares the office its set-up restart and cannot change the settings the
-// engine gives it.
+// How offices start: only as many as the run needs, and from the profile
+// kept in the user's cache, which spares the office its set-up restart and
+// cannot change the settings the engine gives it.
 #include "EngineTestSupport.h"
 #include "engine/OfficeProfile.h"
 #include "engine/OfficeSession.h"
@@ -45,6 +45,24 @@ mode_t modeOf(const QString& file)
 }
 
 } // namespace
+
+TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
+{
+    const auto server = NewServer(2);
+    auto& engine = EngineOf(server);
+    engine.waitForOffice();
+    const QString a = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    Call(server, QStringLiteral("AnnounceDocuments"), {a});
+    EXPECT_FALSE(Convert(server, a, path(QStringLiteral("a.doc"))));
+    QList<pid_t> offices = engine.officePids();
+    ASSERT_EQ(offices.size(), 2);
+    EXPECT_GT(offices[0], 0);
+    EXPECT_EQ(offices[1], 0) << "a second office started for one document";
+
+    StartEveryOffice(server);
+    offices = engine.officePids();
+    EXPECT_GT(offices[1], 0);
+}
 
 TEST_F(OfficeStartTest, TheFirstStartKeepsItsProfilePrivatelyAndLaterStartsNeedNoRestartWithTheSameSettings)
 {

@@ -40,7 +40,7 @@ protected:
     static void SetUpTestSuite()
     {
         gServer = NewServer(2);
-        EngineOf(gServer).waitForOffice();
+        StartEveryOffice(gServer);
     }
     static void TearDownTestSuite() { gServer.reset(); }
 
