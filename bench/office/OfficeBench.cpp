@@ -75,14 +75,19 @@ int runProgram(int count, bool warm)
         std::fprintf(stderr, "the office engine is not available\n");
         return 2;
     }
-    gMediator->SetSourceFolder(src);
-    gMediator->SetTgtFolder(tgt);
     double startSeconds = 0;
     if (warm) {
+        // As the batch dialog does when the user chooses the source folder:
+        // the offices the batch needs start while the user chooses the target.
+        gMediator->ChooseSourceFolder(src);
+        gMediator->SetTgtFolder(tgt);
         server->waitForOffice();
         startSeconds = starting.nsecsElapsed() / 1e9;
         QCoreApplication::processEvents();
         timer.start();
+    } else {
+        gMediator->SetSourceFolder(src);
+        gMediator->SetTgtFolder(tgt);
     }
     gMediator->StartStateTwo();
     auto start = std::make_shared<cmd1>();

@@ -2,11 +2,8 @@
 
 #include "app/ConvertCommand.h"
 
-#include "core/ExtensionList.h"
-#include "core/FolderListing.h"
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "fs/clsFileSystem.h"
 #include "platform/Dialogs.h"
 #include "platform/FileNames.h"
 #include "ui/Form2.h"
@@ -19,17 +16,6 @@
 #include <unistd.h>
 
 namespace General {
-
-namespace {
-
-// Makes sure the extension list accepts `path`'s extension.
-void acceptExtensionOf(const QString& path)
-{
-    if (!FolderListing::Accepts(path))
-        gMediator->Extensions().AddItem(clsFileSystem().GetFileExtension(path).toLower());
-}
-
-} // namespace
 
 UserInterface& Windows()
 {
@@ -51,9 +37,7 @@ void Main(const QStringList& files)
         return;
     }
     for (const QString& file : files) {
-        const QString path = platform::AbsolutePath(file);
-        acceptExtensionOf(path);
-        gMediator->OpenDocument(path);
+        gMediator->OpenNamedDocument(platform::AbsolutePath(file));
     }
 }
 

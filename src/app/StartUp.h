@@ -14,8 +14,8 @@ namespace General {
 //
 // With `files` (documents opened from the desktop), the start chooser is not
 // shown: each file is converted in single-document mode in turn, its row in
-// the list and the Save As dialog with the proposed name. A file whose
-// extension the extension list lacks has it added: the user chose the file.
+// the list and the Save As dialog with the proposed name, whatever its
+// extension (the user chose the file); the extension list stays as it is.
 void Main(const QStringList& files = {});
 
 // Start-up of "tallowin --convert": creates the Mediator without windows,

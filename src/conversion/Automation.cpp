@@ -49,20 +49,33 @@ void CloseNoSave()
     CallByName(gAutomation, QStringLiteral("CloseNoSave"));
 }
 
-void AnnounceDocuments(const QStringList& paths)
+namespace {
+// Calls an optional member that only hints at what is coming: a server
+// without it is not told, and one that fails the call changes nothing.
+void hint(const QString& member, const QList<Value>& args)
 {
-    const QString member = QStringLiteral("AnnounceDocuments");
     if (!gAutomation || !gAutomation->hasMember(member))
         return;
-    QList<Value> args;
-    args.reserve(paths.size());
-    for (const QString& path : paths)
-        args.append(Value(path));
     try {
         CallByName(gAutomation, member, args);
     } catch (const platform::RuntimeError&) {
         // Only a hint: the batch runs the same without it.
     }
+}
+} // namespace
+
+void ExpectDocuments(int count)
+{
+    hint(QStringLiteral("ExpectDocuments"), {Value(count)});
+}
+
+void AnnounceDocuments(const QStringList& paths)
+{
+    QList<Value> args;
+    args.reserve(paths.size());
+    for (const QString& path : paths)
+        args.append(Value(path));
+    hint(QStringLiteral("AnnounceDocuments"), args);
 }
 
 QString ConversionNotes()

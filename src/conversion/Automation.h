@@ -22,6 +22,12 @@ void FileSave(const QString& path);
 void FileSave(const QString& path, qint16 format);
 void CloseNoSave();
 
+// Tells the server that a batch of about `count` documents may follow (the
+// batch dialog found them), so that it may get ready for it. Only a server
+// that has the optional member "ExpectDocuments" is told; for any other
+// nothing happens, and a server that fails the call changes nothing either.
+void ExpectDocuments(int count);
+
 // Tells the server which documents a batch is about to convert, in order,
 // so that it may work ahead. Only a server that has the optional member
 // "AnnounceDocuments" is told; for any other nothing happens, and a server

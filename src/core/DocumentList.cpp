@@ -47,22 +47,29 @@ std::shared_ptr<DocumentRow> DocumentList::Add(const QString& key, const QString
     // that comes after every other row goes to the end of the last block.
     if (mBlocks.empty()) {
         mBlocks.emplace_back();
-        mBlocks.back().rows.push_back(row);
+        mBlocks.back().entries.push_back({row});
     } else {
         auto block = std::partition_point(mBlocks.begin(), mBlocks.end(), [&](const Block& b) {
-            return !shownBefore(text, b.rows.back()->Text);
+            return !shownBefore(text, b.entries.back().row->Text);
         });
         if (block == mBlocks.end())
             block = std::prev(mBlocks.end());
-        auto& rows = block->rows;
-        const auto at = std::partition_point(rows.begin(), rows.end(), [&](const std::shared_ptr<DocumentRow>& r) {
-            return !shownBefore(text, r->Text);
+        auto& entries = block->entries;
+        const auto at = std::partition_point(entries.begin(), entries.end(), [&](const Entry& e) {
+            return !shownBefore(text, e.row->Text);
         });
-        rows.insert(at, row);
-        if (rows.size() > 2 * kMaxBlock) {
+        entries.insert(at, {row});
+        if (entries.size() > 2 * kMaxBlock) {
             Block tail;
-            tail.rows.assign(std::make_move_iterator(rows.begin() + kMaxBlock), std::make_move_iterator(rows.end()));
-            rows.resize(kMaxBlock);
+            tail.entries.assign(std::make_move_iterator(entries.begin() + kMaxBlock),
+                                std::make_move_iterator(entries.end()));
+            entries.resize(kMaxBlock);
+            const auto shownIn = [](const Block& b) {
+                return static_cast<int>(std::count_if(b.entries.begin(), b.entries.end(),
+                                                      [](const Entry& e) { return e.shown; }));
+            };
+            block->shown = shownIn(*block);
+            tail.shown = shownIn(tail);
             mBlocks.insert(std::next(block), std::move(tail));
         }
     }
@@ -148,10 +155,31 @@ std::shared_ptr<DocumentRow> DocumentList::Item(int row) const
     if (row < 0 || row >= mCount)
         return nullptr;
     for (const Block& b : mBlocks) {
-        const int n = static_cast<int>(b.rows.size());
+        const int n = static_cast<int>(b.entries.size());
         if (row < n)
-            return b.rows[static_cast<std::size_t>(row)];
+            return b.entries[static_cast<std::size_t>(row)].row;
         row -= n;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<DocumentRow> DocumentList::shownItem(int row) const
+{
+    if (row < 0 || row >= mPublished)
+        return nullptr;
+    for (const Block& b : mBlocks) {
+        if (row >= b.shown) {
+            row -= b.shown;
+            continue;
+        }
+        if (b.shown == static_cast<int>(b.entries.size()))
+            return b.entries[static_cast<std::size_t>(row)].row;
+        // New rows the views do not know yet sit among the others: skip them.
+        for (const Entry& e : b.entries) {
+            if (e.shown && row-- == 0)
+                return e.row;
+        }
+        return nullptr;
     }
     return nullptr;
 }
@@ -161,26 +189,59 @@ std::shared_ptr<DocumentRow> DocumentList::Find(const QString& key) const
     return mByKey.value(key);
 }
 
-int DocumentList::RowOf(const QString& key) const
+std::pair<int, int> DocumentList::find(const QString& key) const
 {
     const auto row = mByKey.value(key);
     if (!row)
-        return -1;
-    const auto before = [&](const std::shared_ptr<DocumentRow>& r) { return shownBefore(r->Text, row->Text); };
-    int passed = 0;
-    for (const Block& b : mBlocks) {
+        return {-1, -1};
+    const auto before = [&](const Entry& e) { return shownBefore(e.row->Text, row->Text); };
+    for (std::size_t i = 0; i < mBlocks.size(); ++i) {
+        const auto& entries = mBlocks[i].entries;
         // Rows with the same text may span blocks: look from the first row
         // not shown before ours up to the last one with the same text.
-        if (!before(b.rows.back())) {
-            for (auto it = std::partition_point(b.rows.begin(), b.rows.end(), before);
-                 it != b.rows.end() && !shownBefore(row->Text, (*it)->Text); ++it) {
-                if (*it == row)
-                    return passed + static_cast<int>(it - b.rows.begin());
-            }
+        if (before(entries.back()))
+            continue;
+        for (auto it = std::partition_point(entries.begin(), entries.end(), before);
+             it != entries.end() && !shownBefore(row->Text, it->row->Text); ++it) {
+            if (it->row == row)
+                return {static_cast<int>(i), static_cast<int>(it - entries.begin())};
         }
-        passed += static_cast<int>(b.rows.size());
     }
-    return -1;
+    return {-1, -1};
+}
+
+int DocumentList::RowOf(const QString& key) const
+{
+    const auto [block, at] = find(key);
+    if (block < 0)
+        return -1;
+    int passed = 0;
+    for (int i = 0; i < block; ++i)
+        passed += static_cast<int>(mBlocks[static_cast<std::size_t>(i)].entries.size());
+    return passed + at;
+}
+
+QModelIndex DocumentList::IndexOf(const QString& key) const
+{
+    const auto [block, at] = find(key);
+    if (block < 0)
+        return QModelIndex();
+    const Block& b = mBlocks[static_cast<std::size_t>(block)];
+    if (!b.entries[static_cast<std::size_t>(at)].shown)
+        return QModelIndex();
+    int passed = 0;
+    for (int i = 0; i < block; ++i)
+        passed += mBlocks[static_cast<std::size_t>(i)].shown;
+    passed += b.shown == static_cast<int>(b.entries.size())
+                  ? at
+                  : static_cast<int>(std::count_if(b.entries.begin(), b.entries.begin() + at,
+                                                   [](const Entry& e) { return e.shown; }));
+    return index(passed, 0);
+}
+
+std::shared_ptr<DocumentRow> DocumentList::RowAt(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this ? shownItem(index.row()) : nullptr;
 }
 
 QString DocumentList::CellText(int row, int column) const
@@ -216,9 +277,9 @@ void DocumentList::Publish()
             emit dataChanged(index(0, 0), index(mPublished - 1, 1));
         } else {
             for (const auto& row : changed) {
-                const int position = isListed(row) ? RowOf(row->Key) : -1;
-                if (position >= 0 && position < mPublished)
-                    emit dataChanged(index(position, 0), index(position, 1));
+                const QModelIndex at = isListed(row) ? IndexOf(row->Key) : QModelIndex();
+                if (at.isValid())
+                    emit dataChanged(at, at.siblingAtColumn(1));
             }
         }
         mSincePublish.restart();
@@ -227,12 +288,24 @@ void DocumentList::Publish()
     QElapsedTimer cost;
     cost.start();
     beginResetModel();
+    showAll();
     mPublished = mCount;
     mPending = false;
     endResetModel();
     ++mPublishes;
     mLastPublishCostUs = cost.nsecsElapsed() / 1000;
     mSincePublish.restart();
+}
+
+void DocumentList::showAll()
+{
+    for (Block& b : mBlocks) {
+        if (b.shown == static_cast<int>(b.entries.size()))
+            continue;
+        for (Entry& e : b.entries)
+            e.shown = true;
+        b.shown = static_cast<int>(b.entries.size());
+    }
 }
 
 int DocumentList::rowCount(const QModelIndex& parent) const
@@ -247,9 +320,7 @@ int DocumentList::columnCount(const QModelIndex& parent) const
 
 QVariant DocumentList::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= mPublished)
-        return QVariant();
-    const auto row = Item(index.row());
+    const auto row = RowAt(index);
     if (!row)
         return QVariant();
     const auto mark = [&] {

@@ -37,6 +37,12 @@ struct DocumentRow {
 // told about changes at most once a frame, however many rows changed in
 // between: new rows as one reset (a view told of every insertion separately
 // lays out the whole list each time), new statuses as changed cells.
+//
+// Two kinds of position: the list's own (Item, RowOf, CellText), where a new
+// row takes its place at once, and the views' (rowCount, index, data, RowAt,
+// IndexOf), where it appears with the next reset. Until then a view's row n
+// is still the row it showed there, so what it reads for a row (its texts,
+// its reason) always belongs to the row it shows.
 class DocumentList final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -73,6 +79,12 @@ public:
     // sub-item.
     QString CellText(int row, int column) const;
 
+    // The row a view's index stands for, or null.
+    std::shared_ptr<DocumentRow> RowAt(const QModelIndex& index) const;
+    // Where views show the row with `key` (column 0); invalid while they have
+    // not been told of it.
+    QModelIndex IndexOf(const QString& key) const;
+
     // How many rows show "Converted" and "Failed" now.
     int ConvertedCount() const { return mConverted; }
     int FailedCount() const { return mFailed; }
@@ -93,9 +105,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Block {
-        std::vector<std::shared_ptr<DocumentRow>> rows;
+    struct Entry {
+        std::shared_ptr<DocumentRow> row;
+        bool shown = false; // the views have been told of it
     };
+    struct Block {
+        std::vector<Entry> entries;
+        int shown = 0; // entries the views have been told of
+    };
+
+    // The block and place within it of the row with `key`, or {-1, -1}.
+    std::pair<int, int> find(const QString& key) const;
+    // The row views show at `row`.
+    std::shared_ptr<DocumentRow> shownItem(int row) const;
+    // Marks every row as known to the views.
+    void showAll();
 
     void count(const QString& status, int delta);
     void noteChanged(const std::shared_ptr<DocumentRow>& row);

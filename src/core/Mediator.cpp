@@ -1,5 +1,6 @@
 #include "core/Mediator.h"
 
+#include "conversion/Automation.h"
 #include "core/FolderListing.h"
 #include "core/General.h"
 #include "core/Source.h"
@@ -198,6 +199,16 @@ void Mediator::SingleSourceFile()
     }
 }
 
+void Mediator::OpenNamedDocument(const QString& path)
+{
+    struct Named {
+        Mediator* m;
+        ~Named() { m->SetSourceDocuments({}); }
+    } named{this};
+    SetSourceDocuments({path});
+    OpenDocument(path);
+}
+
 void Mediator::OpenDocument(const QString& path)
 {
     SetSourceFile(path);
@@ -216,12 +227,20 @@ void Mediator::SourceFolder()
     const QString folder = BrowseForFolder(QStringLiteral("Select a Source Folder"));
     if (folder.isEmpty())
         return;
+    ChooseSourceFolder(folder);
+}
+
+void Mediator::ChooseSourceFolder(const QString& folder)
+{
     // The batch dialog shows the folder (it follows the record) and the
     // documents found there.
     mFoundDocuments.setStringList({});
     SetSourceFolder(folder);
     clsFileSystem fs;
     QStringList names = FolderListing::AcceptedDocuments(mFileList, folder);
+    // The word processor gets ready for a batch of that size while the user
+    // chooses the target.
+    Automation::ExpectDocuments(static_cast<int>(names.size()));
     for (QString& path : names)
         path = fs.GetFileName(path);
     mFoundDocuments.setStringList(names);

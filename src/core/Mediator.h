@@ -85,9 +85,16 @@ public:
     // Choosing what to convert and where to.
     void SingleSourceFile();
     // Converts `path` in single-document mode, as if it had been chosen in
-    // the file-open dialog (a document opened from the desktop).
+    // the file-open dialog.
     void OpenDocument(const QString& path);
+    // Converts `path` in single-document mode as a document the user named
+    // (opened from the desktop): whatever its extension, and without
+    // changing the extension list.
+    void OpenNamedDocument(const QString& path);
     void SourceFolder();
+    // What choosing `folder` as the source folder does: the record, the
+    // documents found there, and the word processor told what may follow.
+    void ChooseSourceFolder(const QString& folder);
     void TargetFolder();
     QString BrowseForFolder(const QString& szPrompt);
 
@@ -102,9 +109,12 @@ public:
     void BeginRun();
     void EndRun();
 
-    // Batch mode's documents when they are named rather than found (the
-    // command line): batch mode then converts exactly these, in this order,
-    // instead of listing the source folder. Empty: the source folder.
+    // The documents the user named rather than a folder listing found (the
+    // command line, the desktop's "Open With"): batch mode then converts
+    // exactly these, in this order, instead of listing the source folder,
+    // and single-document mode converts a named document whatever its
+    // extension (the extension list decides what a folder yields). Empty:
+    // the source folder, and the extension list.
     void SetSourceDocuments(const QStringList& documents);
     const QStringList& GetSourceDocuments() const { return mSourceDocuments; }
 

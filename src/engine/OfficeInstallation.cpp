@@ -4,6 +4,7 @@
 #include "platform/RuntimeError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -40,6 +41,22 @@ bool OfficeInstallation::HasWriterWindows()
     static const bool has = QFile::exists(
         ProgramFolder() + QStringLiteral("/../share/config/soffice.cfg/modules/swriter/ui/annotation.ui"));
     return has;
+}
+
+QString OfficeInstallation::ProductVersion()
+{
+    // "ProductKey=LibreOffice 7.4": the product name, then its version.
+    QFile bootstrap(ProgramFolder() + QStringLiteral("/bootstraprc"));
+    if (!bootstrap.open(QIODevice::ReadOnly))
+        return QString();
+    for (const QByteArray& line : bootstrap.readAll().split('\n')) {
+        if (!line.startsWith("ProductKey="))
+            continue;
+        const QString version = QString::fromUtf8(line.trimmed()).section(QLatin1Char(' '), -1);
+        static const QRegularExpression number(QStringLiteral("^[0-9]+(\\.[0-9]+)+$"));
+        return number.match(version).hasMatch() ? version : QString();
+    }
+    return QString();
 }
 
 void OfficeInstallation::Check()

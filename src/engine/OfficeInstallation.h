@@ -15,6 +15,9 @@ public:
     static QString ProgramFolder();
     // The office program the engine starts.
     static QString Executable();
+    // The office's version as its configuration names it ("7.4"), from the
+    // product name its bootstrap file gives; empty text when there is none.
+    static QString ProductVersion();
 
     // Whether the office has Writer's window definitions. The office builds
     // a window for each comment of a document that has a view, and one

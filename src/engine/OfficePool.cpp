@@ -77,11 +77,57 @@ OfficePool::~OfficePool()
         platform::RunFolder::RemoveTree(mMemoryFolder);
 }
 
+int OfficePool::active()
+{
+    std::lock_guard guard(mLock);
+    return mActive;
+}
+
+int OfficePool::officesForLocked(int documents) const
+{
+    // While an office starts, the running ones convert this many documents:
+    // one more office pays only for the documents beyond them.
+    const double perStart = std::max(1.0, mStartMs / mDocumentMs);
+    const double offices = 1 + std::max(0, documents - 1) / perStart;
+    return std::clamp(static_cast<int>(offices), 1, size());
+}
+
+void OfficePool::expect(int documents)
+{
+    std::lock_guard guard(mLock);
+    expectLocked(documents);
+}
+
+void OfficePool::expectLocked(int documents)
+{
+    if (mShutDown)
+        return;
+    for (const int wanted = officesForLocked(documents); mActive < wanted; ++mActive) {
+        mOffices[static_cast<std::size_t>(mActive)].thread->post(
+            [self = shared_from_this(), office = mActive] { self->start(office); });
+    }
+}
+
+void OfficePool::start(int office)
+{
+    OfficeEngine& engine = *mOffices[static_cast<std::size_t>(office)].engine;
+    try {
+        engine.start();
+    } catch (const platform::RuntimeError&) {
+        return; // the first call that needs this office reports it
+    }
+    const auto took = engine.session().lastStartTime();
+    std::lock_guard guard(mLock);
+    if (took.count() > 0)
+        mStartMs = static_cast<double>(took.count());
+}
+
 void OfficePool::announce(const QStringList& paths)
 {
     std::lock_guard guard(mLock);
     if (mShutDown)
         return;
+    expectLocked(static_cast<int>(paths.size()));
     for (const Document& document : mDocuments)
         if (document)
             dropLocked(document);
@@ -189,7 +235,7 @@ void OfficePool::scheduleLocked()
 {
     if (mStopped || mShutDown)
         return;
-    for (int office = 0; office < size(); ++office) {
+    for (int office = 0; office < mActive; ++office) {
         const auto k = static_cast<std::size_t>(office);
         if (mBusy[k] || mRetired[k] || (office == 0 && mHeld))
             continue;
@@ -206,7 +252,7 @@ void OfficePool::scheduleLocked()
 
 OfficePool::Document OfficePool::nextWaitingLocked()
 {
-    const int end = std::min(static_cast<int>(mDocuments.size()), mNext + kAheadPerOffice * size());
+    const int end = std::min(static_cast<int>(mDocuments.size()), mNext + kAheadPerOffice * mActive);
     mScan = std::max(mScan, mNext);
     for (; mScan < end; ++mScan) {
         const Document& document = mDocuments[static_cast<std::size_t>(mScan)];
@@ -242,9 +288,13 @@ void OfficePool::work(int office, const Document& document)
         std::lock_guard guard(mLock);
         wanted = document->state == State::Working && !mShutDown;
     }
+    const auto began = std::chrono::steady_clock::now();
     const State state = wanted ? prepare(office, *document) : State::Fallback;
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
 
     std::lock_guard guard(mLock);
+    if (state == State::Ready)
+        mDocumentMs += (ms - mDocumentMs) / 8; // the recent documents count most
     const auto k = static_cast<std::size_t>(office);
     mBusy[k] = false;
     if (document->state == State::Dropped) {

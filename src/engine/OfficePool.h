@@ -32,8 +32,13 @@ class OfficeEngine;
 // Office 0 also serves the direct conversion; it works ahead only while the
 // program has no document open in it (hold).
 //
-// announce, take, release, hold, stopWorkingAhead and shutDown run on the
-// program's thread; the work runs on the offices' threads.
+// Offices start as the run needs them: office 0 at once (expect(1)), the
+// others only once a batch of more documents than the running offices
+// convert while another starts is expected or announced. An office once
+// started stays in the pool's service.
+//
+// expect, announce, take, release, hold, stopWorkingAhead and shutDown run
+// on the program's thread; the work runs on the offices' threads.
 class OfficePool final : public std::enable_shared_from_this<OfficePool> {
 public:
     struct Office {
@@ -64,12 +69,18 @@ public:
     OfficePool& operator=(const OfficePool&) = delete;
 
     int size() const { return static_cast<int>(mOffices.size()); }
+    // The offices started so far (0 to active() - 1).
+    int active();
     const QString& folder() const { return mFolder; }
     const QString& memoryFolder() const { return mMemoryFolder; }
     const Office& office(int index) const { return mOffices.at(static_cast<std::size_t>(index)); }
 
+    // A batch of about `documents` documents may follow: starts the offices
+    // it needs that do not run yet (office 0 for any), in the background.
+    void expect(int documents);
     // The documents (absolute paths) the program is about to convert, in
-    // order; replaces any earlier announcement and its work.
+    // order; replaces any earlier announcement and its work. Starts the
+    // offices the batch needs, as expect does.
     void announce(const QStringList& paths);
 
     // The work done for `path`, which the program now opens and which is
@@ -101,6 +112,11 @@ public:
 private:
     using Document = std::shared_ptr<PreparedDocument>;
 
+    // The offices a batch of `documents` documents needs.
+    int officesForLocked(int documents) const;
+    void expectLocked(int documents);
+    // On office `office`'s thread: its start, timed.
+    void start(int office);
     void scheduleLocked();
     Document nextWaitingLocked();
     void dropLocked(const Document& document);
@@ -121,6 +137,11 @@ private:
     int mScan = 0;                    // no document before this one is waiting
     std::vector<bool> mBusy;
     std::vector<bool> mRetired;       // could not start, or stopped answering
+    int mActive = 0;                  // offices started
+    // What the need for offices is reckoned from: how long an office takes
+    // to start, and one document's work ahead (both measured as they happen).
+    double mStartMs = 1000;
+    double mDocumentMs = 25;
     bool mHeld = false;
     bool mStopped = false;
     bool mShutDown = false;

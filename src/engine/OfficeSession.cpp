@@ -2,6 +2,7 @@
 
 #include "engine/OfficeInstallation.h"
 #include "engine/OfficePipes.h"
+#include "engine/OfficeProfile.h"
 #include "engine/UnoRuntime.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 #include <csignal>
 #include <cstdlib>
@@ -41,6 +43,8 @@ constexpr int kMaxFailedStarts = 3;
 // An office whose pipe names were taken this many times in a row fails to
 // start.
 constexpr int kMaxPipeNames = 3;
+// How often a starting office is tried for its pipe.
+constexpr int kConnectPollMs = 4;
 
 bool localeIsUtf8()
 {
@@ -52,36 +56,12 @@ bool localeIsUtf8()
     return false;
 }
 
-// The office's settings in a new profile, before its first start, so that
-// it writes nothing per document beyond what the conversion asks for: no
-// autosave, no recovery data, no backup copies, no recent-documents list
-// and no thumbnails (locking stays on; the office saves only into its own
-// folder). Untrusted documents: the office fetches nothing they link (links
-// carry the document's address as their referer, which is not a trusted
-// location) and never updates Writer links.
-const char kSettings[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
-<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="CreateBackup" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="AutoSave" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="GenerateThumbnail" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/History"><prop oor:name="PickListSize" oor:op="fuse"><value>0</value></prop></item>
-<item oor:path="/org.openoffice.Office.Recovery/AutoSave"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Recovery/RecoveryInfo"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
-<item oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="BlockUntrustedRefererLinks" oor:op="fuse"><value>true</value></prop></item>
-<item oor:path="/org.openoffice.Office.Writer/Content/Update"><prop oor:name="Link" oor:op="fuse"><value>2</value></prop></item>
-</oor:items>
-)";
-
-void writeSettings(const QString& profile)
-{
-    const QString user = profile + QStringLiteral("/user");
-    const QString file = user + QStringLiteral("/registrymodifications.xcu");
-    if (QFile::exists(file))
-        return;
-    platform::MakePrivateFolder(profile);
-    platform::MakePrivateFolder(user);
-    platform::WritePrivateFile(file, QByteArray(kSettings, sizeof kSettings - 1));
-}
+// A copy of a new profile, staged to be kept once the office it was made
+// for has been reached; removed unless kept.
+struct StagedProfile {
+    QString folder;
+    ~StagedProfile() { OfficeProfile::Drop(folder); }
+};
 
 // The office listens where its private profile says: a command line is
 // there for every account to read. The setting replaces the last start's.
@@ -140,17 +120,17 @@ void OfficeSession::ensureRunning()
                                kSource);
     }
     try {
-        startOnce();
+        startOnce(true);
         mFailedStarts = 0;
     } catch (const RuntimeError&) {
         // A profile damaged by a crash is the usual reason: try once more
-        // with a fresh one.
+        // with a new one, made by the office itself.
         stop();
         if (!mFolder.isEmpty())
             platform::RunFolder::RemoveTree(mFolder);
         mFolder.clear();
         try {
-            startOnce();
+            startOnce(false);
             mFailedStarts = 0;
         } catch (const RuntimeError& second) {
             stop();
@@ -162,8 +142,9 @@ void OfficeSession::ensureRunning()
     }
 }
 
-void OfficeSession::startOnce()
+void OfficeSession::startOnce(bool useKeptProfile)
 {
+    const auto started = std::chrono::steady_clock::now();
     platform::RunFolder& run = platform::RunFolder::Instance();
     if (mFolder.isEmpty() || !QDir(mFolder).exists())
         mFolder = run.newSubfolder(QStringLiteral("office"));
@@ -172,7 +153,11 @@ void OfficeSession::startOnce()
     QDir(temp).removeRecursively();
     platform::MakePrivateFolder(temp);
     platform::MakePrivateFolder(saveFolder());
-    writeSettings(mProfile);
+    // A new profile: the kept one when it is sound (see OfficeProfile), else
+    // one the office sets up itself. An office started again in this
+    // session (after a crash) goes on with the profile it has.
+    if (!QFileInfo::exists(mProfile + QStringLiteral("/user")))
+        OfficeProfile::Fill(mProfile, useKeptProfile);
     ++mStarts;
     // A new name for every start, noted before the office makes it.
     const auto newPipe = [&] {
@@ -203,6 +188,11 @@ void OfficeSession::startOnce()
         environment << QStringLiteral("LC_ALL=C.UTF-8");
 
     const auto deadline = std::chrono::steady_clock::now() + mStartLimit;
+    // The office first: the program's own UNO runtime is set up (the first
+    // time) while the office starts.
+    mProcess = std::make_unique<OfficeProcess>(OfficeInstallation::Executable(), arguments, environment);
+    mProcess->start();
+    mKillGroup = mProcess->pid();
     const uno::Reference<uno::XComponentContext> local = UnoRuntime::LocalContext(run.path());
     uno::Reference<bridge::XUnoUrlResolver> resolver;
     try {
@@ -213,11 +203,9 @@ void OfficeSession::startOnce()
                            kSource);
     }
 
-    mProcess = std::make_unique<OfficeProcess>(OfficeInstallation::Executable(), arguments, environment);
-    mProcess->start();
-    mKillGroup = mProcess->pid();
     int restarts = 0;
     int takenNames = 0;
+    StagedProfile staged;
     uno::Reference<uno::XInterface> remote;
     for (;;) {
         // Only to the office itself: a socket under its name that is not its
@@ -254,7 +242,11 @@ void OfficeSession::startOnce()
         if (!mProcess->isRunning()) {
             const auto exit = mProcess->exitStatus();
             if (exit && !exit->signalled && exit->code == kRestartExitCode && restarts < 3) {
-                ++restarts;
+                // The office has set up a new profile: what it made is kept
+                // for the next starts (once this office is reached).
+                if (restarts++ == 0)
+                    staged.folder = OfficeProfile::Stage(mProfile);
+                ++mRestarts;
                 mProcess->start();
                 mKillGroup = mProcess->pid();
                 continue;
@@ -271,7 +263,7 @@ void OfficeSession::startOnce()
                                    .arg(OfficeInstallation::Executable())
                                    .arg(mStartLimit.count() / 1000.0),
                                kSource);
-        QThread::msleep(10);
+        QThread::msleep(kConnectPollMs);
     }
     try {
         auto connection = std::make_unique<Connection>();
@@ -283,12 +275,17 @@ void OfficeSession::startOnce()
         connection->detection.set(connection->factory->createInstanceWithContext(
                                       rtl::OUString("com.sun.star.document.TypeDetection"), connection->context),
                                   uno::UNO_QUERY_THROW);
+        if (!staged.folder.isEmpty()) {
+            OfficeProfile::Keep(staged.folder);
+            staged.folder.clear();
+        }
         mConnection = std::move(connection);
     } catch (const uno::Exception& e) {
         throw RuntimeError(RuntimeError::CannotCreateObject,
                            QStringLiteral("The office does not offer its desktop: %1").arg(UnoRuntime::Describe(e)),
                            kSource);
     }
+    mLastStartTime = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
 }
 
 void OfficeSession::releaseConnection(bool overBridge)

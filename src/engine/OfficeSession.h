@@ -90,9 +90,16 @@ public:
     qint64 officeResidentBytes() const;
     qint64 officePeakResidentBytes() const;
     int startCount() const { return mStarts; }
+    // How often an office asked to be started again after setting up a new
+    // profile (none when the kept profile served, see OfficeProfile).
+    int restartCount() const { return mRestarts; }
+    // How long the last start took, from the profile to the connection.
+    std::chrono::milliseconds lastStartTime() const { return mLastStartTime; }
 
 private:
-    void startOnce();
+    // Starts an office; `useKeptProfile`: from the kept profile when there
+    // is a sound one.
+    void startOnce(bool useKeptProfile);
     void releaseConnection(bool overBridge);
     void stopProcess();
 
@@ -118,6 +125,8 @@ private:
     Watchdog mWatchdog;
     std::atomic<pid_t> mKillGroup{0};
     int mStarts = 0;
+    int mRestarts = 0;
+    std::chrono::milliseconds mLastStartTime{0};
     int mFailedStarts = 0;
     QString mLastStartFailure;
 };

@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -97,21 +98,18 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     addMember(QStringLiteral("envConversionNotes"), [this](const auto& args) { return envConversionNotes(args); });
     addMember(QStringLiteral("AnnounceDocuments"), [this](const auto& args) { return announceDocuments(args); });
 
-    // The offices start behind the windows; the first call waits for them.
-    // A failure here shows up as the failure of that call.
+    addMember(QStringLiteral("ExpectDocuments"), [this](const auto& args) { return expectDocuments(args); });
+
     for (int i = 0; i < mPool->size(); ++i) {
         const OfficePool::Office& office = mPool->office(i);
         EngineCall::RunQuietlyOn(
-            *office.thread,
-            [engine = office.engine] {
-                engine->session().setMemoryLimit(kDefaultMemoryLimit);
-                try {
-                    engine->start();
-                } catch (...) {
-                }
-            },
+            *office.thread, [engine = office.engine] { engine->session().setMemoryLimit(kDefaultMemoryLimit); },
             std::chrono::milliseconds(0));
     }
+    // Office 0 starts behind the windows; the first call waits for it. A
+    // failure here shows up as the failure of that call. The others start
+    // when a batch needs them.
+    mPool->expect(1);
 }
 
 WordPerfectServer::~WordPerfectServer()
@@ -179,7 +177,7 @@ void WordPerfectServer::setStartRetryPause(std::chrono::milliseconds pause)
 
 void WordPerfectServer::waitForOffice()
 {
-    for (int i = mPool->size() - 1; i > 0; --i) {
+    for (int i = mPool->active() - 1; i > 0; --i) {
         try {
             EngineCall::RunOn(*mPool->office(i).thread, [engine = mPool->office(i).engine] { engine->start(); });
         } catch (const RuntimeError&) {
@@ -420,6 +418,13 @@ Value WordPerfectServer::announceDocuments(const QList<Value>& args)
             paths.append(QFileInfo(path).absoluteFilePath());
     }
     mPool->announce(paths);
+    return Value();
+}
+
+Value WordPerfectServer::expectDocuments(const QList<Value>& args)
+{
+    checkArgCount(QStringLiteral("ExpectDocuments"), args, 1, 1);
+    mPool->expect(static_cast<int>(std::clamp<qint64>(args[0].toInteger(), 0, 1 << 30)));
     return Value();
 }
 

@@ -29,16 +29,18 @@ struct PreparedDocument;
 //                         in words ("2 pictures could not be read and were
 //                         left out"); empty when nothing
 //
-// and one optional member:
+// and two optional members:
 //
+//   ExpectDocuments(count)        a batch of about `count` documents may follow
 //   AnnounceDocuments(path, ...)  the documents a batch is about to open, in order
 //
 // The server runs a pool of offices (OfficePool), one per core by default,
 // which convert announced documents ahead of the calls; the calls for such a
 // document are then answered from that work, with the same results and the
 // same failures at the same calls. Office 0 also serves every document the
-// work ahead cannot (see OfficePool::take). The offices start in the
-// background when the server is created; the first call waits for them.
+// work ahead cannot (see OfficePool::take). Office 0 starts in the background
+// when the server is created, and the first call waits for it; the others
+// start when a batch expected or announced needs them.
 class WordPerfectServer final : public platform::Dispatchable {
 public:
     WordPerfectServer();
@@ -62,8 +64,8 @@ public:
     // `pause` (15 s unless set) before the office is tried again.
     void setStartRetryPause(std::chrono::milliseconds pause);
 
-    // Waits until the background start of every office has ended; raises
-    // the failure of office 0.
+    // Waits until the background start of every office started so far has
+    // ended; raises the failure of office 0.
     void waitForOffice();
     // Office 0's process now (0 when none runs), its memory, and how many
     // offices it has started.
@@ -97,6 +99,7 @@ private:
     platform::Value closeNoSave(const QList<platform::Value>& args);
     platform::Value envConversionNotes(const QList<platform::Value>& args);
     platform::Value announceDocuments(const QList<platform::Value>& args);
+    platform::Value expectDocuments(const QList<platform::Value>& args);
 
     // The limit for a call on a document of `bytes`.
     std::chrono::milliseconds limitFor(qint64 bytes) const;

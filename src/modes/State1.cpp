@@ -18,7 +18,8 @@ void State1::State_Command1(const QString& str)
     QString extension = fs.GetFileExtension(str).toLower();
     gAccepted = false;
     chain->sendToChain(extension);
-    if (gAccepted) {
+    // A document the user named is converted whatever its extension.
+    if (gAccepted || mMediator->GetSourceDocuments().contains(str)) {
         auto document = std::make_shared<ParseObject2>();
         document->init(str);
         mPending->add(document);

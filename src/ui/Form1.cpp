@@ -16,6 +16,11 @@
 #include <QListView>
 #include <QStringListModel>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QLocale>
+#include <algorithm>
 
 namespace {
 const QColor kGrey(192, 192, 192);
@@ -38,12 +43,11 @@ Form1::Form1()
     grey.setColor(QPalette::Window, kGrey);
     grey.setColor(QPalette::Button, kGrey);
     setPalette(grey);
-    // Sizable border; the controls keep their places.
+    // Sizable border; the controls are placed by arrange().
     resize(Twips(6690), Twips(3630));
 
     mFrame = new QGroupBox(QStringLiteral("Select folders:"), this);
     mFrame->setObjectName(QStringLiteral("Frame1"));
-    mFrame->setGeometry(TwipsRect(120, 120, 3735, 2655));
     mFrame->setAccessibleName(mFrame->title());
 
     mLabel2 = new QLabel(QStringLiteral("Source:"), mFrame);
@@ -51,35 +55,27 @@ Form1::Form1()
     mLabel2->setGeometry(TwipsRect(360, 480, 975, 255));
     mTxtSrcFolder = new QLineEdit(mFrame);
     mTxtSrcFolder->setObjectName(QStringLiteral("txtSrcFolder"));
-    mTxtSrcFolder->setGeometry(TwipsRect(480, 720, 2295, 405));
     mBtnSource = new QPushButton(QStringLiteral("Select..."), mFrame);
     mBtnSource->setObjectName(QStringLiteral("btnSource"));
-    mBtnSource->setGeometry(TwipsRect(2880, 720, 735, 375));
 
     mLabel1 = new QLabel(QStringLiteral("Target:"), mFrame);
     mLabel1->setObjectName(QStringLiteral("Label1"));
     mLabel1->setGeometry(TwipsRect(360, 1200, 1095, 255));
     mTxtTgtFolder = new QLineEdit(mFrame);
     mTxtTgtFolder->setObjectName(QStringLiteral("txtTgtFolder"));
-    mTxtTgtFolder->setGeometry(TwipsRect(480, 1440, 2295, 375));
     mBtnTarget = new QPushButton(QStringLiteral("Select..."), mFrame);
     mBtnTarget->setObjectName(QStringLiteral("btnTarget"));
-    mBtnTarget->setGeometry(TwipsRect(2880, 1440, 735, 375));
 
     mLabel3 = new QLabel(QStringLiteral("Found Documents"), this);
     mLabel3->setObjectName(QStringLiteral("Label3"));
-    mLabel3->setGeometry(TwipsRect(4080, 120, 1335, 255));
     mList1 = new QListView(this);
     mList1->setObjectName(QStringLiteral("List1"));
     mList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    mList1->setGeometry(TwipsRect(3960, 360, 2535, 2370));
 
     mCommand1 = new QPushButton(QStringLiteral("Start"), this);
     mCommand1->setObjectName(QStringLiteral("Command1"));
-    mCommand1->setGeometry(TwipsRect(1320, 3000, 1215, 495));
     mCommand2 = new QPushButton(QStringLiteral("Cancel"), this);
     mCommand2->setObjectName(QStringLiteral("Command2"));
-    mCommand2->setGeometry(TwipsRect(5280, 3000, 1215, 495));
 
     // The boxes show the folders that "Start" uses; what they show is set
     // only from the Mediator's record, never typed.
@@ -118,11 +114,16 @@ Form1::Form1()
     connect(mCommand2, &QPushButton::clicked, this, &QWidget::hide);
 
     if (gMediator) {
-        mList1->setModel(&gMediator->FoundDocuments());
+        QStringListModel& found = gMediator->FoundDocuments();
+        mList1->setModel(&found);
+        connect(&found, &QAbstractItemModel::modelReset, this, &Form1::showFound);
+        connect(&found, &QAbstractItemModel::rowsInserted, this, &Form1::showFound);
+        connect(&found, &QAbstractItemModel::rowsRemoved, this, &Form1::showFound);
         connect(gMediator.get(), &Mediator::foldersChanged, this, &Form1::showFolders);
         connect(gMediator.get(), &Mediator::runningChanged, this, &Form1::onRunningChanged);
         onRunningChanged(gMediator->IsRunning());
     }
+    showFound();
 }
 
 void Form1::Form_Load() {}
@@ -144,10 +145,87 @@ void Form1::showFolders()
         return;
     mTxtSrcFolder->setText(gMediator->GetSourceFolder());
     mTxtTgtFolder->setText(gMediator->GetTgtFolder());
-    // A long path shows its end (the folder's own name); the whole path is
-    // in the tip.
+    // The whole path is in the tip too.
     mTxtSrcFolder->setToolTip(mTxtSrcFolder->text());
     mTxtTgtFolder->setToolTip(mTxtTgtFolder->text());
+    fitContents();
+}
+
+void Form1::showFound()
+{
+    // How many documents the chosen folder holds; before a folder is
+    // chosen, what the list is.
+    const int count = mList1->model() ? mList1->model()->rowCount() : 0;
+    const QString text = gMediator && gMediator->GetSourceFolder().isEmpty() && count == 0
+                             ? QStringLiteral("Found Documents")
+                         : count == 0 ? QStringLiteral("No documents found")
+                         : count == 1 ? QStringLiteral("1 document found")
+                                      : QStringLiteral("%1 documents found").arg(QLocale().toString(count));
+    mLabel3->setText(text);
+    mLabel3->setAccessibleName(text);
+    fitContents();
+}
+
+int Form1::boxesNeed() const
+{
+    // The text, its margins and the box's frame.
+    constexpr int kBoxMargins = 14;
+    int need = 0;
+    for (const QLineEdit* box : {mTxtSrcFolder, mTxtTgtFolder})
+        need = std::max(need, box->fontMetrics().horizontalAdvance(box->text()) + kBoxMargins - Twips(2295));
+    return need;
+}
+
+int Form1::listNeeds() const
+{
+    if (!mList1->model() || mList1->model()->rowCount() == 0)
+        return 0;
+    const int width = mList1->sizeHintForColumn(0) + 2 * mList1->frameWidth() +
+                      mList1->verticalScrollBar()->sizeHint().width();
+    return std::max(0, width - Twips(2535));
+}
+
+void Form1::fitContents()
+{
+    const int wanted = Twips(6690) + boxesNeed() + listNeeds();
+    int most = wanted;
+    if (const QScreen* shown = screen())
+        most = shown->availableGeometry().width() * 9 / 10;
+    const int width = std::min(wanted, std::max(most, Twips(6690)));
+    if (width > this->width())
+        resize(width, height());
+    else
+        arrange();
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    arrange();
+}
+
+void Form1::arrange()
+{
+    // The controls sit where they sit at the dialog's first size; what the
+    // dialog has beyond that goes, across, to the folder boxes and the list
+    // as far as each needs it (the rest evenly), and down to the list.
+    const int wider = std::max(0, width() - Twips(6690));
+    const int taller = std::max(0, height() - Twips(3630));
+    const int boxes = boxesNeed(), list = listNeeds();
+    int toBoxes = boxes + list > 0 ? static_cast<int>(qint64(wider) * boxes / (boxes + list)) : wider / 2;
+    if (boxes + list > 0 && wider > boxes + list)
+        toBoxes = boxes + (wider - boxes - list) / 2;
+    const int toList = wider - toBoxes;
+    mFrame->setGeometry(TwipsRect(120, 120, 3735, 2655).adjusted(0, 0, toBoxes, taller));
+    mTxtSrcFolder->setGeometry(TwipsRect(480, 720, 2295, 405).adjusted(0, 0, toBoxes, 0));
+    mBtnSource->setGeometry(TwipsRect(2880, 720, 735, 375).translated(toBoxes, 0));
+    mTxtTgtFolder->setGeometry(TwipsRect(480, 1440, 2295, 375).adjusted(0, 0, toBoxes, 0));
+    mBtnTarget->setGeometry(TwipsRect(2880, 1440, 735, 375).translated(toBoxes, 0));
+    // The label is as wide as the list, for its count.
+    mLabel3->setGeometry(TwipsRect(4080, 120, 2415, 255).adjusted(toBoxes, 0, toBoxes + toList, 0));
+    mList1->setGeometry(TwipsRect(3960, 360, 2535, 2370).adjusted(toBoxes, 0, toBoxes + toList, taller));
+    mCommand1->setGeometry(TwipsRect(1320, 3000, 1215, 495).translated(toBoxes / 2, taller));
+    mCommand2->setGeometry(TwipsRect(5280, 3000, 1215, 495).translated(toBoxes + toList, taller));
 }
 
 void Form1::onRunningChanged(bool running)

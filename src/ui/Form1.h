@@ -14,7 +14,10 @@ class cmd1;
 // documents found, and start the batch. The two folder boxes only display
 // the folders kept by the Mediator (the ones "Start" converts from and
 // into); they are read-only and follow every change of those folders. The
-// list shows the Mediator's documents found in the source folder.
+// list shows the Mediator's documents found in the source folder, and the
+// label above it how many there are. The dialog grows (up to most of the
+// screen) so that the boxes show whole folders and the list whole names;
+// what it has beyond its first size goes to the boxes and the list.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -24,6 +27,7 @@ public:
     void Form_Load();
 
     QListView* List1() const { return mList1; }
+    QLabel* Label3() const { return mLabel3; }
     QLineEdit* txtSrcFolder() const { return mTxtSrcFolder; }
     QLineEdit* txtTgtFolder() const { return mTxtTgtFolder; }
     QPushButton* btnSource() const { return mBtnSource; }
@@ -36,10 +40,19 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void start();
     void showFolders();
+    void showFound();
+    // Widens the dialog to show whole folders and names.
+    void fitContents();
+    // Places the controls for the dialog's size.
+    void arrange();
+    // How much wider than at first the boxes and the list would need to be.
+    int boxesNeed() const;
+    int listNeeds() const;
     void onRunningChanged(bool running);
 
     QGroupBox* mFrame;

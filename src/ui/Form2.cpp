@@ -192,18 +192,17 @@ void Form2::connectLogic()
     DocumentList& documents = gMediator->Documents();
     mListView1->setModel(&documents);
     // Views lose their current row when the list is reset for new rows:
-    // keep the user's place by the row's document. What the list shows at a
-    // row is always the document list's row there, so the current row names
-    // its document when it is chosen.
-    connect(&documents, &QAbstractItemModel::modelAboutToBeReset, this, [this] { mResetting = true; });
+    // keep the user's place, and whether it was selected, by the row's
+    // document. Everything the window reads for a row (its reason) it reads
+    // through the view's index, which names the row the view shows there.
+    connect(&documents, &QAbstractItemModel::modelAboutToBeReset, this, &Form2::rememberCurrent);
     connect(&documents, &QAbstractItemModel::modelReset, this, &Form2::restoreCurrent);
     connect(&documents, &QAbstractItemModel::dataChanged, this,
             [this] { showReason(mListView1->currentIndex()); });
     connect(mListView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!mResetting)
-                    rememberCurrent();
-                showReason(current);
+                    showReason(current);
             });
     connect(gMediator.get(), &Mediator::runningChanged, this, &Form2::onRunningChanged);
     onRunningChanged(gMediator->IsRunning());
@@ -211,9 +210,11 @@ void Form2::connectLogic()
 
 void Form2::rememberCurrent()
 {
+    mResetting = true;
     const QModelIndex current = mListView1->currentIndex();
-    const auto row = current.isValid() ? gMediator->Documents().Item(current.row()) : nullptr;
+    const auto row = gMediator->Documents().RowAt(current);
     mCurrentKey = row ? row->Key : QString();
+    mCurrentSelected = row && mListView1->selectionModel()->isRowSelected(current.row());
 }
 
 void Form2::restoreCurrent()
@@ -224,10 +225,11 @@ void Form2::restoreCurrent()
     // The list's column widths survive a reset; the current row is found
     // again by its document (a new row above it moves it down).
     mResetting = false;
-    if (!mCurrentKey.isEmpty()) {
-        const int row = gMediator->Documents().RowOf(mCurrentKey);
-        if (row >= 0 && row < gMediator->Documents().rowCount())
-            mListView1->setCurrentIndex(gMediator->Documents().index(row, 0));
+    const QModelIndex current = mCurrentKey.isEmpty() ? QModelIndex() : gMediator->Documents().IndexOf(mCurrentKey);
+    if (current.isValid()) {
+        const auto how = mCurrentSelected ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                                          : QItemSelectionModel::NoUpdate;
+        mListView1->selectionModel()->setCurrentIndex(current, how);
     }
     showReason(mListView1->currentIndex());
     RefreshStatus();
@@ -236,8 +238,8 @@ void Form2::restoreCurrent()
 void Form2::showReason(const QModelIndex& current)
 {
     QString reason;
-    if (current.isValid() && gMediator) {
-        if (const auto row = gMediator->Documents().Item(current.row()))
+    if (gMediator) {
+        if (const auto row = gMediator->Documents().RowAt(current))
             reason = row->Reason;
     }
     if (mStatusReason->text() != reason)

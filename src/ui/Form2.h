@@ -70,6 +70,7 @@ private:
     QAction* mMnuInfo;
     QTimer mStatusTimer;
     QString mCurrentKey; // the current row's document across list resets
+    bool mCurrentSelected = false; // and whether it was selected
     bool mResetting = false;
     bool mCentred = false;
 };

@@ -81,6 +81,12 @@ engine::WordPerfectServer& EngineOf(const std::shared_ptr<platform::LateBound>& 
     return dynamic_cast<engine::WordPerfectServer&>(*server);
 }
 
+void StartEveryOffice(const std::shared_ptr<platform::LateBound>& server)
+{
+    platform::CallByName(server, QStringLiteral("ExpectDocuments"), {platform::Value(1 << 20)});
+    EngineOf(server).waitForOffice();
+}
+
 platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,
                      const QList<platform::Value>& args)
 {

@@ -34,6 +34,9 @@ engine::WordPerfectServer& SharedEngine();
 // A new engine server with `offices` offices in its pool.
 std::shared_ptr<platform::LateBound> NewServer(int offices);
 engine::WordPerfectServer& EngineOf(const std::shared_ptr<platform::LateBound>& server);
+// Starts every office of the server's pool (as a batch of more documents
+// than any pool needs would) and waits until they run.
+void StartEveryOffice(const std::shared_ptr<platform::LateBound>& server);
 
 // Calls a member by name, as the program does.
 platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,

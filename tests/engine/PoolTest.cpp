@@ -42,7 +42,7 @@ protected:
     static void SetUpTestSuite()
     {
         gServer = NewServer(2);
-        EngineOf(gServer).waitForOffice();
+        StartEveryOffice(gServer);
     }
     static void TearDownTestSuite() { gServer.reset(); }
 

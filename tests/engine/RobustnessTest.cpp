@@ -218,7 +218,7 @@ TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTh
 TEST_F(RobustnessTest, TheOfficesGoWithTheirServer)
 {
     std::shared_ptr<platform::LateBound> server = NewServer(2);
-    EngineOf(server).waitForOffice();
+    StartEveryOffice(server);
     const QList<pid_t> offices = EngineOf(server).officePids();
     ASSERT_EQ(offices.size(), 2);
     for (const pid_t office : offices)
@@ -266,6 +266,7 @@ TEST(EndOfRunHelper, Run)
     const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_END_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
     QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source);
+    StartEveryOffice(SharedServer());
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
     ASSERT_FALSE(failure);
     // Work ahead in the pool's private files, and a document in flight in office 0.

@@ -13,9 +13,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -58,14 +60,16 @@ TEST(BatchDialog, LoadsEmptyWithReadOnlyFolderBoxes)
     EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(192, 192, 192));
 }
 
-TEST(BatchDialog, SelectingFoldersShowsThemAndTheDocumentsFound)
+TEST(BatchDialog, SelectingFoldersShowsThemWholeAndHowManyDocumentsWereFound)
 {
     AppHarness app;
-    const QString src = app.tempDir() + "/my docs #1", tgt = app.tempDir() + "/out";
-    for (const char* name : {"a.wpd", "b.txt", "C.WPD", ".hidden.wpd"})
+    const QString src = app.tempDir() + "/my docs #1/of 2002", tgt = app.tempDir() + "/out";
+    const QString longName = "Minutes of the general meeting, 14 March 2002.wpd";
+    for (const QString& name : {QString("a.wpd"), QString("b.txt"), QString("C.WPD"), QString(".hidden.wpd"), longName})
         AppHarness::makeFile(src, name);
     QDir().mkpath(tgt);
     Form1& dialog = app.batchDialog();
+    EXPECT_EQ(dialog.Label3()->text(), "Found Documents");
     app.dialogs().folderAnswers = {src, tgt};
 
     dialog.btnSource()->click();
@@ -74,7 +78,13 @@ TEST(BatchDialog, SelectingFoldersShowsThemAndTheDocumentsFound)
     EXPECT_EQ(app.dialogs().folderPrompts, (QStringList{"Select a Source Folder", "Select a Target Folder"}));
     EXPECT_EQ(dialog.txtSrcFolder()->text(), src);
     EXPECT_EQ(dialog.txtTgtFolder()->text(), tgt);
-    EXPECT_EQ(Entries(dialog.List1()), (QStringList{"a.wpd", "C.WPD"}));
+    EXPECT_EQ(Entries(dialog.List1()), (QStringList{"a.wpd", "C.WPD", longName}));
+    EXPECT_EQ(dialog.Label3()->text(), "3 documents found");
+    // The dialog is as wide as the whole folder and the whole names need.
+    QLineEdit* box = dialog.txtSrcFolder();
+    EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(src));
+    EXPECT_GE(dialog.List1()->contentsRect().width(), dialog.List1()->sizeHintForColumn(0));
+    EXPECT_LE(dialog.width(), dialog.screen()->availableGeometry().width());
 }
 
 TEST(BatchDialog, CancellingTheSourceBrowserKeepsWhatTheDialogShowed)

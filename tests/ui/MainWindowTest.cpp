@@ -157,21 +157,53 @@ TEST(MainWindow, StatusBarFollowsABatchAndEndsWithItsTotals)
     EXPECT_EQ(main.StatusProgress()->text(), "Batch done: 2 converted, 1 failed");
 }
 
-TEST(MainWindow, TheCurrentRowStaysCurrentWhileRowsAreAdded)
+TEST(MainWindow, WhatTheListSaysOfARowBelongsToTheRowItShowsWhileRowsArriveEveryMillisecond)
 {
     AppHarness app(/*showMainWindow=*/true);
+    Form2& main = app.mainWindow();
+    QTableView* list = main.ListView1();
     DocumentList& documents = app.mediator().Documents();
-    for (const char* key : {"/m.wpd", "/b.wpd"})
-        documents.Add(key, key);
+    // Rows fail with a reason that names them, and land all over the list.
+    int added = 0;
+    const auto addRow = [&] {
+        const QString key = QStringLiteral("/d%1.wpd").arg(added++ * 7919 % 10007, 5, 10, QLatin1Char('0'));
+        const auto row = documents.Add(key, key);
+        documents.InsertSubItem(row, 1, Status::Failed);
+        documents.SetReason(row, "why " + key);
+    };
+    // What the view shows is what it was told at the last reset.
+    QStringList shown;
+    QObject::connect(&documents, &QAbstractItemModel::modelReset, [&] {
+        shown.clear();
+        for (int i = 0; i < documents.rowCount(); ++i)
+            shown << documents.index(i, 0).data().toString();
+    });
+    for (int i = 0; i < 40; ++i)
+        addRow();
     documents.Publish();
-    QTableView* list = app.mainWindow().ListView1();
-    list->setCurrentIndex(documents.index(documents.RowOf("/b.wpd"), 0));
+    const QPoint pointer = list->visualRect(documents.index(12, 0)).center();
 
-    for (const char* key : {"/z.wpd", "/y.wpd", "/a.wpd"})
-        documents.Add(key, key);
-    documents.Publish();
-
-    EXPECT_EQ(documents.Item(list->currentIndex().row())->Key, "/b.wpd");
+    QString chosen;
+    for (int tick = 0; tick < 400; ++tick) {
+        addRow();
+        QTest::qWait(1);
+        const QModelIndex under = list->indexAt(pointer);
+        ASSERT_TRUE(under.isValid());
+        // The user clicks the row under the pointer now and then.
+        if (tick % 50 == 0) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, pointer);
+            chosen = shown.value(under.row());
+        }
+        SCOPED_TRACE(tick);
+        EXPECT_EQ(under.data().toString(), shown.value(under.row()));
+        EXPECT_EQ(under.data(Qt::ToolTipRole).toString(), "why " + shown.value(under.row()));
+        const QModelIndex current = list->currentIndex();
+        EXPECT_EQ(current.data().toString(), chosen);
+        EXPECT_EQ(main.StatusReason()->text(), "why " + chosen);
+        EXPECT_EQ(list->selectionModel()->selectedRows(), QModelIndexList{current.siblingAtColumn(0)});
+        if (HasFailure())
+            break;
+    }
 }
 
 TEST(MainWindow, CommandsThatStartOrChangeARunAreRefusedWhileItLasts)

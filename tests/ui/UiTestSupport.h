@@ -3,6 +3,7 @@
 // Helpers shared by the window tests: a browser that is never started, an
 // environment variable set for one scope, the texts of a list box.
 #include "platform/Browser.h"
+#include "support/ScopedEnv.h"
 
 #include <QByteArray>
 #include <QList>
@@ -44,32 +45,7 @@ public:
     }
 };
 
-// Sets (or, with a null value, removes) an environment variable for the
-// lifetime of the object.
-class ScopedEnv final {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : mName(name), mOld(qgetenv(name)), mHad(qEnvironmentVariableIsSet(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (mHad)
-            qputenv(mName, mOld);
-        else
-            qunsetenv(mName);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* mName;
-    QByteArray mOld;
-    bool mHad;
-};
+using testsupport::ScopedEnv;
 
 // The texts a list shows, row by row.
 inline QStringList Entries(const QAbstractItemView* list)

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     QDir().mkpath(source);
     QDir().mkpath(target);
     for (const char* name : {"Annual report 2002.wpd", "letter to bank.wpd", "memo.WPD", "minutes.wpd", "notes.txt",
-                             "price list.wpd"})
+                             "price list.wpd", "Minutes of the general meeting, 14 March 2002.wpd"})
         MakeFile(source + QLatin1Char('/') + QLatin1String(name));
 
     platform::ProgIdRegistry::Register(QStringLiteral("WordPerfect.PerfectScript"),
