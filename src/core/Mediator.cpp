@@ -131,28 +131,9 @@ void Mediator::Command1(const QString& str)
 
 void Mediator::Command2(const QString& str)
 {
-    // A Command2 issued by a job at its end, while an outer Command2 is still
-    // under way, is carried out by that outer call once the job has returned:
-    // documents are converted in the same order, and the nesting does not
-    // grow with the batch.
-    if (mCommand2Depth > 0) {
-        ++mCommand2Pending;
-        return;
-    }
-    struct Depth {
-        Mediator* m;
-        ~Depth()
-        {
-            --m->mCommand2Depth;
-            m->mCommand2Pending = 0;
-        }
-    } depth{this};
-    ++mCommand2Depth;
-    mStateManager->Command2(str);
-    while (mCommand2Pending > 0) {
-        --mCommand2Pending;
-        mStateManager->Command2(str);
-    }
+    // A Command2 issued by a job at its end is made once the job has
+    // returned (see FlattenedCall).
+    mCommand2.run([&] { mStateManager->Command2(str); });
 }
 
 void Mediator::Command3()

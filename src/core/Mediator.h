@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FlattenedCall.h"
 #include "core/BatchProgress.h"
 #include "core/DocumentList.h"
 #include "core/ExtensionList.h"
@@ -156,9 +157,7 @@ private:
     int mRunDepth = 0;
     QHash<QString, QString> mWrittenTargets; // target (as one file) -> source
     QStringList mSourceDocuments;
-    // Command2 flattening: a Command2 issued while another is under way is
-    // remembered and carried out when that one returns, so a batch does not
-    // nest one level of calls per document.
-    int mCommand2Depth = 0;
-    int mCommand2Pending = 0;
+    // A Command2 issued while another is under way is made when that one
+    // returns, so a batch does not nest one level of calls per document.
+    FlattenedCall mCommand2;
 };
