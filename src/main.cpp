@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
-#include "engine/EngineRegistration.h"
+#include "engine/server/EngineRegistration.h"
 #include "platform/Dialogs.h"
 #include "platform/Program.h"
 #include "platform/gui/QtDialogProvider.h"

@@ -1,6 +1,6 @@
 #include "EngineTestSupport.h"
 
-#include "engine/EngineRegistration.h"
+#include "engine/server/EngineRegistration.h"
 #include "platform/FileNames.h"
 #include "platform/ProgIdRegistry.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/WordPerfectServer.h"
+#include "engine/server/WordPerfectServer.h"
 #include "platform/LateBinding.h"
 #include "platform/RuntimeError.h"
 #include "support/QStringPrinter.h"

@@ -2,8 +2,8 @@
 // kept in the user's cache, which spares the office its set-up restart and
 // cannot change the settings the engine gives it.
 #include "EngineTestSupport.h"
-#include "engine/OfficeProfile.h"
-#include "engine/OfficeSession.h"
+#include "engine/office/OfficeProfile.h"
+#include "engine/office/OfficeSession.h"
 #include "support/ScopedEnv.h"
 
 #include <QDir>

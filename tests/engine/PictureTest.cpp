@@ -4,12 +4,12 @@
 #include "EngineTestSupport.h"
 #include "OfficeInspector.h"
 
-#include "engine/EmbeddedPictures.h"
-#include "engine/OfficeDocument.h"
-#include "engine/OfficeSession.h"
-#include "engine/PictureCollector.h"
-#include "engine/PictureProbe.h"
-#include "engine/WordFileContents.h"
+#include "engine/document/OfficeDocument.h"
+#include "engine/document/WordFileContents.h"
+#include "engine/office/OfficeSession.h"
+#include "engine/pictures/EmbeddedPictures.h"
+#include "engine/pictures/PictureCollector.h"
+#include "engine/pictures/PictureProbe.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -3,8 +3,8 @@
 // offices between the announcement and their turn.
 #include "EngineTestSupport.h"
 
-#include "engine/EmbeddedPictures.h"
-#include "engine/OfficeSession.h"
+#include "engine/office/OfficeSession.h"
+#include "engine/pictures/EmbeddedPictures.h"
 #include "platform/FileNames.h"
 
 #include <QDir>

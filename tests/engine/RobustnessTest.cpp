@@ -4,10 +4,10 @@
 #include "FileEvents.h"
 #include "HelperProcess.h"
 
-#include "engine/EngineThread.h"
-#include "engine/OfficeInstallation.h"
-#include "platform/RunFolder.h"
+#include "engine/office/OfficeInstallation.h"
+#include "engine/server/EngineThread.h"
 #include "platform/Program.h"
+#include "platform/RunFolder.h"
 #include "platform/TempFiles.h"
 
 #include <QCoreApplication>

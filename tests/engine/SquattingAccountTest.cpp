@@ -4,7 +4,7 @@
 #include "EngineTestSupport.h"
 #include "HelperProcess.h"
 
-#include "engine/OfficePipes.h"
+#include "engine/office/OfficePipes.h"
 #include "platform/TempFiles.h"
 
 #include <QDir>

@@ -1,0 +1,639 @@
+#include "engine/document/OfficeDocument.h"
+
+#include "engine/document/PlainTextCopy.h"
+#include "engine/document/WordFile.h"
+#include "engine/document/WordFileContents.h"
+#include "engine/office/AbortingInteractionHandler.h"
+#include "engine/office/OfficeInstallation.h"
+#include "engine/office/OfficeSession.h"
+#include "engine/office/UnoRuntime.h"
+#include "engine/pictures/EmbeddedPictures.h"
+#include "engine/pictures/WordPerfectHeader.h"
+#include "platform/FileNames.h"
+#include "platform/RunFolder.h"
+#include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QStringList>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+#include <rtl/ref.hxx>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/drawing/XDrawPage.hpp>
+#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
+#include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
+#include <com/sun/star/text/XTextTablesSupplier.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/util/CloseVetoException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XReplaceDescriptor.hpp>
+#include <com/sun/star/util/XReplaceable.hpp>
+
+using namespace css;
+using platform::RuntimeError;
+
+namespace engine {
+
+namespace {
+
+const QString kSource = QStringLiteral("Office engine");
+
+constexpr auto property = &UnoRuntime::Property;
+constexpr auto properties = &UnoRuntime::Properties;
+
+QByteArray native(const QString& path)
+{
+    return platform::EncodeFileName(path);
+}
+
+// Kinds of documents by their document service.
+const struct {
+    const char* service;
+    const char* kind;
+} kKinds[] = {
+    {"com.sun.star.sheet.SpreadsheetDocument", "a spreadsheet"},
+    {"com.sun.star.presentation.PresentationDocument", "a presentation"},
+    {"com.sun.star.drawing.DrawingDocument", "a drawing or picture"},
+    {"com.sun.star.formula.FormulaProperties", "a formula"},
+    {"com.sun.star.sdb.OfficeDatabaseDocument", "a database"},
+    {"com.sun.star.text.WebDocument", "a web page"},
+    {"com.sun.star.text.GlobalDocument", "a master document"},
+};
+
+// What the office makes of a file that is not a text document, by the
+// document service of its filter.
+QString kindOf(const rtl::OUString& service)
+{
+    for (const auto& k : kKinds)
+        if (service.equalsAscii(k.service))
+            return QString::fromLatin1(k.kind);
+    return QStringLiteral("another kind of document");
+}
+
+// What the office made of a loaded file that is not a text document.
+QString kindOf(const uno::Reference<lang::XServiceInfo>& info)
+{
+    if (!info.is())
+        return QStringLiteral("not a document");
+    for (const auto& k : kKinds)
+        if (info->supportsService(rtl::OUString::createFromAscii(k.service)))
+            return QString::fromLatin1(k.kind);
+    return QStringLiteral("another kind of document");
+}
+
+// Import filters that fetch what a document names whatever the office's
+// settings: the HTML import reads linked style sheets and background
+// pictures, the RTF import the files of INCLUDEPICTURE fields. Files they
+// would read are refused before the office loads them.
+QString linkFollowingKind(const rtl::OUString& filter)
+{
+    if (filter.indexOf("HTML") >= 0)
+        return QStringLiteral("a web page (HTML)");
+    if (filter.startsWith("Rich Text"))
+        return QStringLiteral("rich text (RTF)");
+    return QString();
+}
+
+// Whether a file the type detection names plain text is text: binary data
+// holds NUL bytes, text only in UTF-16 or UTF-32, which start with their
+// byte-order mark.
+bool looksLikeText(const QString& file)
+{
+    const int fd = ::open(native(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true; // the office's load tells
+    QByteArray start(64 * 1024, '\0');
+    const ssize_t got = ::read(fd, start.data(), static_cast<size_t>(start.size()));
+    ::close(fd);
+    start.truncate(got > 0 ? static_cast<int>(got) : 0);
+    return !start.contains('\0') || start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")
+           || start.startsWith(QByteArray("\0\0\xFE\xFF", 4));
+}
+
+} // namespace
+
+OfficeDocument::OfficeDocument(uno::Reference<lang::XComponent> component, QString file, QString shown)
+    : mComponent(std::make_unique<uno::Reference<lang::XComponent>>(std::move(component))),
+      mFile(std::move(file)),
+      mShown(std::move(shown))
+{
+}
+
+OfficeDocument::~OfficeDocument()
+{
+    abandon();
+}
+
+void OfficeDocument::abandon() noexcept
+{
+    (void)mComponent.release(); // left behind untouched
+}
+
+std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, const QString& file,
+                                                     const QString& shownAs, Way way)
+{
+    // The office's import drops the pictures of WordPerfect documents: they
+    // are read on the side while the office loads, and put back before
+    // anything else sees the document (and once more should it be loaded
+    // again, see play). A plain load only counts them.
+    auto pictures = std::make_shared<EmbeddedPictures>(file);
+    // A plain load has a view, unless the office would abort building the
+    // window of a comment (see OfficeInstallation::HasWriterWindows).
+    const bool plain = way == Way::Plain;
+    std::unique_ptr<OfficeDocument> document =
+        LoadText(session, file, shownAs, plain && OfficeInstallation::HasWriterWindows());
+    try {
+        const EmbeddedPictures::LeftOut leftOut =
+            plain ? pictures->leaveOut() : pictures->insertInto(session, *document->mComponent);
+        document->mPictures = plain ? nullptr : pictures;
+        document->mPicturesUnread = leftOut.unread;
+        document->mPicturesUnplaced = leftOut.unplaced;
+        // Pictures first: they take room on the pages the layout counts.
+        if (!document->mHasView) {
+            const Fields fields = document->fields();
+            if (fields.needLayout && (!fields.comments || OfficeInstallation::HasWriterWindows()))
+                document->layOut(session);
+        }
+        document->mPicturesExpected = document->pictureCount();
+    } catch (...) {
+        document->close();
+        throw;
+    }
+    return document;
+}
+
+std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session, const QString& file,
+                                                         const QString& shownAs, bool withView)
+{
+    const QString path = shownAs.isEmpty() ? file : shownAs;
+    rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+    const uno::Any interaction(uno::Reference<task::XInteractionHandler>(handler.get()));
+    const rtl::OUString url = UnoRuntime::FileUrl(file);
+    const auto refused = [&](const QString& why) {
+        QString reason = why;
+        if (handler->askedForPassword())
+            reason = QStringLiteral("it is password-protected");
+        return RuntimeError(RuntimeError::AutomationError,
+                            QStringLiteral("Cannot open %1: %2").arg(path, reason), kSource);
+    };
+    const auto unreadable = [&] { return refused(QStringLiteral("the office could not read it as a document")); };
+    const rtl::OUString textDocument("com.sun.star.text.TextDocument");
+
+    // A text document is loaded into a model of its own, without a frame or
+    // a view: the conversion needs neither, and laying out a hidden view is
+    // most of what a load through the desktop costs. A file whose header
+    // says it is a WordPerfect document goes straight to the office's
+    // WordPerfect filter; any other file, and one that filter refuses (a
+    // WordPerfect header on something else, say), is named by the type
+    // detection (one call, which also reads the file's start). Nothing is
+    // loaded whose filter has not been checked first: only text documents,
+    // and none whose import follows the links it finds.
+    const bool wordPerfect = WordPerfectHeader::IsDocument(file);
+    for (int attempt = wordPerfect ? 0 : 1; attempt < 2; ++attempt) {
+        // The safety settings come first; nothing the detection returns
+        // replaces them.
+        std::vector<beans::PropertyValue> descriptor{
+            property("ReadOnly", uno::Any(true)),
+            // Untrusted documents: no macro runs, no link is followed.
+            property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+            property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+            property("InteractionHandler", interaction),
+            property("URL", uno::Any(url)),
+        };
+        rtl::OUString type;
+        rtl::OUString filter;
+        if (attempt == 0) {
+            type = rtl::OUString("writer_WordPerfect_Document");
+            filter = rtl::OUString("WordPerfect");
+            descriptor.push_back(property("TypeName", uno::Any(type)));
+            descriptor.push_back(property("FilterName", uno::Any(filter)));
+        } else {
+            uno::Sequence<beans::PropertyValue> detected = properties({
+                property("URL", uno::Any(url)),
+                property("ReadOnly", uno::Any(true)), // the stream it opens
+                property("InteractionHandler", interaction),
+            });
+            try {
+                type = session.typeDetection()->queryTypeByDescriptor(detected, true);
+            } catch (const lang::IllegalArgumentException&) {
+                throw unreadable();
+            } catch (const io::IOException&) {
+                throw unreadable();
+            }
+            // The detection hands back what it found (the type, the filter)
+            // and the stream it opened, which the load reads on.
+            for (const beans::PropertyValue& p : std::as_const(detected)) {
+                if (p.Name == "FilterName") {
+                    p.Value >>= filter;
+                    descriptor.push_back(p);
+                } else if (p.Name == "TypeName" || p.Name == "InputStream") {
+                    descriptor.push_back(p);
+                }
+            }
+            // The plain-text import takes any file the detection knows no
+            // better name for; binary data read as text gives the office
+            // text it cannot even hand over.
+            if (type.isEmpty() || filter.isEmpty() || (type == "generic_Text" && !looksLikeText(file)))
+                throw unreadable();
+        }
+        const rtl::OUString service = session.documentServiceOf(filter);
+        QString kind = linkFollowingKind(filter);
+        if (kind.isEmpty() && service != textDocument)
+            kind = kindOf(service);
+        if (!kind.isEmpty())
+            throw refused(QStringLiteral("the office reads it as %1, not as a text document it converts").arg(kind));
+        if (withView) {
+            // As the office's own command line loads it: through the
+            // desktop, hidden, the safety settings and the checked filter
+            // as above.
+            descriptor.push_back(property("Hidden", uno::Any(true)));
+            descriptor.push_back(property("Silent", uno::Any(true)));
+            uno::Reference<lang::XComponent> component;
+            try {
+                component = session.loader()->loadComponentFromURL(
+                    url, rtl::OUString("_blank"), 0,
+                    uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
+            } catch (const lang::IllegalArgumentException&) {
+                if (attempt == 1)
+                    throw unreadable();
+                continue;
+            } catch (const io::IOException&) {
+                if (attempt == 1)
+                    throw unreadable();
+                continue;
+            }
+            const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
+            std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, file, path));
+            document->mHasView = true;
+            document->mFilter = filter;
+            if (!info.is() || !info->supportsService(textDocument)) {
+                document->close();
+                if (attempt == 1 || component.is())
+                    throw unreadable();
+                continue;
+            }
+            return document;
+        }
+
+        std::unique_ptr<OfficeDocument> document(
+            new OfficeDocument(session.createModel(textDocument), file, path));
+        document->mFilter = filter;
+        try {
+            const uno::Reference<frame::XLoadable> loadable(*document->mComponent, uno::UNO_QUERY_THROW);
+            loadable->load(
+                uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
+            return document;
+        } catch (const lang::IllegalArgumentException&) {
+            document->close();
+            if (attempt == 1)
+                throw unreadable();
+        } catch (const io::IOException&) {
+            document->close();
+            if (attempt == 1)
+                throw unreadable();
+        } catch (const uno::Exception&) {
+            document->close();
+            throw;
+        }
+    }
+    throw unreadable(); // not reached
+}
+
+std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& session, const QString& file,
+                                                             const QString& path, const rtl::OUString& filter)
+{
+    // Through the desktop, hidden and read-only, with the filter the first
+    // load checked and used.
+    rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("Hidden", uno::Any(true)),
+        property("ReadOnly", uno::Any(true)),
+        property("Silent", uno::Any(true)),
+        // Untrusted documents: no macro runs, no link is followed.
+        property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
+        property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
+        property("InteractionHandler", uno::Any(uno::Reference<task::XInteractionHandler>(handler.get()))),
+        property("FilterName", uno::Any(filter)),
+    });
+    const uno::Reference<lang::XComponent> component =
+        session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(file), rtl::OUString("_blank"), 0, arguments);
+    if (!component.is())
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("Cannot open %1: the office does not load it again").arg(path), kSource);
+    std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, file, path));
+    document->mHasView = true;
+    document->mFilter = filter;
+    const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
+    if (!info.is() || !info->supportsService(rtl::OUString("com.sun.star.text.TextDocument"))) {
+        const QString kind = kindOf(info);
+        document->close();
+        throw RuntimeError(RuntimeError::AutomationError,
+                           QStringLiteral("Cannot open %1: the office reads it as %2, not as a text document")
+                               .arg(path, kind),
+                           kSource);
+    }
+    return document;
+}
+
+const rtl::OUString& OfficeDocument::text()
+{
+    if (!mText) {
+        const uno::Reference<text::XTextDocument> document(*mComponent, uno::UNO_QUERY_THROW);
+        mText = document->getText()->getString();
+    }
+    return *mText;
+}
+
+bool OfficeDocument::isBlank()
+{
+    if (!text().isEmpty())
+        return false;
+    const uno::Reference<text::XTextTablesSupplier> tables(*mComponent, uno::UNO_QUERY);
+    if (tables.is() && tables->getTextTables()->hasElements())
+        return false;
+    // Pictures, frames and drawings sit on the document's one drawing page.
+    // Its supplier is marked deprecated, but a text document offers no other
+    // single view of them.
+    const uno::Reference<drawing::XDrawPageSupplier> drawing(*mComponent, uno::UNO_QUERY);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (drawing.is() && drawing->getDrawPage()->hasElements())
+        return false;
+#pragma GCC diagnostic pop
+    return true;
+}
+
+void OfficeDocument::moveToTop()
+{
+    // A document loaded without a view has no insertion point; the macro
+    // works on the whole document anyway.
+    if (!mHasView)
+        return;
+    const uno::Reference<frame::XModel> model(*mComponent, uno::UNO_QUERY_THROW);
+    const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(), uno::UNO_QUERY);
+    if (view.is())
+        view->getViewCursor()->gotoStart(false);
+}
+
+void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
+{
+    if (macro.commands().isEmpty())
+        return;
+    if (!mHasView) {
+        // The office's search finds nothing in a text document without a
+        // view (it has no layout), so a macro that has something to replace
+        // gets the document loaded again, with one. Nothing has changed it
+        // since it was loaded.
+        std::unique_ptr<OfficeDocument> viewed = LoadWithView(session, mFile, mShown, mFilter);
+        if (mPictures) {
+            const EmbeddedPictures::LeftOut leftOut = mPictures->insertInto(session, *viewed->mComponent);
+            mPicturesUnread = leftOut.unread; // read once, put back again
+            mPicturesUnplaced = leftOut.unplaced;
+        }
+        close();
+        mComponent = std::move(viewed->mComponent);
+        mHasView = true;
+    }
+    const uno::Reference<util::XReplaceable> replaceable(*mComponent, uno::UNO_QUERY_THROW);
+    // One descriptor for all commands: each property crosses the bridge only
+    // when it changes.
+    const uno::Reference<util::XReplaceDescriptor> descriptor = replaceable->createReplaceDescriptor();
+    const uno::Reference<beans::XPropertySet> options(descriptor, uno::UNO_QUERY_THROW);
+    options->setPropertyValue(rtl::OUString("SearchCaseSensitive"), uno::Any(true));
+    const uno::Reference<util::XSearchDescriptor> search(descriptor.get());
+    bool regex = false;
+    for (const MacroFile::Command& command : macro.commands()) {
+        if (command.regex != regex) {
+            regex = command.regex;
+            options->setPropertyValue(rtl::OUString("SearchRegularExpression"), uno::Any(regex));
+        }
+        descriptor->setSearchString(UnoRuntime::ToOUString(command.find));
+        descriptor->setReplaceString(UnoRuntime::ToOUString(command.replacement));
+        replaceable->replaceAll(search);
+    }
+    mText.reset(); // changed
+}
+
+QByteArray OfficeDocument::textCopy()
+{
+    // The text comes in one call (or from envDocBlank already), and the
+    // office's store machinery (a temporary file, a lock file, a copy,
+    // fsync) is spared for a file nobody reads.
+    return PlainTextCopy::Bytes(UnoRuntime::ToQString(text()));
+}
+
+void OfficeDocument::storeCopy(const QString& path)
+{
+    PlainTextCopy::Write(path, textCopy());
+}
+
+namespace {
+std::function<void(const uno::Reference<lang::XComponent>&)>& beforeWordSave()
+{
+    static std::function<void(const uno::Reference<lang::XComponent>&)> hook;
+    return hook;
+}
+} // namespace
+
+void OfficeDocument::SetBeforeWordSave(std::function<void(const uno::Reference<lang::XComponent>&)> hook)
+{
+    beforeWordSave() = std::move(hook);
+}
+
+bool OfficeDocument::storeWordPrivately(const QString& path)
+{
+    if (beforeWordSave())
+        beforeWordSave()(*mComponent);
+    const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+        property("Overwrite", uno::Any(true)),
+    });
+    storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
+    struct stat info {};
+    if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return false;
+    check(path);
+    return true;
+}
+
+void OfficeDocument::check(const QString& path)
+{
+    // What the document holds: its pictures as loaded (a clean-up macro
+    // that takes one away makes the Word file lack it), its text as it is
+    // now. Note reference marks stand for the numbers the text has in their
+    // place, which may run to three digits each.
+    const int letters = WordFileContents::Letters(UnoRuntime::ToQString(text()));
+    QString whyNot;
+    const WordFileContents contents = WordFileContents::Read(path, &whyNot);
+    const QLocale locale;
+    QStringList found;
+    if (!whyNot.isEmpty()) {
+        found << QStringLiteral("The Word file could not be checked: %1").arg(whyNot);
+    } else {
+        if (contents.pictures < mPicturesExpected)
+            found << QStringLiteral("The Word file lacks %1 of %2 %3")
+                         .arg(locale.toString(mPicturesExpected - contents.pictures),
+                              locale.toString(mPicturesExpected),
+                              mPicturesExpected == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
+        const int allowance = 2 + 3 * contents.referenceMarks;
+        if (letters - contents.letters > allowance)
+            found << QStringLiteral("The Word file has %1 of %2 characters")
+                         .arg(locale.toString(contents.letters), locale.toString(letters));
+    }
+    mCheck = found.join(QStringLiteral(". "));
+}
+
+QString OfficeDocument::notes() const
+{
+    QStringList notes;
+    const auto count = [](int n, const char* what) {
+        return n == 1 ? QStringLiteral("1 picture could not be %1 and was left out").arg(QLatin1String(what))
+                      : QStringLiteral("%1 pictures could not be %2 and were left out").arg(n).arg(QLatin1String(what));
+    };
+    if (mPicturesUnread > 0)
+        notes << count(mPicturesUnread, "read");
+    if (mPicturesUnplaced > 0)
+        notes << count(mPicturesUnplaced, "placed");
+    if (!mCheck.isEmpty())
+        notes << mCheck;
+    return notes.join(QStringLiteral(". "));
+}
+
+int OfficeDocument::pictureCount()
+{
+    const uno::Reference<text::XTextGraphicObjectsSupplier> supplier(*mComponent, uno::UNO_QUERY);
+    if (!supplier.is())
+        return 0;
+    const uno::Reference<container::XIndexAccess> graphics(supplier->getGraphicObjects(), uno::UNO_QUERY);
+    return graphics.is() ? graphics->getCount() : supplier->getGraphicObjects()->getElementNames().getLength();
+}
+
+void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder,
+                               mode_t permissions)
+{
+    WordFile::CheckTarget(path);
+    // The office writes into the engine's private folder only: its store
+    // makes a lock file and a save file of its own next to what it writes,
+    // which an office killed in the middle would leave in the user's folder.
+    const QString stored = privateFolder + QStringLiteral("/document.doc");
+    const auto clearPrivateFolder = [&] {
+        for (const QString& entry : QDir(privateFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            ::unlink(native(privateFolder + QLatin1Char('/') + entry).constData());
+    };
+    bool written = false;
+    try {
+        written = storeWordPrivately(stored);
+    } catch (...) {
+        clearPrivateFolder();
+        throw;
+    }
+    if (!written) {
+        clearPrivateFolder();
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Cannot save %1: the office wrote nothing").arg(path), kSource);
+    }
+    try {
+        WordFile::Publish(stored, path, journal, permissions);
+    } catch (...) {
+        ::unlink(native(stored).constData());
+        throw;
+    }
+    ::unlink(native(stored).constData());
+}
+
+OfficeDocument::Fields OfficeDocument::fields()
+{
+    // Without a layout, page numbers and page counts have no value: the Word
+    // document would carry 0 where the office shows the real number. The
+    // question costs three calls for a document without fields.
+    static const char* const kLayoutFields[] = {
+        "com.sun.star.text.textfield.PageNumber",
+        "com.sun.star.text.textfield.PageCount",
+        "com.sun.star.text.textfield.ReferencePageGet",
+        "com.sun.star.text.textfield.GetReference",
+    };
+    Fields found;
+    const uno::Reference<text::XTextFieldsSupplier> supplier(*mComponent, uno::UNO_QUERY);
+    if (!supplier.is())
+        return found;
+    const uno::Reference<container::XEnumeration> fields = supplier->getTextFields()->createEnumeration();
+    while (fields->hasMoreElements() && !(found.needLayout && found.comments)) {
+        const uno::Reference<lang::XServiceInfo> field(fields->nextElement(), uno::UNO_QUERY);
+        if (!field.is())
+            continue;
+        const uno::Sequence<rtl::OUString> services = field->getSupportedServiceNames();
+        for (const rtl::OUString& service : services) {
+            for (const char* wanted : kLayoutFields)
+                found.needLayout = found.needLayout || service.equalsAscii(wanted);
+            found.comments = found.comments || service.equalsAscii("com.sun.star.text.textfield.Annotation");
+        }
+    }
+    return found;
+}
+
+void OfficeDocument::layOut(OfficeSession& session)
+{
+    // The desktop puts the loaded model into a hidden frame of its own,
+    // which lays it out: far cheaper than loading the document again.
+    const uno::Sequence<beans::PropertyValue> arguments = properties({
+        property("Model", uno::Any(*mComponent)),
+        property("Hidden", uno::Any(true)),
+    });
+    session.loader()->loadComponentFromURL(rtl::OUString("private:object"), rtl::OUString("_blank"), 0, arguments);
+    mHasView = true;
+}
+
+void OfficeDocument::close() noexcept
+{
+    if (!mComponent)
+        return;
+    const uno::Reference<lang::XComponent> component = *mComponent;
+    mComponent.reset();
+    try {
+        const uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            component->dispose();
+    } catch (const util::CloseVetoException&) {
+        try {
+            component->dispose();
+        } catch (...) {
+        }
+    } catch (...) {
+        // The office is gone or refuses: nothing is left to close.
+    }
+}
+
+} // namespace engine
