@@ -18,6 +18,15 @@ class RunFolder;
 
 namespace engine {
 
+// The document room (engine/document): one document in an office.
+// OfficeDocument is the document itself (its loads, text, macro, saves and
+// the check of its Word file, WordFileContents over CompoundFile); the
+// calls the program makes on it run on its office's thread through
+// OfficeEngine, which also converts announced documents ahead
+// (PreparedDocument, SourceSnapshot, FileIdentity). The Word file reaches
+// the user's folder through WordFile; the temporary copy is PlainTextCopy;
+// the clean-up macro is MacroFile.
+
 class EmbeddedPictures;
 class OfficeSession;
 struct WordFileContents;

@@ -18,6 +18,14 @@
 
 namespace engine {
 
+// The office room (engine/office): one office, the LibreOffice process the
+// engine starts and drives. OfficeSession is its centre: it starts the
+// process (OfficeProcess) from a prepared private profile (OfficeProfile)
+// with pipes nobody else can take (OfficePipes), connects to it through the
+// UNO runtime (UnoRuntime), and watches it (Watchdog); the office runs
+// without network (NetworkBlock), answers no question (AbortingInteraction-
+// Handler), and is found where it is installed (OfficeInstallation).
+//
 // One private office at a time, as seen from the engine thread: starts it
 // (its own profile, pipe and temporary folder), connects to it, notices when
 // it has died, and starts a new one when asked. Every member except

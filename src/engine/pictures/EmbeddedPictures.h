@@ -14,6 +14,13 @@ namespace engine {
 
 class OfficeSession;
 
+// The pictures room (engine/pictures): the pictures embedded in WordPerfect
+// documents, which the office's own import drops. Reading and drawing them
+// needs no office (the library tallowin_pictures: PictureProbe,
+// PictureCollector, WordPerfectBoxes, WordPerfectHeader, PictureConverter,
+// WmfDrawing); putting them into the office's document does
+// (EmbeddedPictures, PictureInserter, FramePlacement).
+//
 // The pictures embedded in a WordPerfect document, which the office's own
 // import drops, put back into the document it loaded.
 //

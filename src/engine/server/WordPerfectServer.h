@@ -13,6 +13,11 @@ class OfficeEngine;
 class OfficePool;
 struct PreparedDocument;
 
+// The server room (engine/server), and the engine's entry: the program
+// registers this class (EngineRegistration) and calls it by member name. It
+// runs a pool of offices (OfficePool), each on an engine thread of its own
+// (EngineThread, with calls onto it through EngineCall).
+//
 // The automation server registered as "WordPerfect.PerfectScript": the seven
 // operations the conversion jobs call by name, carried out by a private,
 // headless office on the engine thread.
