@@ -77,83 +77,24 @@ void OfficeProcess::start()
 {
     // Everything the child needs is prepared before fork: between fork and
     // exec only async-signal-safe calls are allowed.
-    std::vector<QByteArray> argStore;
-    argStore.push_back(platform::EncodeFileName(mExecutable));
-    for (const QString& a : mArguments)
-        argStore.push_back(a.toUtf8());
-    std::vector<char*> argv;
-    for (auto& a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    QStringList names;
-    for (const QString& e : mEnvironment)
-        names << variableName(e);
-    std::vector<QByteArray> envStore;
-    for (char** e = environ; e && *e; ++e) {
-        const QString entry = QString::fromLocal8Bit(*e);
-        if (!names.contains(variableName(entry)))
-            envStore.emplace_back(*e);
-    }
-    for (const QString& e : mEnvironment)
-        envStore.push_back(e.toUtf8());
-    std::vector<char*> envp;
-    for (auto& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
+    CStrings argv = commandLine();
+    CStrings envp = environmentBlock();
     const pid_t parent = ::getpid();
     int errorPipe[2];
     if (::pipe2(errorPipe, O_CLOEXEC) != 0)
-        throw RuntimeError(RuntimeError::CannotCreateObject,
-                           QStringLiteral("Cannot start the office %1: %2")
-                               .arg(mExecutable, QString::fromLocal8Bit(std::strerror(errno))),
-                           QStringLiteral("Office engine"));
-
+        throw startFailure(errno);
     const pid_t child = ::fork();
     if (child < 0) {
         const int err = errno;
         ::close(errorPipe[0]);
         ::close(errorPipe[1]);
-        throw RuntimeError(RuntimeError::CannotCreateObject,
-                           QStringLiteral("Cannot start the office %1: %2")
-                               .arg(mExecutable, QString::fromLocal8Bit(std::strerror(err))),
-                           QStringLiteral("Office engine"));
+        throw startFailure(err);
     }
-    if (child == 0) {
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) // the program ended before the line above
-            ::_exit(127);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        // Whatever the office creates (its pipes in /tmp above all, whose
-        // mode follows the umask: anybody who can connect to them controls
-        // the office) is for this user alone.
-        ::umask(077);
-        // No network, whatever a document makes the office try. Where the
-        // kernel offers no filter the office's settings still keep it from
-        // fetching what documents link.
-        NetworkBlock::ApplyToThisProcess();
-        const int null = ::open("/dev/null", O_RDWR);
-        if (null >= 0) {
-            // The office must not hold the program's output open.
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-        }
-        // Nothing else of the program's is inherited (the error pipe is
-        // close-on-exec and closes itself when exec succeeds).
-        ::syscall(SYS_close_range, 3u, static_cast<unsigned>(errorPipe[1]) - 1u, 0u);
-        ::syscall(SYS_close_range, static_cast<unsigned>(errorPipe[1]) + 1u, ~0u, 0u);
-        ::execve(argv[0], argv.data(), envp.data());
-        const int err = errno;
-        [[maybe_unused]] auto written = ::write(errorPipe[1], &err, sizeof err);
-        ::_exit(127);
-    }
+    if (child == 0)
+        RunOffice(parent, argv.pointers.data(), envp.pointers.data(), errorPipe[1]);
     ::setpgid(child, child); // also from here, so that the group exists at once
     ::close(errorPipe[1]);
+    // The pipe closes when exec succeeds; else it carries exec's error.
     int childError = 0;
     ssize_t got;
     do {
@@ -165,11 +106,76 @@ void OfficeProcess::start()
     remember(child);
     if (got == sizeof childError) {
         reap(true);
-        throw RuntimeError(RuntimeError::CannotCreateObject,
-                           QStringLiteral("Cannot start the office %1: %2")
-                               .arg(mExecutable, QString::fromLocal8Bit(std::strerror(childError))),
-                           QStringLiteral("Office engine"));
+        throw startFailure(childError);
     }
+}
+
+OfficeProcess::CStrings OfficeProcess::commandLine() const
+{
+    CStrings argv;
+    argv.add(platform::EncodeFileName(mExecutable));
+    for (const QString& a : mArguments)
+        argv.add(a.toUtf8());
+    return std::move(argv).finish();
+}
+
+OfficeProcess::CStrings OfficeProcess::environmentBlock() const
+{
+    // The program's environment, with the office's own variables in place
+    // of any of the same name.
+    QStringList names;
+    for (const QString& e : mEnvironment)
+        names << variableName(e);
+    CStrings envp;
+    for (char** e = environ; e && *e; ++e) {
+        if (!names.contains(variableName(QString::fromLocal8Bit(*e))))
+            envp.add(QByteArray(*e));
+    }
+    for (const QString& e : mEnvironment)
+        envp.add(e.toUtf8());
+    return std::move(envp).finish();
+}
+
+RuntimeError OfficeProcess::startFailure(int error) const
+{
+    return RuntimeError(RuntimeError::CannotCreateObject,
+                        QStringLiteral("Cannot start the office %1: %2")
+                            .arg(mExecutable, QString::fromLocal8Bit(std::strerror(error))),
+                        QStringLiteral("Office engine"));
+}
+
+void OfficeProcess::RunOffice(pid_t parent, char* const* argv, char* const* envp, int errorPipe)
+{
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) // the program ended before the line above
+        ::_exit(127);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Whatever the office creates (its pipes in /tmp above all, whose mode
+    // follows the umask: anybody who can connect to them controls the
+    // office) is for this user alone.
+    ::umask(077);
+    // No network, whatever a document makes the office try. Where the kernel
+    // offers no filter the office's settings still keep it from fetching
+    // what documents link.
+    NetworkBlock::ApplyToThisProcess();
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        // The office must not hold the program's output open.
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+    }
+    // Nothing else of the program's is inherited (the error pipe is
+    // close-on-exec and closes itself when exec succeeds).
+    ::syscall(SYS_close_range, 3u, static_cast<unsigned>(errorPipe) - 1u, 0u);
+    ::syscall(SYS_close_range, static_cast<unsigned>(errorPipe) + 1u, ~0u, 0u);
+    ::execve(argv[0], argv, envp);
+    const int err = errno;
+    [[maybe_unused]] auto written = ::write(errorPipe, &err, sizeof err);
+    ::_exit(127);
 }
 
 bool OfficeProcess::isRunning()

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "platform/RuntimeError.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <atomic>
 #include <mutex>
 #include <optional>
 #include <sys/types.h>
+#include <vector>
 
 namespace engine {
 
@@ -53,6 +57,24 @@ public:
     static void KillAll();
 
 private:
+    // Texts for exec: the bytes, and the null-terminated pointers to them.
+    struct CStrings {
+        std::vector<QByteArray> store;
+        std::vector<char*> pointers;
+        void add(QByteArray text) { store.push_back(std::move(text)); }
+        CStrings finish() &&
+        {
+            for (QByteArray& text : store)
+                pointers.push_back(text.data());
+            pointers.push_back(nullptr);
+            return std::move(*this);
+        }
+    };
+    CStrings commandLine() const;
+    CStrings environmentBlock() const;
+    platform::RuntimeError startFailure(int error) const;
+    // The child between fork and exec: only async-signal-safe calls.
+    [[noreturn]] static void RunOffice(pid_t parent, char* const* argv, char* const* envp, int errorPipe);
     void reap(bool block);
     qint64 statusField(const char* field) const;
 

@@ -145,6 +145,27 @@ void OfficeSession::ensureRunning()
 void OfficeSession::startOnce(bool useKeptProfile)
 {
     const auto started = std::chrono::steady_clock::now();
+    prepareFolders(useKeptProfile);
+    ++mStarts;
+    // A new pipe name for every start (see OfficePipes).
+    newPipe();
+    const auto deadline = started + mStartLimit;
+    // The office first: the program's own UNO runtime is set up (the first
+    // time) while the office starts.
+    launch();
+    const uno::Reference<bridge::XUnoUrlResolver> resolver = connector();
+    StagedProfile staged;
+    const uno::Reference<uno::XInterface> remote = waitForPipe(resolver, deadline, staged.folder);
+    takeDesktop(remote);
+    if (!staged.folder.isEmpty()) {
+        OfficeProfile::Keep(staged.folder);
+        staged.folder.clear();
+    }
+    mLastStartTime = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+}
+
+void OfficeSession::prepareFolders(bool useKeptProfile)
+{
     platform::RunFolder& run = platform::RunFolder::Instance();
     if (mFolder.isEmpty() || !QDir(mFolder).exists())
         mFolder = run.newSubfolder(QStringLiteral("office"));
@@ -158,16 +179,21 @@ void OfficeSession::startOnce(bool useKeptProfile)
     // session (after a crash) goes on with the profile it has.
     if (!QFileInfo::exists(mProfile + QStringLiteral("/user")))
         OfficeProfile::Fill(mProfile, useKeptProfile);
-    ++mStarts;
-    // A new name for every start, noted before the office makes it.
-    const auto newPipe = [&] {
-        mPipeName = OfficePipes::NewName();
-        for (const QString& file : OfficePipes::FilesOf(mPipeName, mProfile))
-            run.noteSocket(file);
-        writeAcceptor(mProfile, mPipeName);
-    };
-    newPipe();
+}
 
+void OfficeSession::newPipe()
+{
+    // Noted before the office makes it, so that a killed run's pipes are
+    // found; the office reads it from its private profile.
+    mPipeName = OfficePipes::NewName();
+    for (const QString& file : OfficePipes::FilesOf(mPipeName, mProfile))
+        platform::RunFolder::Instance().noteSocket(file);
+    writeAcceptor(mProfile, mPipeName);
+}
+
+void OfficeSession::launch()
+{
+    const QString temp = mFolder + QStringLiteral("/tmp");
     // LibreOffice 7.4 has no first-start wizard any more (its
     // --nofirststartwizard does nothing); a new profile makes it exit once
     // with the restart code instead, handled below. Neither the profile nor
@@ -187,75 +213,44 @@ void OfficeSession::startOnce(bool useKeptProfile)
     if (!localeIsUtf8())
         environment << QStringLiteral("LC_ALL=C.UTF-8");
 
-    const auto deadline = std::chrono::steady_clock::now() + mStartLimit;
-    // The office first: the program's own UNO runtime is set up (the first
-    // time) while the office starts.
     mProcess = std::make_unique<OfficeProcess>(OfficeInstallation::Executable(), arguments, environment);
     mProcess->start();
     mKillGroup = mProcess->pid();
-    const uno::Reference<uno::XComponentContext> local = UnoRuntime::LocalContext(run.path());
-    uno::Reference<bridge::XUnoUrlResolver> resolver;
+}
+
+uno::Reference<bridge::XUnoUrlResolver> OfficeSession::connector()
+{
+    const uno::Reference<uno::XComponentContext> local =
+        UnoRuntime::LocalContext(platform::RunFolder::Instance().path());
     try {
-        resolver = bridge::UnoUrlResolver::create(local);
+        return bridge::UnoUrlResolver::create(local);
     } catch (const uno::Exception& e) {
         throw RuntimeError(RuntimeError::CannotCreateObject,
                            QStringLiteral("Cannot create the office connector: %1").arg(UnoRuntime::Describe(e)),
                            kSource);
     }
+}
 
+uno::Reference<uno::XInterface> OfficeSession::waitForPipe(const uno::Reference<bridge::XUnoUrlResolver>& resolver,
+                                                           std::chrono::steady_clock::time_point deadline,
+                                                           QString& staged)
+{
     int restarts = 0;
     int takenNames = 0;
-    StagedProfile staged;
-    uno::Reference<uno::XInterface> remote;
     for (;;) {
         // Only to the office itself: a socket under its name that is not its
-        // own means the name was taken, and the office is started again at
-        // once under a new one.
+        // own means the name was taken.
         const OfficePipes::Listener listener = OfficePipes::Check(mPipeName, mProcess->pid());
         if (listener == OfficePipes::Listener::Stranger) {
-            if (++takenNames == kMaxPipeNames)
-                throw RuntimeError(RuntimeError::CannotCreateObject,
-                                   QStringLiteral("The office could not get a pipe of its own: another account "
-                                                  "holds %1 (%2 names in a row)")
-                                       .arg(OfficePipes::FilesOf(mPipeName, mProfile).constFirst())
-                                       .arg(takenNames),
-                                   kSource);
-            mProcess->stop();
-            newPipe();
-            mProcess->start();
-            mKillGroup = mProcess->pid();
+            startUnderNewName(++takenNames);
             continue;
         }
-        if (listener == OfficePipes::Listener::Office) {
-            try {
-                remote = resolver->resolve(UnoRuntime::ToOUString(
-                    QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName)));
-                break;
-            } catch (const connection::NoConnectException&) {
-            } catch (const connection::ConnectionSetupException&) {
-            } catch (const uno::Exception& e) {
-                throw RuntimeError(RuntimeError::CannotCreateObject,
-                                   QStringLiteral("Cannot connect to the office: %1").arg(UnoRuntime::Describe(e)),
-                                   kSource);
-            }
-        }
+        if (listener == OfficePipes::Listener::Office)
+            if (const uno::Reference<uno::XInterface> remote = tryConnect(resolver); remote.is())
+                return remote;
         if (!mProcess->isRunning()) {
-            const auto exit = mProcess->exitStatus();
-            if (exit && !exit->signalled && exit->code == kRestartExitCode && restarts < 3) {
-                // The office has set up a new profile: what it made is kept
-                // for the next starts (once this office is reached).
-                if (restarts++ == 0)
-                    staged.folder = OfficeProfile::Stage(mProfile);
-                ++mRestarts;
-                mProcess->start();
-                mKillGroup = mProcess->pid();
-                continue;
-            }
-            throw RuntimeError(RuntimeError::CannotCreateObject,
-                               QStringLiteral("The office %1 stopped while starting (%2)")
-                                   .arg(OfficeInstallation::Executable(),
-                                        exit ? exit->describe() : QStringLiteral("unknown reason")),
-                               kSource);
+            restartAfterNewProfile(restarts++, staged);
+            continue;
         }
         if (std::chrono::steady_clock::now() > deadline)
             throw RuntimeError(RuntimeError::CannotCreateObject,
@@ -265,6 +260,62 @@ void OfficeSession::startOnce(bool useKeptProfile)
                                kSource);
         QThread::msleep(kConnectPollMs);
     }
+}
+
+void OfficeSession::startUnderNewName(int takenNames)
+{
+    // Taken by another account: the office starts again at once under a new
+    // name, a few times before it gives up.
+    if (takenNames == kMaxPipeNames)
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("The office could not get a pipe of its own: another account "
+                                          "holds %1 (%2 names in a row)")
+                               .arg(OfficePipes::FilesOf(mPipeName, mProfile).constFirst())
+                               .arg(takenNames),
+                           kSource);
+    mProcess->stop();
+    newPipe();
+    mProcess->start();
+    mKillGroup = mProcess->pid();
+}
+
+uno::Reference<uno::XInterface> OfficeSession::tryConnect(const uno::Reference<bridge::XUnoUrlResolver>& resolver)
+{
+    try {
+        return resolver->resolve(UnoRuntime::ToOUString(
+            QStringLiteral("uno:pipe,name=%1;urp;StarOffice.ComponentContext").arg(mPipeName)));
+    } catch (const connection::NoConnectException&) {
+    } catch (const connection::ConnectionSetupException&) {
+    } catch (const uno::Exception& e) {
+        throw RuntimeError(RuntimeError::CannotCreateObject,
+                           QStringLiteral("Cannot connect to the office: %1").arg(UnoRuntime::Describe(e)), kSource);
+    }
+    return {}; // not listening yet
+}
+
+void OfficeSession::restartAfterNewProfile(int restarts, QString& staged)
+{
+    // An office that has set up a new profile exits to be started again;
+    // what it made is kept for the next starts (once this office is
+    // reached). Any other end is a failure.
+    const auto exit = mProcess->exitStatus();
+    if (exit && !exit->signalled && exit->code == kRestartExitCode && restarts < 3) {
+        if (restarts == 0)
+            staged = OfficeProfile::Stage(mProfile);
+        ++mRestarts;
+        mProcess->start();
+        mKillGroup = mProcess->pid();
+        return;
+    }
+    throw RuntimeError(RuntimeError::CannotCreateObject,
+                       QStringLiteral("The office %1 stopped while starting (%2)")
+                           .arg(OfficeInstallation::Executable(),
+                                exit ? exit->describe() : QStringLiteral("unknown reason")),
+                       kSource);
+}
+
+void OfficeSession::takeDesktop(const uno::Reference<uno::XInterface>& remote)
+{
     try {
         auto connection = std::make_unique<Connection>();
         connection->context.set(remote, uno::UNO_QUERY_THROW);
@@ -275,17 +326,12 @@ void OfficeSession::startOnce(bool useKeptProfile)
         connection->detection.set(connection->factory->createInstanceWithContext(
                                       rtl::OUString("com.sun.star.document.TypeDetection"), connection->context),
                                   uno::UNO_QUERY_THROW);
-        if (!staged.folder.isEmpty()) {
-            OfficeProfile::Keep(staged.folder);
-            staged.folder.clear();
-        }
         mConnection = std::move(connection);
     } catch (const uno::Exception& e) {
         throw RuntimeError(RuntimeError::CannotCreateObject,
                            QStringLiteral("The office does not offer its desktop: %1").arg(UnoRuntime::Describe(e)),
                            kSource);
     }
-    mLastStartTime = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
 }
 
 void OfficeSession::releaseConnection(bool overBridge)

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -108,6 +109,21 @@ private:
     // Starts an office; `useKeptProfile`: from the kept profile when there
     // is a sound one.
     void startOnce(bool useKeptProfile);
+    // The steps of a start, in order.
+    void prepareFolders(bool useKeptProfile); // the office's folders and profile
+    void newPipe();                           // a pipe name of its own, in the profile
+    void launch();                            // the process
+    css::uno::Reference<css::bridge::XUnoUrlResolver> connector();
+    // Waits until the office listens on its pipe and connects; `staged`
+    // receives the copy of a new profile to keep.
+    css::uno::Reference<css::uno::XInterface> waitForPipe(
+        const css::uno::Reference<css::bridge::XUnoUrlResolver>& resolver,
+        std::chrono::steady_clock::time_point deadline, QString& staged);
+    void startUnderNewName(int takenNames);
+    css::uno::Reference<css::uno::XInterface> tryConnect(
+        const css::uno::Reference<css::bridge::XUnoUrlResolver>& resolver);
+    void restartAfterNewProfile(int restarts, QString& staged);
+    void takeDesktop(const css::uno::Reference<css::uno::XInterface>& remote);
     void releaseConnection(bool overBridge);
     void stopProcess();
 
