@@ -49,13 +49,58 @@ void CloseNoSave()
     CallByName(gAutomation, QStringLiteral("CloseNoSave"));
 }
 
-void AnnounceDocuments(const QStringList& paths)
+namespace {
+
+const struct {
+    qint16 format;
+    const char* extension;
+} kExtensions[] = {
+    {WordFormat, "doc"},
+    {Word2007Format, "docx"},
+    {OpenDocumentFormat, "odt"},
+    {PdfFormat, "pdf"},
+};
+
+bool offers(const QString& member)
+{
+    return gAutomation && gAutomation->hasMember(member);
+}
+
+} // namespace
+
+qint16 FormatOfExtension(const QString& extension)
+{
+    for (const auto& known : kExtensions)
+        if (extension.compare(QLatin1String(known.extension), Qt::CaseInsensitive) == 0)
+            return known.format;
+    return 0;
+}
+
+qint16 FormatOfName(const QString& path)
+{
+    const QString name = path.section(QLatin1Char('/'), -1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qint16 format = dot > 0 ? FormatOfExtension(name.mid(dot + 1)) : 0;
+    return format ? format : WordFormat;
+}
+
+QString ExtensionOf(qint16 format)
+{
+    for (const auto& known : kExtensions)
+        if (known.format == format)
+            return QLatin1String(known.extension);
+    return QStringLiteral("doc");
+}
+
+void AnnounceDocuments(const QStringList& paths, qint16 format)
 {
     const QString member = QStringLiteral("AnnounceDocuments");
-    if (!gAutomation || !gAutomation->hasMember(member))
+    if (!offers(member))
         return;
     QList<Value> args;
-    args.reserve(paths.size());
+    args.reserve(paths.size() + 1);
+    if (format != WordFormat)
+        args.append(Value(static_cast<int>(format)));
     for (const QString& path : paths)
         args.append(Value(path));
     try {
@@ -65,10 +110,28 @@ void AnnounceDocuments(const QStringList& paths)
     }
 }
 
+void BeginRun()
+{
+    const QString member = QStringLiteral("BeginRun");
+    if (!offers(member))
+        return;
+    try {
+        CallByName(gAutomation, member);
+    } catch (const platform::RuntimeError&) {
+    }
+}
+
+void WaitForStart()
+{
+    const QString member = QStringLiteral("WaitForStart");
+    if (offers(member))
+        CallByName(gAutomation, member);
+}
+
 int PicturesLeftOut()
 {
     const QString member = QStringLiteral("envPicturesLeftOut");
-    if (!gAutomation || !gAutomation->hasMember(member))
+    if (!offers(member))
         return 0;
     try {
         return static_cast<int>(CallByName(gAutomation, member).toInteger());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/Automation.h"
 #include "core/BatchProgress.h"
 #include "core/DocumentList.h"
 #include "core/ExtensionList.h"
@@ -32,9 +33,11 @@ public:
     ~Mediator() override;
 
     // Connects to the word processor (or reports that it cannot and ends the
-    // program), creates the state machine and the source record, records the
-    // system temporary folder and empties the document list.
-    void init();
+    // program with `exitWithoutServer`), creates the state machine and the
+    // source record, records the system temporary folder and empties the
+    // document list.
+    void init(int exitWithoutServer = 1);
+    bool IsInitialised() const { return mStateManager != nullptr; }
 
     // The windows; null (the default) shows nothing.
     void SetUserInterface(UserInterface* ui) { mUserInterface = ui; }
@@ -98,7 +101,9 @@ public:
     // conversion in progress.
     bool IsRunning() const { return mRunDepth > 0; }
     // A run that spans several mode commands (the command line converts
-    // several groups of documents as one run). Runs nest.
+    // several groups of documents as one run). Runs nest. The word processor
+    // is told when the outermost begins: it never replaces a Word file
+    // written after that.
     void BeginRun();
     void EndRun();
 
@@ -107,6 +112,15 @@ public:
     // instead of listing the source folder. Empty: the source folder.
     void SetSourceDocuments(const QStringList& documents);
     const QStringList& GetSourceDocuments() const { return mSourceDocuments; }
+    // The Word file each named document goes to (the command line mirrors
+    // folder trees): a document with one is written there instead of into
+    // the target folder. Empty: none.
+    void SetSourceTargets(const QHash<QString, QString>& targets);
+    QString TargetOf(const QString& document) const { return mSourceTargets.value(document); }
+    // The format batches write and announce (Automation's codes; Word 97
+    // unless the command line asks for another).
+    void SetTargetFormat(qint16 format) { mTargetFormat = format; }
+    qint16 TargetFormat() const { return mTargetFormat; }
 
     // The Word files the current run has written: a run never replaces its
     // own output (two sources with one base name would otherwise leave only
@@ -146,6 +160,8 @@ private:
     int mRunDepth = 0;
     QHash<QString, QString> mWrittenTargets; // target (as one file) -> source
     QStringList mSourceDocuments;
+    QHash<QString, QString> mSourceTargets;
+    qint16 mTargetFormat = Automation::WordFormat;
     // Command2 flattening: a Command2 issued while another is under way is
     // remembered and carried out when that one returns, so a batch does not
     // nest one level of calls per document.

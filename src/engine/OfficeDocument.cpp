@@ -4,6 +4,7 @@
 #include "engine/EmbeddedPictures.h"
 #include "engine/OfficeSession.h"
 #include "engine/PlainTextCopy.h"
+#include "engine/SaveFormat.h"
 #include "engine/UnoRuntime.h"
 #include "engine/WordFile.h"
 #include "engine/WordPerfectHeader.h"
@@ -389,32 +390,43 @@ void OfficeDocument::storeCopy(const QString& path)
     PlainTextCopy::Write(path, textCopy());
 }
 
-bool OfficeDocument::storeWordPrivately(const QString& path)
+bool OfficeDocument::storeWordPrivately(OfficeSession& session, const QString& path, const SaveFormat& format)
 {
     const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
-    const uno::Sequence<beans::PropertyValue> arguments = properties({
-        property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+    std::vector<beans::PropertyValue> arguments{
+        property("FilterName", uno::Any(rtl::OUString::createFromAscii(format.filter()))),
         property("Overwrite", uno::Any(true)),
-    });
-    storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
+    };
+    if (format.isPdf()) {
+        // PDF/A-2b: the archival form, fonts embedded. Pages need a layout,
+        // which a document loaded without a view does not have yet.
+        if (!mHasView)
+            layOut(session);
+        arguments.push_back(property("FilterData", uno::Any(properties({
+                                                       property("SelectPdfVersion", uno::Any(sal_Int32(2))),
+                                                   }))));
+    }
+    storable->storeToURL(UnoRuntime::FileUrl(path),
+                         uno::Sequence<beans::PropertyValue>(arguments.data(), static_cast<sal_Int32>(arguments.size())));
     struct stat info {};
     return ::lstat(native(path).constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
 }
 
-void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder)
+void OfficeDocument::storeWord(OfficeSession& session, const QString& path, platform::RunFolder& journal,
+                               const QString& privateFolder, const SaveFormat& format)
 {
     WordFile::CheckTarget(path);
     // The office writes into the engine's private folder only: its store
     // makes a lock file and a save file of its own next to what it writes,
     // which an office killed in the middle would leave in the user's folder.
-    const QString stored = privateFolder + QStringLiteral("/document.doc");
+    const QString stored = privateFolder + QStringLiteral("/document.") + format.extension();
     const auto clearPrivateFolder = [&] {
         for (const QString& entry : QDir(privateFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
             ::unlink(native(privateFolder + QLatin1Char('/') + entry).constData());
     };
     bool written = false;
     try {
-        written = storeWordPrivately(stored);
+        written = storeWordPrivately(session, stored, format);
     } catch (...) {
         clearPrivateFolder();
         throw;

@@ -154,11 +154,12 @@ void OfficeEngine::saveCopy(const QString& path)
     guarded(QStringLiteral("save"), path, limitFor(mDocumentSize), [&] { mDocument->storeCopy(path); });
 }
 
-void OfficeEngine::saveWord(const QString& path)
+void OfficeEngine::saveWord(const QString& path, const SaveFormat& format)
 {
     requireDocument(QStringLiteral("save"));
-    guarded(QStringLiteral("save"), path, limitFor(mDocumentSize),
-            [&] { mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder()); });
+    guarded(QStringLiteral("save"), path, limitFor(mDocumentSize), [&] {
+        mDocument->storeWord(mSession, path, platform::RunFolder::Instance(), mSession.saveFolder(), format);
+    });
 }
 
 void OfficeEngine::close()
@@ -239,7 +240,7 @@ PreparedDocument::State OfficeEngine::prepare(PreparedDocument& prepared)
         });
         bool written = false;
         guarded(QStringLiteral("save"), prepared.path, limit,
-                [&] { written = document->storeWordPrivately(prepared.word); });
+                [&] { written = document->storeWordPrivately(mSession, prepared.word, *prepared.format); });
         if (!written)
             throw RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("The office wrote nothing"), kSource);
     } catch (const RuntimeError&) {

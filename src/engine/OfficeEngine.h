@@ -40,11 +40,13 @@ public:
     void moveToTop();
     void play(const MacroFile& macro);
     void saveCopy(const QString& path);
-    void saveWord(const QString& path);
+    // Writes the Word file (or the other format asked for) to `path`.
+    void saveWord(const QString& path, const SaveFormat& format);
     void close();
     // Converts an announced document ahead of the program's calls (see
     // OfficePool): loads its private copy, takes its text and blankness,
-    // writes the Word document into its private folder, and closes it.
+    // writes the Word document (in the format announced) into its private
+    // folder, and closes it.
     // Returns the document's new state: Ready; Refused when the office
     // refuses to open it as a direct open would (same description);
     // Fallback when anything else went wrong (the office died, say), so

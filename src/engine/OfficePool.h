@@ -69,8 +69,9 @@ public:
     const Office& office(int index) const { return mOffices.at(static_cast<std::size_t>(index)); }
 
     // The documents (absolute paths) the program is about to convert, in
-    // order; replaces any earlier announcement and its work.
-    void announce(const QStringList& paths);
+    // order, and the format it will save them in; replaces any earlier
+    // announcement and its work.
+    void announce(const QStringList& paths, const SaveFormat& format);
 
     // The work done for `path`, which the program now opens and which is
     // `now` on disk: a Ready or Refused document that the caller owns (and

@@ -34,7 +34,7 @@ void State2::State_Command1(const QString&)
         document->init(path);
         mPending->add(document);
     }
-    Automation::AnnounceDocuments(documents);
+    Automation::AnnounceDocuments(documents, mMediator->TargetFormat());
 
     // Convert the queue. A document that fails has already been taken off
     // the queue and marked "Failed"; the batch goes on with the next one.
