@@ -32,6 +32,8 @@ packages=(
   # dependencies (dpkg-shlibdeps), and the clean Debian 12 root the package
   # test installs it into
   librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev debootstrap
+  # Debian's checks of the package (lintian), which the package test runs
+  lintian
 )
 
 missing=()
