@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kProgressMs = 100;
 // Documents per batch: the document list holds one batch at a time, so the
 // program's memory does not grow with the run; the offices' work ahead
 // starts afresh with each, which costs about one document's time.
@@ -138,7 +137,6 @@ void ConvertCommand::convert(const std::vector<ConvertSources::Document>& docume
     Mediator& mediator = *gMediator;
     mediator.Documents().SetFinishedObserver([this](const DocumentRow& row) { report(row); });
     mediator.SetTargetFormat(mOptions.format);
-    mSinceProgress.start();
     showProgress(true);
     for (std::size_t first = 0; first < documents.size(); first += kBatch) {
         const std::size_t end = std::min(documents.size(), first + kBatch);
@@ -174,14 +172,12 @@ void ConvertCommand::report(const DocumentRow& row)
     const QString status = row.SubItems.value(0);
     const bool converted = status == Status::Converted;
     (converted ? mConverted : mFailed) += 1;
-    mPrinter.print({row.Key, status, converted ? gMediator->TargetOf(row.Key) : QString(), row.Reason});
+    // The progress line is drawn again below the result, already counting it.
     showProgress(false);
+    mPrinter.print({row.Key, status, converted ? gMediator->TargetOf(row.Key) : QString(), row.Reason});
 }
 
-void ConvertCommand::showProgress(bool force)
+void ConvertCommand::showProgress(bool draw)
 {
-    if (!force && mSinceProgress.elapsed() < kProgressMs)
-        return;
-    mSinceProgress.restart();
-    mPrinter.showProgress(BatchProgress::Running(mConverted + mFailed, mTotal, mFailed));
+    mPrinter.showProgress(BatchProgress::Running(mConverted + mFailed, mTotal, mFailed), draw);
 }

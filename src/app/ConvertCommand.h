@@ -4,7 +4,6 @@
 #include "app/ConvertSources.h"
 #include "app/ResultPrinter.h"
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -46,7 +45,7 @@ private:
     void convert(const std::vector<ConvertSources::Document>& documents);
     QString targetFor(const QString& document, const QString& relative) const;
     void report(const DocumentRow& row);
-    void showProgress(bool force);
+    void showProgress(bool draw);
     void fail(const QString& message) const;
 
     Options mOptions;
@@ -59,5 +58,4 @@ private:
     int mConverted = 0;
     int mFailed = 0;
     int mSkipped = 0;
-    QElapsedTimer mSinceProgress;
 };

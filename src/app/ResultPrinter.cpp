@@ -89,12 +89,13 @@ void ResultPrinter::print(const ConvertResult& result)
         drawProgress(mProgressText);
 }
 
-void ResultPrinter::showProgress(const QString& text)
+void ResultPrinter::showProgress(const QString& text, bool draw)
 {
     if (!mProgress)
         return;
     mProgressText = text;
-    drawProgress(text);
+    if (draw)
+        drawProgress(text);
 }
 
 void ResultPrinter::drawProgress(const QString& text)

@@ -31,8 +31,9 @@ public:
     ResultPrinter(bool json, std::FILE* output, std::FILE* progress);
 
     void print(const ConvertResult& result);
-    // Shows `text` as the progress line.
-    void showProgress(const QString& text);
+    // Shows `text` as the progress line; with `draw` false, only from the
+    // next result line on.
+    void showProgress(const QString& text, bool draw = true);
     // Clears the progress line for good.
     void endProgress();
 

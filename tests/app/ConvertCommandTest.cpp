@@ -122,7 +122,7 @@ TEST(ConvertCommand, PathsFromStandardInputEachOnceInOneRun)
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"x.doc", "y.doc"}));
 }
 
-TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwo)
+TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwoNoOfficeThree)
 {
     AppHarness app;
     const QString in = app.tempDir() + "/in";
@@ -140,6 +140,11 @@ TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwo)
     // A folder with nothing to convert converts nothing, successfully.
     QDir().mkpath(app.tempDir() + "/empty");
     EXPECT_EQ(convert({app.tempDir() + "/empty"}, QString(), false).exitCode, 0);
+    // A word processor that cannot start: 3, and nothing tried.
+    app.server().calls.clear();
+    app.server().offer("WaitForStart", true);
+    EXPECT_EQ(convert({in}, QString(), false).exitCode, 3);
+    EXPECT_EQ(app.server().memberNames(), QStringList{"WaitForStart"});
 }
 
 TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
@@ -185,4 +190,20 @@ TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
     EXPECT_EQ(outside.exitCode, 2);
     EXPECT_TRUE(outside.lines.isEmpty());
     EXPECT_TRUE(app.server().calls.isEmpty());
+}
+
+TEST(ConvertCommand, OnATerminalTheProgressLineIsClearedBeforeEachResultLine)
+{
+    AppHarness app;
+    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
+    std::FILE* terminal = std::tmpfile();
+    ConvertCommand::Options options;
+    options.paths = {doc};
+    ConvertCommand(options, nullptr, terminal, terminal, nullptr).Run();
+    std::rewind(terminal);
+    char text[4096] = {};
+    std::fread(text, 1, sizeof text - 1, terminal);
+    std::fclose(terminal);
+    EXPECT_EQ(QString::fromUtf8(text), "\r\x1b[K0 of 1 done\r\x1b[K" + doc + "\tConverted\t" + app.tempDir() + "/a.doc\n"
+                                       "\r\x1b[K1 of 1 done\r\x1b[K");
 }

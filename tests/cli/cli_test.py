@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The command line as scripts use it, with the real program and the real
 office, and no display: exit codes and JSON lines for good, bad and missing
-documents, a usage error, and four processes at once over one folder split
+documents, a usage error, the windows without a display, and four processes at once over one folder split
 four ways, each document converted exactly once.
 
 usage: cli_test.py PATH/TO/tallowin PATH/TO/SAMPLES
@@ -45,7 +45,10 @@ def test(exe, samples, work):
     check(text.returncode == 1 and text.stdout.split("\t")[:2] == [missing, "Failed"], "text line " + text.stdout)
     usage = run(exe, ["--convert", "--target", out])
     check(usage.returncode == 2 and usage.stdout == "", "usage error: exit %d" % usage.returncode)
-    print("cli: good, bad and missing documents, usage error: PASS")
+    windows = run(exe, [good])
+    check(windows.returncode == 1 and windows.stderr.count("\n") == 1 and "--convert" in windows.stderr,
+          "without a display: exit %d: %s" % (windows.returncode, windows.stderr))
+    print("cli: good, bad and missing documents, usage error, no display: PASS")
 
     # Names that are not UTF-8 (Latin-1, Shift-JIS), listed from a folder:
     # converted into Word files named by the same bytes, and printed as
