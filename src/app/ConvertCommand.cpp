@@ -43,7 +43,7 @@ ConvertCommand::ConvertCommand(Options options, std::FILE* input, std::FILE* out
         mBase = platform::AbsolutePath(mOptions.base);
 }
 
-void ConvertCommand::fail(const QString& message) const
+void ConvertCommand::tell(const QString& message) const
 {
     if (!mMessages)
         return;
@@ -77,18 +77,18 @@ int ConvertCommand::Run()
     // expects of an output folder); one that cannot be made, or a file of
     // that name, is a usage error.
     if (!mTarget.isEmpty() && !platform::MakeFolders(mTarget)) {
-        fail(QStringLiteral("the target folder %1 cannot be made").arg(mOptions.target));
+        tell(QStringLiteral("the target folder %1 cannot be made").arg(mOptions.target));
         return CommandLine::ExitUsage;
     }
     if (!mBase.isEmpty() && !platform::IsFolder(mBase)) {
-        fail(QStringLiteral("the base folder %1 is not a folder").arg(mOptions.base));
+        tell(QStringLiteral("the base folder %1 is not a folder").arg(mOptions.base));
         return CommandLine::ExitUsage;
     }
     if (!mOptions.extensions.isEmpty())
         mediator.Extensions().setStringList(mOptions.extensions);
     ConvertSources sources(mOptions, mBase);
     if (!sources.Gather(mInput)) {
-        fail(sources.error());
+        tell(sources.error());
         return CommandLine::ExitUsage;
     }
 
@@ -100,11 +100,12 @@ int ConvertCommand::Run()
             const std::optional<qint64> changed = platform::ModifiedTime(document.path);
             if (written && changed && *written > *changed) {
                 ++mSkipped;
-                mPrinter.print({document.path, QStringLiteral("Skipped"), target, QString()});
+                mPrinter.print({document.path, QStringLiteral("Skipped"), target, QString()}, false);
             } else {
                 documents.push_back(document);
             }
         }
+        mPrinter.flush();
     } else {
         documents = sources.documents();
     }
@@ -117,7 +118,7 @@ int ConvertCommand::Run()
         try {
             Automation::WaitForStart();
         } catch (const platform::RuntimeError& e) {
-            fail(QStringLiteral("no office could be started: %1").arg(e.description()));
+            tell(QStringLiteral("no office could be started: %1").arg(e.description()));
             return CommandLine::ExitNoOffice;
         }
         convert(documents);
@@ -125,7 +126,7 @@ int ConvertCommand::Run()
     mPrinter.endProgress();
     if (mMessages && !mOptions.quiet) {
         const QLocale locale;
-        fail(QStringLiteral("%1 converted, %2 failed, %3 skipped, %4 left out by their extension")
+        tell(QStringLiteral("%1 converted, %2 failed, %3 skipped, %4 left out by their extension")
                  .arg(locale.toString(mConverted), locale.toString(mFailed), locale.toString(mSkipped),
                       locale.toString(sources.leftOut())));
     }

@@ -46,7 +46,8 @@ private:
     QString targetFor(const QString& document, const QString& relative) const;
     void report(const DocumentRow& row);
     void showProgress(bool draw);
-    void fail(const QString& message) const;
+    // A line on the messages stream: a failure of the whole command, the summary.
+    void tell(const QString& message) const;
 
     Options mOptions;
     std::FILE* mInput;

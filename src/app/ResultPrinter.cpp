@@ -8,10 +8,11 @@
 
 namespace {
 
-void write(std::FILE* stream, const QByteArray& bytes)
+void write(std::FILE* stream, const QByteArray& bytes, bool flush = true)
 {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    if (flush)
+        std::fflush(stream);
 }
 
 // `name` as valid text: U+FFFD for each byte that is not UTF-8.
@@ -73,20 +74,25 @@ QByteArray ResultPrinter::Json(const ConvertResult& result)
     return QJsonDocument(line).toJson(QJsonDocument::Compact);
 }
 
-void ResultPrinter::print(const ConvertResult& result)
+void ResultPrinter::print(const ConvertResult& result, bool flush)
 {
     if (!mProgressText.isEmpty())
         write(mProgress, "\r\x1b[K");
     if (mJson) {
-        write(mOutput, Json(result) + '\n');
+        write(mOutput, Json(result) + '\n', flush);
     } else {
         QStringList fields = Fields(result);
         for (QString& field : fields)
             field = Escaped(field);
-        write(mOutput, platform::EncodeFileName(fields.join(QLatin1Char('\t')) + QLatin1Char('\n')));
+        write(mOutput, platform::EncodeFileName(fields.join(QLatin1Char('\t')) + QLatin1Char('\n')), flush);
     }
     if (!mProgressText.isEmpty())
         drawProgress(mProgressText);
+}
+
+void ResultPrinter::flush()
+{
+    std::fflush(mOutput);
 }
 
 void ResultPrinter::showProgress(const QString& text, bool draw)

@@ -30,7 +30,10 @@ public:
     // `progress`: the terminal's stream, or null for no progress line.
     ResultPrinter(bool json, std::FILE* output, std::FILE* progress);
 
-    void print(const ConvertResult& result);
+    // Prints the line, and, with `flush`, hands it on at once (a script
+    // reading the lines sees each document as it ends).
+    void print(const ConvertResult& result, bool flush = true);
+    void flush();
     // Shows `text` as the progress line; with `draw` false, only from the
     // next result line on.
     void showProgress(const QString& text, bool draw = true);
