@@ -454,7 +454,9 @@ Value WordPerfectServer::beginRun(const QList<Value>& args)
 Value WordPerfectServer::waitForStart(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("WaitForStart"), args, 0, 0);
-    waitForOffice();
+    // Office 0 serves every document the others cannot: the others may go
+    // on starting.
+    EngineCall::Run([engine = mEngine] { engine->start(); });
     return Value();
 }
 

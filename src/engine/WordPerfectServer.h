@@ -37,8 +37,8 @@ struct PreparedDocument;
 //                         to open, in order, and the format it saves them in
 //   BeginRun()            a run begins: Word files older than now may be
 //                         replaced, newer ones not
-//   WaitForStart()        waits for the offices' start; raises why office 0
-//                         could not start
+//   WaitForStart()        waits for office 0's start; raises why it could
+//                         not start
 //
 // The server runs a pool of offices (OfficePool), one per core by default,
 // which convert announced documents ahead of the calls; the calls for such a
