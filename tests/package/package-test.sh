@@ -98,10 +98,11 @@ done
 
 step "lintian"
 # Debian's checks of a package: errors fail the test, warnings are shown.
-lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
 sed 's/^/package-test: lintian: /' "$work/lintian.log"
 grep -q '^E: ' "$work/lintian.log" && fail "lintian reports errors"
-dpkg-deb -c "$deb" | grep -q ' ./usr/share/doc/tallowin/copyright$' || fail "no /usr/share/doc/tallowin/copyright"
+contents=$(dpkg-deb -c "$deb")
+grep -q ' ./usr/share/doc/tallowin/copyright$' <<<"$contents" || fail "no /usr/share/doc/tallowin/copyright"
 
 # The minimal root as debootstrap makes it is kept as a tar archive: later
 # runs on the same day unpack it instead of bootstrapping again.
