@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -167,13 +168,16 @@ void WordFile::Publish(const QString& finished, const QString& target, platform:
         err = errno;
     // The run's start in the time of the target's file system, which stamps
     // files by its own clock (a file server's) and to its own precision: the
-    // new file's stamp against the clock now. A file system that keeps whole
-    // seconds (or two) counts anything stamped within two seconds before the
-    // start as written meanwhile: it may have been.
+    // new file's stamp against the clock now, when that is behind (a clock
+    // ahead only makes more files count as written meanwhile, and the kernel
+    // may stamp a file a little past the coarse clock). A file system that
+    // keeps whole seconds (or two) counts anything stamped within two
+    // seconds before the start as written meanwhile: it may have been.
     struct stat written {};
     qint64 since = gRunStart;
     if (out >= 0 && err == 0 && ::fstat(out, &written) == 0)
-        since += nanoseconds(written.st_mtim) - coarseNow() - (written.st_mtim.tv_nsec == 0 ? 2 * kSecond : 0);
+        since += std::min<qint64>(0, nanoseconds(written.st_mtim) - coarseNow())
+                 - (written.st_mtim.tv_nsec == 0 ? 2 * kSecond : 0);
     if (out >= 0 && ::close(out) != 0 && err == 0)
         err = errno;
     ::close(in);
