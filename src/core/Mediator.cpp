@@ -34,12 +34,12 @@ private:
 Mediator::Mediator() = default;
 Mediator::~Mediator() = default;
 
-void Mediator::init()
+void Mediator::init(int exitWithoutServer)
 {
     if (!ConnectServer()) {
         platform::MsgBox(QStringLiteral("Could not find WordPerfect"), platform::MsgButtons::OK,
                          platform::MsgIcon::Exclamation, QStringLiteral("Error!"));
-        platform::EndProgram(1);
+        platform::EndProgram(exitWithoutServer);
     }
     const QString temp = platform::SystemTempPath();
     mStateManager = std::make_unique<StateManager>();
@@ -92,6 +92,7 @@ void Mediator::BeginRun()
 {
     if (mRunDepth++ == 0) {
         mWrittenTargets.clear();
+        Automation::BeginRun();
         emit runningChanged(true);
     }
 }
@@ -105,6 +106,11 @@ void Mediator::EndRun()
 void Mediator::SetSourceDocuments(const QStringList& documents)
 {
     mSourceDocuments = documents;
+}
+
+void Mediator::SetSourceTargets(const QHash<QString, QString>& targets)
+{
+    mSourceTargets = targets;
 }
 
 void Mediator::NoteWritten(const QString& target, const QString& source)

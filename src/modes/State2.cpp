@@ -35,7 +35,7 @@ void State2::State_Command1(const QString&)
         document->init(path);
         mPending->add(document);
     }
-    Automation::AnnounceDocuments(documents);
+    Automation::AnnounceDocuments(documents, mMediator->TargetFormat());
 
     // Convert the queue: a Command2 converts the next document, and each job
     // issues the next at its end (the Mediator makes it once the job has

@@ -5,6 +5,7 @@
 # Tallowin. Then runs, inside that root (chroot, no display):
 #   tallowin --version
 #   tallowin --convert --target /tmp/out /tmp/in/a.wpd   (and reads a.doc)
+# Before that, lintian (Debian's checks) must report no error.
 # Each step says its name, how long it took, and which step failed.
 #
 # Needs root (debootstrap, chroot, mounts) and the mirror; exits 77 (CTest's
@@ -31,7 +32,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "package-test: skipped: debootstrap, chroot and mounts need root"
   exit 77
 fi
-for tool in cpack debootstrap dpkg-deb dpkg-shlibdeps unshare chroot catdoc; do
+for tool in cpack debootstrap dpkg-deb dpkg-shlibdeps unshare chroot catdoc lintian; do
   command -v "$tool" >/dev/null || { echo "package-test: $tool is missing (scripts/setup-debian.sh installs it)"; exit 1; }
 done
 
@@ -94,6 +95,14 @@ for wanted in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libuno-sal3 libun
     *) fail "the package does not depend on $wanted" ;;
   esac
 done
+
+step "lintian"
+# Debian's checks of a package: errors fail the test, warnings are shown.
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
+sed 's/^/package-test: lintian: /' "$work/lintian.log"
+grep -q '^E: ' "$work/lintian.log" && fail "lintian reports errors"
+contents=$(dpkg-deb -c "$deb")
+grep -q ' ./usr/share/doc/tallowin/copyright$' <<<"$contents" || fail "no /usr/share/doc/tallowin/copyright"
 
 # The minimal root as debootstrap makes it is kept as a tar archive: later
 # runs on the same day unpack it instead of bootstrapping again.

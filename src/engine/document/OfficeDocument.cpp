@@ -1,6 +1,7 @@
 #include "engine/document/OfficeDocument.h"
 
 #include "engine/document/PlainTextCopy.h"
+#include "engine/document/SaveFormat.h"
 #include "engine/document/WordFile.h"
 #include "engine/document/WordFileContents.h"
 #include "engine/office/AbortingInteractionHandler.h"
@@ -470,16 +471,26 @@ void OfficeDocument::SetBeforeWordSave(std::function<void(const uno::Reference<l
     beforeWordSave() = std::move(hook);
 }
 
-bool OfficeDocument::storeWordPrivately(const QString& path)
+bool OfficeDocument::storeWordPrivately(OfficeSession& session, const QString& path, const SaveFormat& format)
 {
     if (beforeWordSave())
         beforeWordSave()(*mComponent);
     const uno::Reference<frame::XStorable> storable(*mComponent, uno::UNO_QUERY_THROW);
-    const uno::Sequence<beans::PropertyValue> arguments = properties({
-        property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),
+    std::vector<beans::PropertyValue> arguments{
+        property("FilterName", uno::Any(rtl::OUString::createFromAscii(format.filter()))),
         property("Overwrite", uno::Any(true)),
-    });
-    storable->storeToURL(UnoRuntime::FileUrl(path), arguments);
+    };
+    if (format.isPdf()) {
+        // PDF/A-2b: the archival form, fonts embedded. Pages need a layout,
+        // which a document loaded without a view does not have yet.
+        if (!mHasView)
+            layOut(session);
+        arguments.push_back(property("FilterData", uno::Any(properties({
+                                                       property("SelectPdfVersion", uno::Any(sal_Int32(2))),
+                                                   }))));
+    }
+    storable->storeToURL(UnoRuntime::FileUrl(path),
+                         uno::Sequence<beans::PropertyValue>(arguments.data(), static_cast<sal_Int32>(arguments.size())));
     struct stat info {};
     if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
         return false;
@@ -539,21 +550,21 @@ int OfficeDocument::pictureCount()
     return graphics.is() ? graphics->getCount() : supplier->getGraphicObjects()->getElementNames().getLength();
 }
 
-void OfficeDocument::storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder,
-                               mode_t permissions)
+void OfficeDocument::storeWord(OfficeSession& session, const QString& path, platform::RunFolder& journal,
+                               const QString& privateFolder, const SaveFormat& format, mode_t permissions)
 {
     WordFile::CheckTarget(path);
     // The office writes into the engine's private folder only: its store
     // makes a lock file and a save file of its own next to what it writes,
     // which an office killed in the middle would leave in the user's folder.
-    const QString stored = privateFolder + QStringLiteral("/document.doc");
+    const QString stored = privateFolder + QStringLiteral("/document.") + format.extension();
     const auto clearPrivateFolder = [&] {
         for (const QString& entry : QDir(privateFolder).entryList(QDir::Files | QDir::Hidden | QDir::System))
             ::unlink(native(privateFolder + QLatin1Char('/') + entry).constData());
     };
     bool written = false;
     try {
-        written = storeWordPrivately(stored);
+        written = storeWordPrivately(session, stored, format);
     } catch (...) {
         clearPrivateFolder();
         throw;

@@ -30,6 +30,7 @@ namespace engine {
 class EmbeddedPictures;
 class OfficeSession;
 struct WordFileContents;
+class SaveFormat;
 
 // One document open in the office, hidden and read-only. Every member runs on
 // the engine thread and raises UNO exceptions or RuntimeErrors; the server
@@ -72,17 +73,18 @@ public:
     void storeCopy(const QString& path);
     // The bytes storeCopy writes.
     QByteArray textCopy();
-    // Writes the document as a Word 97 document: the office stores it in
-    // `privateFolder` (the engine's own), the engine copies it under a
-    // temporary name into the target's folder and renames it over the
-    // target, so that the target is either the old file or the whole new one
-    // (see WordFile), with the read and write bits of `permissions`.
-    void storeWord(const QString& path, platform::RunFolder& journal, const QString& privateFolder,
-                   mode_t permissions);
-    // Has the office store the document as a Word 97 document at `path`, in
-    // a private folder, and checks what it wrote against the document (see
-    // notes()); false when it wrote nothing.
-    bool storeWordPrivately(const QString& path);
+    // Writes the document in `format` (Word 97 unless asked otherwise): the
+    // office stores it in `privateFolder` (the engine's own), the engine
+    // copies it under a temporary name into the target's folder and puts it
+    // in the target's place, so that the target is either the old file or
+    // the whole new one (see WordFile), with the read and write bits of
+    // `permissions`.
+    void storeWord(OfficeSession& session, const QString& path, platform::RunFolder& journal,
+                   const QString& privateFolder, const SaveFormat& format, mode_t permissions);
+    // Has the office store the document in `format` at `path`, in a private
+    // folder, and checks a Word 97 file against the document (see notes());
+    // false when it wrote nothing.
+    bool storeWordPrivately(OfficeSession& session, const QString& path, const SaveFormat& format);
     // Runs before the office writes a Word file (tests take something out
     // of the document there, as an export that dropped it would); none by
     // default.

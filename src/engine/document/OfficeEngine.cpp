@@ -212,11 +212,12 @@ void OfficeEngine::saveCopy(const QString& path)
     onDocument(QStringLiteral("save"), path, [&] { mDocument->storeCopy(path); });
 }
 
-void OfficeEngine::saveWord(const QString& path, mode_t permissions)
+void OfficeEngine::saveWord(const QString& path, const SaveFormat& format, mode_t permissions)
 {
     requireDocument(QStringLiteral("save"));
     onDocument(QStringLiteral("save"), path, [&] {
-        mDocument->storeWord(path, platform::RunFolder::Instance(), mSession.saveFolder(), permissions);
+        mDocument->storeWord(mSession, path, platform::RunFolder::Instance(), mSession.saveFolder(), format,
+                             permissions);
     });
     mNotes = mDocument->notes();
 }
@@ -298,7 +299,7 @@ PreparedDocument::State OfficeEngine::prepare(PreparedDocument& prepared)
             });
             bool written = false;
             guarded(QStringLiteral("save"), prepared.path, limit,
-                    [&] { written = document->storeWordPrivately(prepared.word); });
+                    [&] { written = document->storeWordPrivately(mSession, prepared.word, *prepared.format); });
             if (!written)
                 throw RuntimeError(RuntimeError::PermissionDenied, QStringLiteral("The office wrote nothing"),
                                    kSource);

@@ -50,12 +50,14 @@ public:
     void moveToTop();
     void play(const MacroFile& macro);
     void saveCopy(const QString& path);
-    // The Word file gets the read and write bits of `permissions`.
-    void saveWord(const QString& path, mode_t permissions);
+    // Writes the Word file (or the other format asked for) to `path`, with
+    // the read and write bits of `permissions`.
+    void saveWord(const QString& path, const SaveFormat& format, mode_t permissions);
     void close();
     // Converts an announced document ahead of the program's calls (see
     // OfficePool): loads its private copy, takes its text and blankness,
-    // writes the Word document into its private folder, and closes it.
+    // writes the Word document (in the format announced) into its private
+    // folder, and closes it.
     // Returns the document's new state: Ready; Refused when the office
     // refuses to open it as a direct open would (same description);
     // Fallback when anything else went wrong (the office died, say), so

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/document/FileIdentity.h"
+#include "engine/document/SaveFormat.h"
 #include "platform/RuntimeError.h"
 
 #include <QByteArray>
@@ -22,16 +23,21 @@ struct PreparedDocument {
         Dropped,  // given up (taken by the direct conversion, skipped, a new batch)
     };
 
-    explicit PreparedDocument(QString sourcePath) : path(std::move(sourcePath)) {}
+    PreparedDocument(QString sourcePath, const SaveFormat* saveFormat)
+        : path(std::move(sourcePath)), format(saveFormat)
+    {
+    }
 
     QString path; // absolute, as FileOpen names it
+    const SaveFormat* format; // what `word` holds: the format the batch asked for
     State state = State::Waiting;
     int office = -1;      // the office that works or worked on it
     quint64 number = 0;   // names its private files
 
     // Filled by the office: the document's private folder (0700, in one of
     // the pool's), with a copy of the source under its own name, which the
-    // office reads, and beside it the Word 97 document it wrote.
+    // office reads, and beside it the Word document (or the other format
+    // asked for) it wrote.
     QString folder;
     QString copy;
     QString word;

@@ -122,7 +122,7 @@ void OfficePool::start(int office)
         mStartMs = static_cast<double>(took.count());
 }
 
-void OfficePool::announce(const QStringList& paths)
+void OfficePool::announce(const QStringList& paths, const SaveFormat& format)
 {
     std::lock_guard guard(mLock);
     if (mShutDown)
@@ -137,7 +137,7 @@ void OfficePool::announce(const QStringList& paths)
     for (const QString& path : paths) {
         if (!mIndex.contains(path))
             mIndex.insert(path, static_cast<int>(mDocuments.size()));
-        mDocuments.push_back(std::make_shared<PreparedDocument>(path));
+        mDocuments.push_back(std::make_shared<PreparedDocument>(path, &format));
     }
     mNext = 0;
     mScan = 0;
@@ -327,7 +327,7 @@ State OfficePool::prepare(int office, PreparedDocument& document)
     // which the office cannot be given (see OfficeEngine::readableName).
     document.copy = name + QLatin1Char('/') +
                     platform::TextFileName(QFileInfo(document.path).fileName(), QStringLiteral("source"));
-    document.word = name + QStringLiteral(".doc");
+    document.word = name + QLatin1Char('.') + document.format->extension();
     try {
         platform::MakePrivateFolder(document.folder);
     } catch (const platform::RuntimeError&) {

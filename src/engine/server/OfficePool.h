@@ -79,9 +79,10 @@ public:
     // it needs that do not run yet (office 0 for any), in the background.
     void expect(int documents);
     // The documents (absolute paths) the program is about to convert, in
-    // order; replaces any earlier announcement and its work. Starts the
-    // offices the batch needs, as expect does.
-    void announce(const QStringList& paths);
+    // order, and the format it will save them in; replaces any earlier
+    // announcement and its work. Starts the offices the batch needs, as
+    // expect does.
+    void announce(const QStringList& paths, const SaveFormat& format);
 
     // The work done for `path`, which the program now opens and which is
     // `now` on disk: a Ready or Refused document that the caller owns (and

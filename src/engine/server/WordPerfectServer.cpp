@@ -5,6 +5,7 @@
 #include "engine/document/OfficeEngine.h"
 #include "engine/document/PlainTextCopy.h"
 #include "engine/document/PreparedDocument.h"
+#include "engine/document/SaveFormat.h"
 #include "engine/document/WordFile.h"
 #include "engine/pictures/WordPerfectHeader.h"
 #include "engine/server/EngineCall.h"
@@ -97,6 +98,8 @@ WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>(
     addMember(QStringLiteral("CloseNoSave"), [this](const auto& args) { return closeNoSave(args); });
     addMember(QStringLiteral("envConversionNotes"), [this](const auto& args) { return envConversionNotes(args); });
     addMember(QStringLiteral("AnnounceDocuments"), [this](const auto& args) { return announceDocuments(args); });
+    addMember(QStringLiteral("BeginRun"), [this](const auto& args) { return beginRun(args); });
+    addMember(QStringLiteral("WaitForStart"), [this](const auto& args) { return waitForStart(args); });
 
     addMember(QStringLiteral("ExpectDocuments"), [this](const auto& args) { return expectDocuments(args); });
 
@@ -336,27 +339,33 @@ Value WordPerfectServer::macroFilePlay(const QList<Value>& args)
     if (mPrepared) {
         if (macro.commands().isEmpty())
             return Value(); // nothing to play
-        // Commands change the document: office 0 opens the copy the work
-        // ahead read (the file as FileOpen found it), and the work ahead,
-        // which could not be used for this macro, stops.
+        // Commands change the document: the work ahead, which could not be
+        // used for this macro, stops.
         mPool->stopWorkingAhead();
-        std::shared_ptr<PreparedDocument> prepared = std::move(mPrepared);
-        mPool->hold(true);
-        mDirectOpen = true;
-        try {
-            run([engine = mEngine, copy = prepared->copy, path = prepared->path, size = mDocumentBytes] {
-                engine->open(copy, size, path);
-            }, mDocumentBytes);
-        } catch (const RuntimeError&) {
-            mDirectOpen = false;
-            mPool->hold(false);
-            mPool->release(prepared);
-            throw;
-        }
-        mReopened = std::move(prepared);
+        openPreparedDirectly();
     }
     run([engine = mEngine, macro] { engine->play(macro); }, mDocumentBytes);
     return Value();
+}
+
+void WordPerfectServer::openPreparedDirectly()
+{
+    // Office 0 opens the copy the work ahead read (the file as FileOpen
+    // found it).
+    std::shared_ptr<PreparedDocument> prepared = std::move(mPrepared);
+    mPool->hold(true);
+    mDirectOpen = true;
+    try {
+        run([engine = mEngine, copy = prepared->copy, path = prepared->path, size = mDocumentBytes] {
+            engine->open(copy, size, path);
+        }, mDocumentBytes);
+    } catch (const RuntimeError&) {
+        mDirectOpen = false;
+        mPool->hold(false);
+        mPool->release(prepared);
+        throw;
+    }
+    mReopened = std::move(prepared);
 }
 
 Value WordPerfectServer::envMacroPlaying(const QList<Value>& args)
@@ -369,21 +378,24 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
 {
     checkArgCount(QStringLiteral("FileSave"), args, 1, 2);
     const QString path = absolute(args[0].toText());
+    const SaveFormat* format = nullptr;
     if (args.size() == 2) {
-        const qint64 format = args[1].toInteger();
-        if (format != kWordFormat)
+        format = SaveFormat::ForCode(args[1].toInteger());
+        if (!format)
             throw RuntimeError(RuntimeError::InvalidProcedureCall,
-                               QStringLiteral("Cannot save %1: format %2 is not supported (%3 is Word 97)")
-                                   .arg(path)
-                                   .arg(format)
-                                   .arg(kWordFormat),
+                               QStringLiteral("Cannot save %1: format %2 is not supported (the formats are %3)")
+                                   .arg(path, args[1].toText(), SaveFormat::KnownCodes()),
                                kSource);
     }
     WordFile::CheckFolder(path);
+    // The work ahead wrote the format its batch announced; another is
+    // written by office 0 from the same copy.
+    if (mPrepared && format && mPrepared->format != format)
+        openPreparedDirectly();
     if (mPrepared) {
         // A Word save meets the checks the direct save makes, with the same
         // failures.
-        if (args.size() == 2) {
+        if (format) {
             WordFile::CheckTarget(path);
             WordFile::Publish(mPrepared->word, path, platform::RunFolder::Instance(), mDocumentMode);
         } else {
@@ -391,8 +403,9 @@ Value WordPerfectServer::fileSave(const QList<Value>& args)
         }
         return Value();
     }
-    if (args.size() == 2)
-        run([engine = mEngine, path, mode = mDocumentMode] { engine->saveWord(path, mode); }, mDocumentBytes);
+    if (format)
+        run([engine = mEngine, path, format, mode = mDocumentMode] { engine->saveWord(path, *format, mode); },
+            mDocumentBytes);
     else
         run([engine = mEngine, path] { engine->saveCopy(path); }, mDocumentBytes);
     return Value();
@@ -410,14 +423,41 @@ Value WordPerfectServer::closeNoSave(const QList<Value>& args)
 
 Value WordPerfectServer::announceDocuments(const QList<Value>& args)
 {
+    // A leading number is the format the batch saves in (Word 97 without).
+    const SaveFormat* format = SaveFormat::ForCode(SaveFormat::kWord97);
     QStringList paths;
     paths.reserve(args.size());
     for (const Value& arg : args) {
+        if (arg.type() == Value::Type::Integer && paths.isEmpty()) {
+            format = SaveFormat::ForCode(arg.toInteger());
+            if (!format)
+                throw RuntimeError(RuntimeError::InvalidProcedureCall,
+                                   QStringLiteral("Format %1 is not supported (the formats are %2)")
+                                       .arg(arg.toText(), SaveFormat::KnownCodes()),
+                                   kSource);
+            continue;
+        }
         const QString path = arg.toText();
         if (!path.isEmpty())
             paths.append(QFileInfo(path).absoluteFilePath());
     }
-    mPool->announce(paths);
+    mPool->announce(paths, *format);
+    return Value();
+}
+
+Value WordPerfectServer::beginRun(const QList<Value>& args)
+{
+    checkArgCount(QStringLiteral("BeginRun"), args, 0, 0);
+    WordFile::BeginRun();
+    return Value();
+}
+
+Value WordPerfectServer::waitForStart(const QList<Value>& args)
+{
+    checkArgCount(QStringLiteral("WaitForStart"), args, 0, 0);
+    // Office 0 serves every document the others cannot: the others may go
+    // on starting.
+    EngineCall::Run([engine = mEngine] { engine->start(); });
     return Value();
 }
 

@@ -28,16 +28,24 @@ struct PreparedDocument;
 //   MacroFilePlay(path)   plays a clean-up macro (see MacroFile) to its end
 //   envMacroPlaying()     False (0): MacroFilePlay returns once the macro is done
 //   FileSave(path)        a copy as plain text (the fastest format)
-//   FileSave(path, 69)    the Word 97 document, written atomically
+//   FileSave(path, 69)    the Word 97 document, written atomically; with 70
+//                         Word 2007-365 (.docx), 71 OpenDocument text (.odt),
+//                         72 PDF/A-2b (see SaveFormat); never over a file
+//                         that appeared after the run began (see WordFile)
 //   CloseNoSave()         closes the document without saving
 //   envConversionNotes()  what the Word file written last leaves out or lacks,
 //                         in words ("2 pictures could not be read and were
 //                         left out"); empty when nothing
 //
-// and two optional members:
+// and optional members:
 //
 //   ExpectDocuments(count)        a batch of about `count` documents may follow
-//   AnnounceDocuments(path, ...)  the documents a batch is about to open, in order
+//   AnnounceDocuments([format,] path, ...)  the documents a batch is about
+//                         to open, in order, and the format it saves them in
+//   BeginRun()            a run begins: Word files older than now may be
+//                         replaced, newer ones not
+//   WaitForStart()        waits for office 0's start; raises why it could
+//                         not start
 //
 // The server runs a pool of offices (OfficePool), one per core by default,
 // which convert announced documents ahead of the calls; the calls for such a
@@ -52,9 +60,6 @@ public:
     ~WordPerfectServer() override;
     WordPerfectServer(const WordPerfectServer&) = delete;
     WordPerfectServer& operator=(const WordPerfectServer&) = delete;
-
-    // The format code of FileSave's Word 97 form.
-    static constexpr int kWordFormat = 69;
 
     // Time limits of the watchdog: `base` for every call, plus `perMegabyte`
     // for each MB of the source document. Should the engine itself stop
@@ -105,6 +110,8 @@ private:
     platform::Value envConversionNotes(const QList<platform::Value>& args);
     platform::Value announceDocuments(const QList<platform::Value>& args);
     platform::Value expectDocuments(const QList<platform::Value>& args);
+    platform::Value beginRun(const QList<platform::Value>& args);
+    platform::Value waitForStart(const QList<platform::Value>& args);
 
     // The limit for a call on a document of `bytes`.
     std::chrono::milliseconds limitFor(qint64 bytes) const;
@@ -112,6 +119,9 @@ private:
     void runOnEveryOffice(const std::function<void(OfficeEngine&)>& task);
     // Ends the current document's use of the pool's work or of office 0.
     void releaseDocument();
+    // Has office 0 open the copy the pool's work read, for what that work
+    // cannot answer (a macro with commands, another format).
+    void openPreparedDirectly();
 
     // Runs an operation on the engine thread within the limit for a document
     // of `bytes`; the task must own everything it touches.
