@@ -13,6 +13,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <functional>
 
@@ -126,7 +127,7 @@ protected:
     // from the text move the later pages on, as they do in WordPerfect).
     void convertAndCompare(const QString& source, int pictures, bool samePages)
     {
-        const QString target = path(QStringLiteral("out.doc"));
+        const QString target = path(QFileInfo(source).completeBaseName() + QStringLiteral(".doc"));
         QString notes;
         const auto failure = Convert(SharedServer(), source, target, MacroPath(), &notes);
         ASSERT_FALSE(failure) << failure->description().toStdString();
@@ -154,7 +155,7 @@ protected:
             }
         }
         if (samePages) {
-            const QString alone = path(QStringLiteral("alone.doc"));
+            const QString alone = path(QFileInfo(source).completeBaseName() + QStringLiteral("-alone.doc"));
             OfficeInspector::Shared().convertAlone(source, alone);
             EXPECT_EQ(WordText(target), WordText(alone));
         }

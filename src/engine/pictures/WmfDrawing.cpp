@@ -1,5 +1,7 @@
 #include "engine/pictures/WmfDrawing.h"
 
+#include "engine/pictures/MetafileRecords.h"
+#include "engine/pictures/PathFlattener.h"
 #include "engine/pictures/RevengeValue.h"
 
 #include <QtEndian>
@@ -11,32 +13,9 @@ namespace engine {
 
 namespace {
 
-// Metafile record functions (the low byte names the record, the high byte
-// the number of parameter words some players expect).
-enum : quint16 {
-    kEof = 0x0000,
-    kSetBkMode = 0x0102,
-    kSetMapMode = 0x0103,
-    kSetPolyFillMode = 0x0106,
-    kSelectObject = 0x012D,
-    kSetTextAlign = 0x012E,
-    kDeleteObject = 0x01F0,
-    kSetTextColor = 0x0209,
-    kSetWindowOrg = 0x020B,
-    kSetWindowExt = 0x020C,
-    kMoveTo = 0x0214,
-    kCreatePenIndirect = 0x02FA,
-    kCreateFontIndirect = 0x02FB,
-    kCreateBrushIndirect = 0x02FC,
-    kPolygon = 0x0324,
-    kPolyline = 0x0325,
-    kEllipse = 0x0418,
-    kRectangle = 0x041B,
-    kPolyPolygon = 0x0538,
-    kRoundRect = 0x061C,
-    kExtTextOut = 0x0A32,
-    kStretchDib = 0x0F43,
-};
+using Params = MetafileRecords::Params;
+using enum MetafileRecords::Function;
+
 
 constexpr quint16 kAnisotropic = 8;
 constexpr quint16 kTransparent = 1;
@@ -50,31 +29,9 @@ constexpr quint16 kBrushNull = 1;
 constexpr quint16 kAlignUpdateCpBaseline = 0x0001 | 0x0018;
 constexpr quint32 kSourceCopy = 0x00CC0020;
 constexpr double kMaxUnits = 30000; // coordinates are 16-bit
-constexpr int kMaxCurveSegments = 64;
+constexpr int kMaxCurveSegments = 64; // a rotated ellipse's points
 constexpr int kMaxPointsPerRecord = 32000;
 
-class Params {
-public:
-    Params& word(qint32 value)
-    {
-        const quint16 w = quint16(value);
-        mBytes.append(char(w & 0xFF)).append(char(w >> 8));
-        return *this;
-    }
-    Params& dword(quint32 value) { return word(qint32(value & 0xFFFF)).word(qint32(value >> 16)); }
-    Params& point(const QPoint& p) { return word(p.x()).word(p.y()); }
-    Params& bytes(const QByteArray& b)
-    {
-        mBytes.append(b);
-        if (b.size() % 2)
-            mBytes.append('\0');
-        return *this;
-    }
-    const QByteArray& data() const { return mBytes; }
-
-private:
-    QByteArray mBytes;
-};
 
 // "#rrggbb" as a COLORREF (0x00bbggrr); black when unreadable.
 quint32 colorRef(const QString& text)
@@ -124,10 +81,10 @@ void WmfDrawing::startPage(const librevenge::RVNGPropertyList& propList)
         return;
     mHasPage = true;
     mUnitsPerInch = std::max(1.0, std::min(1440.0, std::floor(kMaxUnits / std::max(mWidth, mHeight))));
-    record(kSetMapMode, Params().word(kAnisotropic).data());
-    record(kSetWindowOrg, Params().word(0).word(0).data());
-    record(kSetWindowExt, Params().word(unitsY(mHeight)).word(unitsX(mWidth)).data());
-    record(kSetBkMode, Params().word(kTransparent).data());
+    mRecords.record(kSetMapMode, Params().word(kAnisotropic).data());
+    mRecords.record(kSetWindowOrg, Params().word(0).word(0).data());
+    mRecords.record(kSetWindowExt, Params().word(unitsY(mHeight)).word(unitsX(mWidth)).data());
+    mRecords.record(kSetBkMode, Params().word(kTransparent).data());
 }
 
 qint16 WmfDrawing::unitsX(double inches) const
@@ -138,42 +95,6 @@ qint16 WmfDrawing::unitsX(double inches) const
 qint16 WmfDrawing::unitsY(double inches) const
 {
     return unitsX(inches);
-}
-
-void WmfDrawing::record(quint16 function, const QByteArray& params)
-{
-    const quint32 words = 3 + quint32(params.size() / 2);
-    Params head;
-    head.dword(words).word(function);
-    mRecords.append(head.data()).append(params);
-    mMaxRecordWords = std::max(mMaxRecordWords, words);
-}
-
-int WmfDrawing::createObject(quint16 function, const QByteArray& params)
-{
-    // The player puts a new object into the lowest free slot.
-    const auto free = std::find(mSlots.begin(), mSlots.end(), false);
-    const int slot = int(free - mSlots.begin());
-    if (free == mSlots.end())
-        mSlots.push_back(true);
-    else
-        *free = true;
-    record(function, params);
-    return slot;
-}
-
-void WmfDrawing::select(Object& current, quint16 function, const QByteArray& params)
-{
-    if (current.slot >= 0 && current.key == params)
-        return;
-    const int slot = createObject(function, params);
-    record(kSelectObject, Params().word(slot).data());
-    if (current.slot >= 0) {
-        record(kDeleteObject, Params().word(current.slot).data());
-        mSlots[size_t(current.slot)] = false;
-    }
-    current.slot = slot;
-    current.key = params;
 }
 
 void WmfDrawing::setStyle(const librevenge::RVNGPropertyList& propList)
@@ -219,19 +140,19 @@ bool WmfDrawing::filled() const
 void WmfDrawing::usePen(bool stroke)
 {
     static const QByteArray none = Params().word(kPenNull).word(0).word(0).dword(0).data();
-    select(mPen, kCreatePenIndirect, stroke ? mStyle.pen : none);
+    mRecords.select(mPen, kCreatePenIndirect, stroke ? mStyle.pen : none);
 }
 
 void WmfDrawing::useBrush(bool fill)
 {
     static const QByteArray none = Params().word(kBrushNull).dword(0).word(0).data();
-    select(mBrush, kCreateBrushIndirect, fill ? mStyle.brush : none);
+    mRecords.select(mBrush, kCreateBrushIndirect, fill ? mStyle.brush : none);
 }
 
 void WmfDrawing::useFillRule()
 {
     if (mStyle.fillRule != mFillRule) {
-        record(kSetPolyFillMode, Params().word(mStyle.fillRule).data());
+        mRecords.record(kSetPolyFillMode, Params().word(mStyle.fillRule).data());
         mFillRule = mStyle.fillRule;
     }
 }
@@ -273,7 +194,7 @@ void WmfDrawing::polygonRecords(const std::vector<Path>& paths, bool fill, bool 
             params.word(int(shapes[0]->points.size()));
             for (const QPoint& p : shapes[0]->points)
                 params.point(p);
-            record(kPolygon, params.data());
+            mRecords.record(kPolygon, params.data());
         } else {
             Params params;
             params.word(int(shapes.size()));
@@ -282,7 +203,7 @@ void WmfDrawing::polygonRecords(const std::vector<Path>& paths, bool fill, bool 
             for (const Path* path : shapes)
                 for (const QPoint& p : path->points)
                     params.point(p);
-            record(kPolyPolygon, params.data());
+            mRecords.record(kPolyPolygon, params.data());
         }
         ++mDrawn;
         if (!stroke || allClosed)
@@ -299,7 +220,7 @@ void WmfDrawing::polygonRecords(const std::vector<Path>& paths, bool fill, bool 
             params.point(p);
         if (close)
             params.point(path->points.front());
-        record(kPolyline, params.data());
+        mRecords.record(kPolyline, params.data());
     }
     ++mDrawn;
 }
@@ -335,7 +256,7 @@ void WmfDrawing::drawRectangle(const librevenge::RVNGPropertyList& propList)
     if (rx > 0 || ry > 0)
         params.word(unitsY(2 * ry)).word(unitsX(2 * rx));
     params.word(bottomRight.y()).word(bottomRight.x()).word(topLeft.y()).word(topLeft.x());
-    record(rx > 0 || ry > 0 ? kRoundRect : kRectangle, params.data());
+    mRecords.record(rx > 0 || ry > 0 ? kRoundRect : kRectangle, params.data());
     ++mDrawn;
 }
 
@@ -366,149 +287,24 @@ void WmfDrawing::drawEllipse(const librevenge::RVNGPropertyList& propList)
     usePen(stroked());
     const QPoint topLeft = at(cx - rx, cy - ry);
     const QPoint bottomRight = at(cx + rx, cy + ry);
-    record(kEllipse,
+    mRecords.record(kEllipse,
            Params().word(bottomRight.y()).word(bottomRight.x()).word(topLeft.y()).word(topLeft.x()).data());
     ++mDrawn;
 }
 
 std::vector<WmfDrawing::Path> WmfDrawing::flatten(const librevenge::RVNGPropertyListVector& path) const
 {
-    struct P {
-        double x = 0, y = 0;
-    };
+    // In the drawing's units, without points repeated.
     std::vector<Path> paths;
-    P current, start, lastControl;
-    char lastAction = 0;
-    const auto add = [&](const P& p) {
-        if (paths.empty())
-            paths.push_back({});
-        const QPoint q = at(p.x, p.y);
-        if (paths.back().points.empty() || paths.back().points.back() != q)
-            paths.back().points.push_back(q);
-    };
-    const auto cubic = [&](const P& p1, const P& p2, const P& p3) {
-        const double length = (std::hypot(p1.x - current.x, p1.y - current.y) + std::hypot(p2.x - p1.x, p2.y - p1.y)
-                               + std::hypot(p3.x - p2.x, p3.y - p2.y))
-                              * mUnitsPerInch;
-        const int steps = std::clamp(int(std::ceil(length / 40)), 2, kMaxCurveSegments);
-        for (int i = 1; i <= steps; ++i) {
-            const double t = double(i) / steps;
-            const double u = 1 - t;
-            add({u * u * u * current.x + 3 * u * u * t * p1.x + 3 * u * t * t * p2.x + t * t * t * p3.x,
-                 u * u * u * current.y + 3 * u * u * t * p1.y + 3 * u * t * t * p2.y + t * t * t * p3.y});
+    for (const PathFlattener::Polyline& polyline : PathFlattener(mUnitsPerInch).flatten(path)) {
+        Path flat;
+        flat.closed = polyline.closed;
+        for (const PathFlattener::Point& p : polyline.points) {
+            const QPoint q = at(p.x, p.y);
+            if (flat.points.empty() || flat.points.back() != q)
+                flat.points.push_back(q);
         }
-        lastControl = p2;
-        current = p3;
-    };
-    const auto arc = [&](double rx, double ry, double rotation, bool large, bool sweep, const P& end) {
-        // The endpoint form of an elliptic arc turned into its centre form.
-        rx = std::abs(rx);
-        ry = std::abs(ry);
-        if (rx == 0 || ry == 0) {
-            add(end);
-            current = end;
-            return;
-        }
-        const double phi = rotation * std::numbers::pi / 180;
-        const double cosPhi = std::cos(phi), sinPhi = std::sin(phi);
-        const double dx = (current.x - end.x) / 2, dy = (current.y - end.y) / 2;
-        const double x1 = cosPhi * dx + sinPhi * dy, y1 = -sinPhi * dx + cosPhi * dy;
-        const double lambda = (x1 * x1) / (rx * rx) + (y1 * y1) / (ry * ry);
-        if (lambda > 1) {
-            rx *= std::sqrt(lambda);
-            ry *= std::sqrt(lambda);
-        }
-        const double num = rx * rx * ry * ry - rx * rx * y1 * y1 - ry * ry * x1 * x1;
-        const double den = rx * rx * y1 * y1 + ry * ry * x1 * x1;
-        double factor = den > 0 ? std::sqrt(std::max(0.0, num / den)) : 0;
-        if (large == sweep)
-            factor = -factor;
-        const double cx1 = factor * rx * y1 / ry, cy1 = -factor * ry * x1 / rx;
-        const double cx = cosPhi * cx1 - sinPhi * cy1 + (current.x + end.x) / 2;
-        const double cy = sinPhi * cx1 + cosPhi * cy1 + (current.y + end.y) / 2;
-        const double theta = std::atan2((y1 - cy1) / ry, (x1 - cx1) / rx);
-        double delta = std::atan2((-y1 - cy1) / ry, (-x1 - cx1) / rx) - theta;
-        if (sweep && delta < 0)
-            delta += 2 * std::numbers::pi;
-        else if (!sweep && delta > 0)
-            delta -= 2 * std::numbers::pi;
-        const int steps = std::clamp(int(std::ceil(std::abs(delta) * std::max(rx, ry) * mUnitsPerInch / 40)), 2,
-                                     kMaxCurveSegments);
-        for (int i = 1; i <= steps; ++i) {
-            const double t = theta + delta * i / steps;
-            const double ex = rx * std::cos(t), ey = ry * std::sin(t);
-            add({cx + cosPhi * ex - sinPhi * ey, cy + sinPhi * ex + cosPhi * ey});
-        }
-        current = end;
-    };
-    for (unsigned long i = 0; i < path.count(); ++i) {
-        const librevenge::RVNGPropertyList& element = path[i];
-        const QString action = RevengeValue::Text(element, "librevenge:path-action");
-        if (action.isEmpty())
-            continue;
-        const char a = action[0].toLatin1();
-        const P to{number(element, "svg:x", current.x), number(element, "svg:y", current.y)};
-        switch (a) {
-        case 'M':
-            paths.push_back({});
-            current = start = to;
-            add(to);
-            break;
-        case 'L':
-        case 'H':
-        case 'V':
-            if (paths.empty())
-                add(current);
-            current = to;
-            add(to);
-            break;
-        case 'C':
-        case 'S': {
-            if (paths.empty())
-                add(current);
-            P p1{number(element, "svg:x1", current.x), number(element, "svg:y1", current.y)};
-            if (a == 'S')
-                p1 = (lastAction == 'C' || lastAction == 'S')
-                         ? P{2 * current.x - lastControl.x, 2 * current.y - lastControl.y}
-                         : current;
-            const P p2{number(element, a == 'S' ? "svg:x1" : "svg:x2", to.x),
-                       number(element, a == 'S' ? "svg:y1" : "svg:y2", to.y)};
-            cubic(p1, p2, to);
-            break;
-        }
-        case 'Q':
-        case 'T': {
-            if (paths.empty())
-                add(current);
-            P q{number(element, "svg:x1", current.x), number(element, "svg:y1", current.y)};
-            if (a == 'T')
-                q = (lastAction == 'Q' || lastAction == 'T')
-                        ? P{2 * current.x - lastControl.x, 2 * current.y - lastControl.y}
-                        : current;
-            const P from = current;
-            cubic({from.x + 2.0 / 3 * (q.x - from.x), from.y + 2.0 / 3 * (q.y - from.y)},
-                  {to.x + 2.0 / 3 * (q.x - to.x), to.y + 2.0 / 3 * (q.y - to.y)}, to);
-            lastControl = q;
-            break;
-        }
-        case 'A':
-            if (paths.empty())
-                add(current);
-            arc(number(element, "svg:rx"), number(element, "svg:ry"),
-                RevengeValue::Number(element, "librevenge:rotate").value_or(0),
-                RevengeValue::Number(element, "librevenge:large-arc").value_or(0) != 0,
-                RevengeValue::Number(element, "librevenge:sweep").value_or(0) != 0, to);
-            break;
-        case 'Z':
-            if (!paths.empty()) {
-                paths.back().closed = true;
-                current = start;
-            }
-            break;
-        default:
-            break;
-        }
-        lastAction = a;
+        paths.push_back(std::move(flat));
     }
     return paths;
 }
@@ -581,7 +377,7 @@ void WmfDrawing::drawBitmap(const QByteArray& bmp, double x, double y, double wi
         .word(topLeft.y())
         .word(topLeft.x())
         .bytes(dib);
-    record(kStretchDib, params.data());
+    mRecords.record(kStretchDib, params.data());
     ++mDrawn;
     ++mBitmaps;
 }
@@ -608,7 +404,7 @@ void WmfDrawing::openParagraph(const librevenge::RVNGPropertyList&)
         mTextY += mLineHeight;
     mFirstLine = false;
     const QPoint p = at(mTextX, mTextY + mLineHeight * 0.8); // the first baseline
-    record(kMoveTo, Params().word(p.y()).word(p.x()).data());
+    mRecords.record(kMoveTo, Params().word(p.y()).word(p.x()).data());
 }
 
 void WmfDrawing::insertLineBreak()
@@ -635,10 +431,10 @@ void WmfDrawing::openSpan(const librevenge::RVNGPropertyList& propList)
         .word(0)                                                                                 // strike-out, ANSI
         .word(0)                                                                                 // precisions
         .word(0);                                                                                // quality, family
-    select(mFont, kCreateFontIndirect, font.data() + flags.data() + Params().bytes(face).data());
+    mRecords.select(mFont, kCreateFontIndirect, font.data() + flags.data() + Params().bytes(face).data());
     const quint32 color = colorRef(RevengeValue::Text(propList, "fo:color"));
     if (color != mTextColor) {
-        record(kSetTextColor, Params().dword(color).data());
+        mRecords.record(kSetTextColor, Params().dword(color).data());
         mTextColor = color;
     }
 }
@@ -667,9 +463,9 @@ void WmfDrawing::writeText(const QString& text)
     if (mFirstLine)
         openParagraph({});
     // Each piece of text goes on from where the last ended.
-    record(kSetTextAlign, Params().word(kAlignUpdateCpBaseline).data());
+    mRecords.record(kSetTextAlign, Params().word(kAlignUpdateCpBaseline).data());
     const QByteArray bytes = text.toLatin1();
-    record(kExtTextOut, Params().word(0).word(0).word(int(bytes.size())).word(0).bytes(bytes).data());
+    mRecords.record(kExtTextOut, Params().word(0).word(0).word(int(bytes.size())).word(0).bytes(bytes).data());
     ++mDrawn;
 }
 
@@ -677,27 +473,7 @@ QByteArray WmfDrawing::metafile() const
 {
     if (!mHasPage || mDrawn == 0)
         return {};
-    const QByteArray records = mRecords;
-    Params eof;
-    eof.dword(3).word(kEof);
-    const quint32 words = 9 + quint32(records.size() / 2) + 3;
-    Params header;
-    header.word(1)  // in memory
-        .word(9)    // header words
-        .word(0x0300)
-        .dword(words)
-        .word(int(std::max<size_t>(mSlots.size(), 1)))
-        .dword(std::max<quint32>(mMaxRecordWords, 3))
-        .word(0);
-    const qint16 right = unitsX(mWidth);
-    const qint16 bottom = unitsY(mHeight);
-    Params placeable;
-    placeable.dword(0x9AC6CDD7).word(0).word(0).word(0).word(right).word(bottom).word(int(mUnitsPerInch)).dword(0);
-    quint16 checksum = 0;
-    for (int i = 0; i < placeable.data().size(); i += 2)
-        checksum ^= qFromLittleEndian<quint16>(placeable.data().constData() + i);
-    placeable.word(checksum);
-    return placeable.data() + header.data() + records + eof.data();
+    return mRecords.file(unitsX(mWidth), unitsY(mHeight), int(mUnitsPerInch));
 }
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/pictures/MetafileRecords.h"
+
 #include <QByteArray>
 #include <QPoint>
 #include <QString>
@@ -95,10 +97,7 @@ private:
         Points points;
         bool closed = false;
     };
-    struct Object {
-        int slot = -1;
-        QByteArray key;
-    };
+    using Object = MetafileRecords::Object;
 
     qint16 unitsX(double inches) const;
     qint16 unitsY(double inches) const;
@@ -106,9 +105,6 @@ private:
     Points pointsOf(const librevenge::RVNGPropertyList& propList) const;
     std::vector<Path> flatten(const librevenge::RVNGPropertyListVector& path) const;
 
-    void record(quint16 function, const QByteArray& params);
-    int createObject(quint16 function, const QByteArray& params);
-    void select(Object& current, quint16 function, const QByteArray& params);
     void usePen(bool stroke);
     void useBrush(bool fill);
     void useFillRule();
@@ -135,10 +131,8 @@ private:
         int fillRule = 1;
     };
     Style mStyle;
-    QByteArray mRecords;
+    MetafileRecords mRecords;
     int mDrawn = 0;
-    quint32 mMaxRecordWords = 0;
-    std::vector<bool> mSlots;
     Object mPen;
     Object mBrush;
     Object mFont;
