@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SaveFormats.h"
 #include "platform/Value.h"
 
 #include <QString>
@@ -24,10 +25,10 @@ void CloseNoSave();
 
 // The format codes of FileSave: Word 97 (what the program proposes), Word
 // 2007-365, OpenDocument text and PDF/A-2b.
-inline constexpr qint16 WordFormat = 69;
-inline constexpr qint16 Word2007Format = 70;
-inline constexpr qint16 OpenDocumentFormat = 71;
-inline constexpr qint16 PdfFormat = 72;
+inline constexpr qint16 WordFormat = platform::SaveFormats::Word97;
+inline constexpr qint16 Word2007Format = platform::SaveFormats::Word2007;
+inline constexpr qint16 OpenDocumentFormat = platform::SaveFormats::OpenDocument;
+inline constexpr qint16 PdfFormat = platform::SaveFormats::PdfA;
 
 // The format a file named `path` is written in, by its extension (letter
 // case ignored): .docx, .odt and .pdf their own, anything else Word 97.

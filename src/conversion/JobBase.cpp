@@ -16,8 +16,9 @@ JobBase::~JobBase() = default;
 
 platform::Value JobBase::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    return platform::InvokeInitOrExecute(
-        member, args, [this](const QString& path) { init(path); }, [this] { Execute(); });
+    return platform::CallMember(member, args,
+                                {{"init", 1, [this](const auto& a) { init(a.constFirst().toText()); }},
+                                 {"Execute", 0, [this](const auto&) { Execute(); }}});
 }
 
 void JobBase::addRow(const QString& status)

@@ -49,7 +49,7 @@ mode_t modeOf(const QString& file)
 TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
 {
     const auto server = NewServer(2);
-    auto& engine = EngineOf(server);
+    auto engine = EngineOf(server);
     engine.waitForOffice();
     const QString a = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
     Call(server, QStringLiteral("AnnounceDocuments"), {a});

@@ -59,7 +59,7 @@ protected:
             EXPECT_EQ(Entries(folder), QStringList()) << "private work left behind in " << folder.toStdString();
     }
 
-    static engine::WordPerfectServer& pool() { return EngineOf(gServer); }
+    static engine::ServerDiagnostics pool() { return EngineOf(gServer); }
 
     static void announce(const QStringList& paths)
     {

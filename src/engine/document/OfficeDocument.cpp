@@ -1,15 +1,15 @@
 #include "engine/document/OfficeDocument.h"
 
+#include "engine/document/DocumentImport.h"
+
 #include "engine/document/PlainTextCopy.h"
 #include "engine/document/SaveFormat.h"
 #include "engine/document/WordFile.h"
 #include "engine/document/WordFileContents.h"
-#include "engine/office/AbortingInteractionHandler.h"
 #include "engine/office/OfficeInstallation.h"
 #include "engine/office/OfficeSession.h"
 #include "engine/office/UnoRuntime.h"
 #include "engine/pictures/EmbeddedPictures.h"
-#include "engine/pictures/WordPerfectHeader.h"
 #include "platform/FileNames.h"
 #include "platform/RunFolder.h"
 #include "platform/RuntimeError.h"
@@ -36,17 +36,11 @@
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/document/XTypeDetection.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/drawing/XDrawPage.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XController.hpp>
-#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/io/IOException.hpp>
-#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
@@ -75,70 +69,6 @@ constexpr auto properties = &UnoRuntime::Properties;
 QByteArray native(const QString& path)
 {
     return platform::EncodeFileName(path);
-}
-
-// Kinds of documents by their document service.
-const struct {
-    const char* service;
-    const char* kind;
-} kKinds[] = {
-    {"com.sun.star.sheet.SpreadsheetDocument", "a spreadsheet"},
-    {"com.sun.star.presentation.PresentationDocument", "a presentation"},
-    {"com.sun.star.drawing.DrawingDocument", "a drawing or picture"},
-    {"com.sun.star.formula.FormulaProperties", "a formula"},
-    {"com.sun.star.sdb.OfficeDatabaseDocument", "a database"},
-    {"com.sun.star.text.WebDocument", "a web page"},
-    {"com.sun.star.text.GlobalDocument", "a master document"},
-};
-
-// What the office makes of a file that is not a text document, by the
-// document service of its filter.
-QString kindOf(const rtl::OUString& service)
-{
-    for (const auto& k : kKinds)
-        if (service.equalsAscii(k.service))
-            return QString::fromLatin1(k.kind);
-    return QStringLiteral("another kind of document");
-}
-
-// What the office made of a loaded file that is not a text document.
-QString kindOf(const uno::Reference<lang::XServiceInfo>& info)
-{
-    if (!info.is())
-        return QStringLiteral("not a document");
-    for (const auto& k : kKinds)
-        if (info->supportsService(rtl::OUString::createFromAscii(k.service)))
-            return QString::fromLatin1(k.kind);
-    return QStringLiteral("another kind of document");
-}
-
-// Import filters that fetch what a document names whatever the office's
-// settings: the HTML import reads linked style sheets and background
-// pictures, the RTF import the files of INCLUDEPICTURE fields. Files they
-// would read are refused before the office loads them.
-QString linkFollowingKind(const rtl::OUString& filter)
-{
-    if (filter.indexOf("HTML") >= 0)
-        return QStringLiteral("a web page (HTML)");
-    if (filter.startsWith("Rich Text"))
-        return QStringLiteral("rich text (RTF)");
-    return QString();
-}
-
-// Whether a file the type detection names plain text is text: binary data
-// holds NUL bytes, text only in UTF-16 or UTF-32, which start with their
-// byte-order mark.
-bool looksLikeText(const QString& file)
-{
-    const int fd = ::open(native(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return true; // the office's load tells
-    QByteArray start(64 * 1024, '\0');
-    const ssize_t got = ::read(fd, start.data(), static_cast<size_t>(start.size()));
-    ::close(fd);
-    start.truncate(got > 0 ? static_cast<int>(got) : 0);
-    return !start.contains('\0') || start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF")
-           || start.startsWith(QByteArray("\0\0\xFE\xFF", 4));
 }
 
 } // namespace
@@ -196,173 +126,24 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
 std::unique_ptr<OfficeDocument> OfficeDocument::LoadText(OfficeSession& session, const QString& file,
                                                          const QString& shownAs, bool withView)
 {
-    const QString path = shownAs.isEmpty() ? file : shownAs;
-    rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
-    const uno::Any interaction(uno::Reference<task::XInteractionHandler>(handler.get()));
-    const rtl::OUString url = UnoRuntime::FileUrl(file);
-    const auto refused = [&](const QString& why) {
-        QString reason = why;
-        if (handler->askedForPassword())
-            reason = QStringLiteral("it is password-protected");
-        return RuntimeError(RuntimeError::AutomationError,
-                            QStringLiteral("Cannot open %1: %2").arg(path, reason), kSource);
-    };
-    const auto unreadable = [&] { return refused(QStringLiteral("the office could not read it as a document")); };
-    const rtl::OUString textDocument("com.sun.star.text.TextDocument");
-
-    // A text document is loaded into a model of its own, without a frame or
-    // a view: the conversion needs neither, and laying out a hidden view is
-    // most of what a load through the desktop costs. A file whose header
-    // says it is a WordPerfect document goes straight to the office's
-    // WordPerfect filter; any other file, and one that filter refuses (a
-    // WordPerfect header on something else, say), is named by the type
-    // detection (one call, which also reads the file's start). Nothing is
-    // loaded whose filter has not been checked first: only text documents,
-    // and none whose import follows the links it finds.
-    const bool wordPerfect = WordPerfectHeader::IsDocument(file);
-    for (int attempt = wordPerfect ? 0 : 1; attempt < 2; ++attempt) {
-        // The safety settings come first; nothing the detection returns
-        // replaces them.
-        std::vector<beans::PropertyValue> descriptor{
-            property("ReadOnly", uno::Any(true)),
-            // Untrusted documents: no macro runs, no link is followed.
-            property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
-            property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
-            property("InteractionHandler", interaction),
-            property("URL", uno::Any(url)),
-        };
-        rtl::OUString type;
-        rtl::OUString filter;
-        if (attempt == 0) {
-            type = rtl::OUString("writer_WordPerfect_Document");
-            filter = rtl::OUString("WordPerfect");
-            descriptor.push_back(property("TypeName", uno::Any(type)));
-            descriptor.push_back(property("FilterName", uno::Any(filter)));
-        } else {
-            uno::Sequence<beans::PropertyValue> detected = properties({
-                property("URL", uno::Any(url)),
-                property("ReadOnly", uno::Any(true)), // the stream it opens
-                property("InteractionHandler", interaction),
-            });
-            try {
-                type = session.typeDetection()->queryTypeByDescriptor(detected, true);
-            } catch (const lang::IllegalArgumentException&) {
-                throw unreadable();
-            } catch (const io::IOException&) {
-                throw unreadable();
-            }
-            // The detection hands back what it found (the type, the filter)
-            // and the stream it opened, which the load reads on.
-            for (const beans::PropertyValue& p : std::as_const(detected)) {
-                if (p.Name == "FilterName") {
-                    p.Value >>= filter;
-                    descriptor.push_back(p);
-                } else if (p.Name == "TypeName" || p.Name == "InputStream") {
-                    descriptor.push_back(p);
-                }
-            }
-            // The plain-text import takes any file the detection knows no
-            // better name for; binary data read as text gives the office
-            // text it cannot even hand over.
-            if (type.isEmpty() || filter.isEmpty() || (type == "generic_Text" && !looksLikeText(file)))
-                throw unreadable();
-        }
-        const rtl::OUString service = session.documentServiceOf(filter);
-        QString kind = linkFollowingKind(filter);
-        if (kind.isEmpty() && service != textDocument)
-            kind = kindOf(service);
-        if (!kind.isEmpty())
-            throw refused(QStringLiteral("the office reads it as %1, not as a text document it converts").arg(kind));
-        if (withView) {
-            // As the office's own command line loads it: through the
-            // desktop, hidden, the safety settings and the checked filter
-            // as above.
-            descriptor.push_back(property("Hidden", uno::Any(true)));
-            descriptor.push_back(property("Silent", uno::Any(true)));
-            uno::Reference<lang::XComponent> component;
-            try {
-                component = session.loader()->loadComponentFromURL(
-                    url, rtl::OUString("_blank"), 0,
-                    uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
-            } catch (const lang::IllegalArgumentException&) {
-                if (attempt == 1)
-                    throw unreadable();
-                continue;
-            } catch (const io::IOException&) {
-                if (attempt == 1)
-                    throw unreadable();
-                continue;
-            }
-            const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
-            std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, file, path));
-            document->mHasView = true;
-            document->mFilter = filter;
-            if (!info.is() || !info->supportsService(textDocument)) {
-                document->close();
-                if (attempt == 1 || component.is())
-                    throw unreadable();
-                continue;
-            }
-            return document;
-        }
-
-        std::unique_ptr<OfficeDocument> document(
-            new OfficeDocument(session.createModel(textDocument), file, path));
-        document->mFilter = filter;
-        try {
-            const uno::Reference<frame::XLoadable> loadable(*document->mComponent, uno::UNO_QUERY_THROW);
-            loadable->load(
-                uno::Sequence<beans::PropertyValue>(descriptor.data(), static_cast<sal_Int32>(descriptor.size())));
-            return document;
-        } catch (const lang::IllegalArgumentException&) {
-            document->close();
-            if (attempt == 1)
-                throw unreadable();
-        } catch (const io::IOException&) {
-            document->close();
-            if (attempt == 1)
-                throw unreadable();
-        } catch (const uno::Exception&) {
-            document->close();
-            throw;
-        }
-    }
-    throw unreadable(); // not reached
+    DocumentImport import(session, file, shownAs);
+    const uno::Reference<lang::XComponent> component = import.load(withView);
+    std::unique_ptr<OfficeDocument> document(
+        new OfficeDocument(component, file, shownAs.isEmpty() ? file : shownAs));
+    document->mHasView = withView;
+    document->mFilter = import.filter();
+    return document;
 }
 
 std::unique_ptr<OfficeDocument> OfficeDocument::LoadWithView(OfficeSession& session, const QString& file,
                                                              const QString& path, const rtl::OUString& filter)
 {
-    // Through the desktop, hidden and read-only, with the filter the first
-    // load checked and used.
-    rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
-    const uno::Sequence<beans::PropertyValue> arguments = properties({
-        property("Hidden", uno::Any(true)),
-        property("ReadOnly", uno::Any(true)),
-        property("Silent", uno::Any(true)),
-        // Untrusted documents: no macro runs, no link is followed.
-        property("MacroExecutionMode", uno::Any(document::MacroExecMode::NEVER_EXECUTE)),
-        property("UpdateDocMode", uno::Any(document::UpdateDocMode::NO_UPDATE)),
-        property("InteractionHandler", uno::Any(uno::Reference<task::XInteractionHandler>(handler.get()))),
-        property("FilterName", uno::Any(filter)),
-    });
-    const uno::Reference<lang::XComponent> component =
-        session.loader()->loadComponentFromURL(UnoRuntime::FileUrl(file), rtl::OUString("_blank"), 0, arguments);
-    if (!component.is())
-        throw RuntimeError(RuntimeError::AutomationError,
-                           QStringLiteral("Cannot open %1: the office does not load it again").arg(path), kSource);
-    std::unique_ptr<OfficeDocument> document(new OfficeDocument(component, file, path));
+    // Through the desktop, hidden, with the filter the first load checked
+    // and used, and the same safety settings.
+    DocumentImport import(session, file, path);
+    std::unique_ptr<OfficeDocument> document(new OfficeDocument(import.loadAgain(filter), file, path));
     document->mHasView = true;
     document->mFilter = filter;
-    const uno::Reference<lang::XServiceInfo> info(component, uno::UNO_QUERY);
-    if (!info.is() || !info->supportsService(rtl::OUString("com.sun.star.text.TextDocument"))) {
-        const QString kind = kindOf(info);
-        document->close();
-        throw RuntimeError(RuntimeError::AutomationError,
-                           QStringLiteral("Cannot open %1: the office reads it as %2, not as a text document")
-                               .arg(path, kind),
-                           kSource);
-    }
     return document;
 }
 
@@ -631,20 +412,7 @@ void OfficeDocument::close() noexcept
         return;
     const uno::Reference<lang::XComponent> component = *mComponent;
     mComponent.reset();
-    try {
-        const uno::Reference<util::XCloseable> closeable(component, uno::UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-        else
-            component->dispose();
-    } catch (const util::CloseVetoException&) {
-        try {
-            component->dispose();
-        } catch (...) {
-        }
-    } catch (...) {
-        // The office is gone or refuses: nothing is left to close.
-    }
+    DocumentImport::Close(component);
 }
 
 } // namespace engine

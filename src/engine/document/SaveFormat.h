@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SaveFormats.h"
+
 #include <QString>
 
 namespace engine {
@@ -9,10 +11,10 @@ namespace engine {
 // is the one the program has always asked for.
 class SaveFormat final {
 public:
-    static constexpr int kWord97 = 69;
-    static constexpr int kWord2007 = 70; // Word 2007-365 (.docx)
-    static constexpr int kOpenDocument = 71; // OpenDocument text (.odt)
-    static constexpr int kPdfA = 72;     // PDF/A-2b (.pdf)
+    static constexpr int kWord97 = platform::SaveFormats::Word97;
+    static constexpr int kWord2007 = platform::SaveFormats::Word2007;         // Word 2007-365 (.docx)
+    static constexpr int kOpenDocument = platform::SaveFormats::OpenDocument; // OpenDocument text (.odt)
+    static constexpr int kPdfA = platform::SaveFormats::PdfA;                 // PDF/A-2b (.pdf)
 
     // The format of `code`, or null for a code the server does not write.
     static const SaveFormat* ForCode(qint64 code);

@@ -38,7 +38,7 @@ QString absolute(const QString& path)
 {
     if (path.isEmpty())
         throw RuntimeError(RuntimeError::FileNotFound, QStringLiteral("No file name was given"), kSource);
-    return QFileInfo(path).absoluteFilePath();
+    return platform::AbsolutePath(path);
 }
 
 // What checkSource found: what stat says of the file, and its first bytes.
@@ -77,7 +77,10 @@ Source checkSource(const QString& path)
 
 } // namespace
 
-WordPerfectServer::WordPerfectServer() : mEngine(std::make_shared<OfficeEngine>())
+WordPerfectServer::WordPerfectServer()
+    : mEngine(std::make_shared<OfficeEngine>()),
+      mBaseLimit(OfficeEngine::Limits().base),
+      mPerMegabyteLimit(OfficeEngine::Limits().perMegabyte)
 {
     std::vector<OfficePool::Office> offices{{&EngineThread::Instance(), mEngine}};
     const int size = OfficePool::DefaultSize();
@@ -143,15 +146,6 @@ void WordPerfectServer::runOnEveryOffice(const std::function<void(OfficeEngine&)
     }
 }
 
-void WordPerfectServer::setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte,
-                                      std::chrono::milliseconds grace)
-{
-    mBaseLimit = base;
-    mPerMegabyteLimit = perMegabyte;
-    mGrace = grace;
-    runOnEveryOffice([base, perMegabyte](OfficeEngine& engine) { engine.setLimits({base, perMegabyte}); });
-}
-
 void WordPerfectServer::run(std::function<void()> task, qint64 bytes)
 {
     if (mUnresponsive)
@@ -166,88 +160,6 @@ void WordPerfectServer::run(std::function<void()> task, qint64 bytes)
             mUnresponsive = true;
         throw;
     }
-}
-
-void WordPerfectServer::setMemoryLimit(qint64 bytes)
-{
-    runOnEveryOffice([bytes](OfficeEngine& engine) { engine.session().setMemoryLimit(bytes); });
-}
-
-void WordPerfectServer::setStartRetryPause(std::chrono::milliseconds pause)
-{
-    runOnEveryOffice([pause](OfficeEngine& engine) { engine.session().setStartRetryPause(pause); });
-}
-
-void WordPerfectServer::waitForOffice()
-{
-    for (int i = mPool->active() - 1; i > 0; --i) {
-        try {
-            EngineCall::RunOn(*mPool->office(i).thread, [engine = mPool->office(i).engine] { engine->start(); });
-        } catch (const RuntimeError&) {
-            // That office does not work ahead; office 0 serves its documents.
-        }
-    }
-    EngineCall::Run([engine = mEngine] { engine->start(); });
-}
-
-int WordPerfectServer::officeCount() const
-{
-    return mPool->size();
-}
-
-QList<pid_t> WordPerfectServer::officePids()
-{
-    QList<pid_t> pids;
-    runOnEveryOffice([&pids](OfficeEngine& engine) { pids.append(engine.session().officePid()); });
-    return pids;
-}
-
-qint64 WordPerfectServer::officesPeakResidentBytes()
-{
-    qint64 bytes = 0;
-    runOnEveryOffice([&bytes](OfficeEngine& engine) { bytes += engine.session().officePeakResidentBytes(); });
-    return bytes;
-}
-
-bool WordPerfectServer::waitForWorkAhead(std::chrono::milliseconds limit)
-{
-    return mPool->waitUntilIdle(limit);
-}
-
-QStringList WordPerfectServer::workAheadFolders() const
-{
-    QStringList folders{mPool->folder()};
-    if (!mPool->memoryFolder().isEmpty())
-        folders << mPool->memoryFolder();
-    return folders;
-}
-
-pid_t WordPerfectServer::officePid()
-{
-    pid_t pid = 0;
-    EngineCall::Run([engine = mEngine, &pid] { pid = engine->session().officePid(); });
-    return pid;
-}
-
-qint64 WordPerfectServer::officeResidentBytes()
-{
-    qint64 bytes = 0;
-    EngineCall::Run([engine = mEngine, &bytes] { bytes = engine->session().officeResidentBytes(); });
-    return bytes;
-}
-
-qint64 WordPerfectServer::officePeakResidentBytes()
-{
-    qint64 bytes = 0;
-    EngineCall::Run([engine = mEngine, &bytes] { bytes = engine->session().officePeakResidentBytes(); });
-    return bytes;
-}
-
-int WordPerfectServer::officeStarts()
-{
-    int starts = 0;
-    EngineCall::Run([engine = mEngine, &starts] { starts = engine->session().startCount(); });
-    return starts;
 }
 
 Value WordPerfectServer::fileOpen(const QList<Value>& args)
@@ -439,7 +351,7 @@ Value WordPerfectServer::announceDocuments(const QList<Value>& args)
         }
         const QString path = arg.toText();
         if (!path.isEmpty())
-            paths.append(QFileInfo(path).absoluteFilePath());
+            paths.append(platform::AbsolutePath(path));
     }
     mPool->announce(paths, *format);
     return Value();

@@ -61,45 +61,11 @@ public:
     WordPerfectServer(const WordPerfectServer&) = delete;
     WordPerfectServer& operator=(const WordPerfectServer&) = delete;
 
-    // Time limits of the watchdog: `base` for every call, plus `perMegabyte`
-    // for each MB of the source document. Should the engine itself stop
-    // responding, a call is given up `grace` after its limit (the grace
-    // covers an office start) and the server fails every later call at once.
-    void setTimeLimits(std::chrono::milliseconds base, std::chrono::milliseconds perMegabyte,
-                       std::chrono::milliseconds grace = std::chrono::seconds(180));
-    // The office is restarted between documents once its resident memory
-    // passes `bytes` (0: never).
-    void setMemoryLimit(qint64 bytes);
-    // After three failed office starts in a row, calls fail at once for
-    // `pause` (15 s unless set) before the office is tried again.
-    void setStartRetryPause(std::chrono::milliseconds pause);
-
-    // Waits until the background start of every office started so far has
-    // ended; raises the failure of office 0.
-    void waitForOffice();
-    // Office 0's process now (0 when none runs), its memory, and how many
-    // offices it has started.
-    pid_t officePid();
-    qint64 officeResidentBytes();
-    qint64 officePeakResidentBytes();
-    int officeStarts();
-    // The offices of the pool (office 0 among them) and their processes now
-    // (0 for one that does not run).
-    int officeCount() const;
-    QList<pid_t> officePids();
-    // The peak resident memory of the offices running now, added up.
-    qint64 officesPeakResidentBytes();
-    // Waits (blocking) until the pool works on no document, at most `limit`.
-    bool waitForWorkAhead(std::chrono::milliseconds limit = std::chrono::seconds(120));
-    // How many FileOpen calls the work ahead answered (refusals included),
-    // and the private folders it works in (on disk, and in memory-backed
-    // storage when there is some).
-    int documentsServedAhead() const { return mServedAhead; }
-    QStringList workAheadFolders() const;
-
+    // What tests and benchmarks look at and set is in ServerDiagnostics.
     static constexpr qint64 kDefaultMemoryLimit = 1536LL * 1024 * 1024;
 
 private:
+    friend class ServerDiagnostics;
     platform::Value fileOpen(const QList<platform::Value>& args);
     platform::Value envDocBlank(const QList<platform::Value>& args);
     platform::Value posDocVeryTop(const QList<platform::Value>& args);
@@ -136,8 +102,9 @@ private:
     std::shared_ptr<PreparedDocument> mReopened;
     bool mDirectOpen = false; // office 0 holds the current document
     int mServedAhead = 0;
-    std::chrono::milliseconds mBaseLimit{60000};
-    std::chrono::milliseconds mPerMegabyteLimit{10000};
+    // The watchdog's limits (OfficeEngine::Limits), set by the constructor.
+    std::chrono::milliseconds mBaseLimit;
+    std::chrono::milliseconds mPerMegabyteLimit;
     std::chrono::milliseconds mGrace{180000};
     qint64 mDocumentBytes = 0;
     // The current document's mode, which its Word file takes (as `cp` does).
