@@ -62,6 +62,51 @@ QString ConvertCommand::targetFor(const QString& document, const QString& relati
     return JobBase::ProposedTarget(folder == QLatin1String("/") ? QString() : folder, document, mOptions.format);
 }
 
+bool ConvertCommand::foldersUsable() const
+{
+    // The target folder is made when it is not there yet (as a script
+    // expects of an output folder); one that cannot be made, or a file of
+    // that name, is a usage error.
+    if (!mTarget.isEmpty() && !platform::MakeFolders(mTarget)) {
+        tell(QStringLiteral("the target folder %1 cannot be made").arg(mOptions.target));
+        return false;
+    }
+    if (!mBase.isEmpty() && !platform::IsFolder(mBase)) {
+        tell(QStringLiteral("the base folder %1 is not a folder").arg(mOptions.base));
+        return false;
+    }
+    return true;
+}
+
+std::vector<ConvertSources::Document> ConvertCommand::withoutUpToDate(
+    const std::vector<ConvertSources::Document>& documents)
+{
+    std::vector<ConvertSources::Document> left;
+    for (const ConvertSources::Document& document : documents) {
+        const QString target = targetFor(document.path, document.relative);
+        const std::optional<qint64> written = platform::ModifiedTime(target);
+        const std::optional<qint64> changed = platform::ModifiedTime(document.path);
+        if (written && changed && *written > *changed) {
+            ++mSkipped;
+            mPrinter.print({document.path, QStringLiteral("Skipped"), target, QString()}, false);
+        } else {
+            left.push_back(document);
+        }
+    }
+    mPrinter.flush();
+    return left;
+}
+
+void ConvertCommand::summarise(int leftOut) const
+{
+    if (!mMessages || mOptions.quiet)
+        return;
+    const QLocale locale;
+    tell(QStringLiteral("%1 converted, %2 failed, %3 skipped, %4 left out by their extension")
+             .arg(locale.toString(mConverted), locale.toString(mFailed), locale.toString(mSkipped),
+                  locale.toString(leftOut)));
+}
+
 int ConvertCommand::Run()
 {
     Mediator& mediator = *gMediator;
@@ -73,17 +118,8 @@ int ConvertCommand::Run()
         ~EndRun() { mediator.EndRun(); }
     } endRun{mediator};
 
-    // The target folder is made when it is not there yet (as a script
-    // expects of an output folder); one that cannot be made, or a file of
-    // that name, is a usage error.
-    if (!mTarget.isEmpty() && !platform::MakeFolders(mTarget)) {
-        tell(QStringLiteral("the target folder %1 cannot be made").arg(mOptions.target));
+    if (!foldersUsable())
         return CommandLine::ExitUsage;
-    }
-    if (!mBase.isEmpty() && !platform::IsFolder(mBase)) {
-        tell(QStringLiteral("the base folder %1 is not a folder").arg(mOptions.base));
-        return CommandLine::ExitUsage;
-    }
     if (!mOptions.extensions.isEmpty())
         mediator.Extensions().setStringList(mOptions.extensions);
     ConvertSources sources(mOptions, mBase);
@@ -91,24 +127,8 @@ int ConvertCommand::Run()
         tell(sources.error());
         return CommandLine::ExitUsage;
     }
-
-    std::vector<ConvertSources::Document> documents;
-    if (mOptions.skipExisting) {
-        for (const ConvertSources::Document& document : sources.documents()) {
-            const QString target = targetFor(document.path, document.relative);
-            const std::optional<qint64> written = platform::ModifiedTime(target);
-            const std::optional<qint64> changed = platform::ModifiedTime(document.path);
-            if (written && changed && *written > *changed) {
-                ++mSkipped;
-                mPrinter.print({document.path, QStringLiteral("Skipped"), target, QString()}, false);
-            } else {
-                documents.push_back(document);
-            }
-        }
-        mPrinter.flush();
-    } else {
-        documents = sources.documents();
-    }
+    const std::vector<ConvertSources::Document> documents =
+        mOptions.skipExisting ? withoutUpToDate(sources.documents()) : sources.documents();
     mTotal = static_cast<int>(documents.size());
 
     if (mTotal > 0) {
@@ -124,12 +144,7 @@ int ConvertCommand::Run()
         convert(documents);
     }
     mPrinter.endProgress();
-    if (mMessages && !mOptions.quiet) {
-        const QLocale locale;
-        tell(QStringLiteral("%1 converted, %2 failed, %3 skipped, %4 left out by their extension")
-                 .arg(locale.toString(mConverted), locale.toString(mFailed), locale.toString(mSkipped),
-                      locale.toString(sources.leftOut())));
-    }
+    summarise(sources.leftOut());
     return mFailed == 0 && mConverted == mTotal ? CommandLine::ExitSuccess : CommandLine::ExitFailed;
 }
 

@@ -40,6 +40,12 @@ public:
     int Run();
 
 private:
+    // Makes the target folder and checks the base; false (told) when either fails.
+    bool foldersUsable() const;
+    // `documents` less those whose Word file is newer (reported as skipped).
+    std::vector<ConvertSources::Document> withoutUpToDate(const std::vector<ConvertSources::Document>& documents);
+    // The closing line: how many converted, failed, skipped and left out.
+    void summarise(int leftOut) const;
     // Converts `documents` in batches of a bounded size (the document list
     // holds one batch), all of them one run.
     void convert(const std::vector<ConvertSources::Document>& documents);

@@ -121,6 +121,57 @@ MacroFile MacroFile::Load(const QString& path)
     return Parse(text, path);
 }
 
+namespace {
+
+// The first line that is not blank or a comment: TALLOWIN MACRO 1.
+void checkHeader(const QList<Token>& tokens, const QString& name, int number)
+{
+    if (tokens.size() != 3 || tokens[0].quoted || tokens[1].quoted || tokens[2].quoted
+        || tokens[0].text.compare(QStringLiteral("TALLOWIN"), Qt::CaseInsensitive) != 0
+        || tokens[1].text.compare(QStringLiteral("MACRO"), Qt::CaseInsensitive) != 0)
+        invalid(name, number, QStringLiteral("the first line must be \"TALLOWIN MACRO 1\""));
+    if (tokens[2].text != QStringLiteral("1"))
+        invalid(name, number, QStringLiteral("macro format version %1 is not supported").arg(tokens[2].text));
+}
+
+// A command line: REPLACE [REGEX] "find" "replacement" or DELETE [REGEX] "find".
+MacroFile::Command command(const QList<Token>& tokens, const QString& name, int number)
+{
+    if (tokens[0].quoted)
+        invalid(name, number, QStringLiteral("a command must start with its name"));
+    const QString verb = tokens[0].text.toUpper();
+    const bool replace = verb == QStringLiteral("REPLACE");
+    if (!replace && verb != QStringLiteral("DELETE"))
+        invalid(name, number, QStringLiteral("unknown command %1").arg(tokens[0].text));
+    int next = 1;
+    MacroFile::Command command;
+    if (next < tokens.size() && !tokens[next].quoted) {
+        if (tokens[next].text.compare(QStringLiteral("REGEX"), Qt::CaseInsensitive) != 0)
+            invalid(name, number, QStringLiteral("unknown option %1").arg(tokens[next].text));
+        command.regex = true;
+        ++next;
+    }
+    const int texts = replace ? 2 : 1;
+    if (tokens.size() - next != texts)
+        invalid(name, number, QStringLiteral("%1 takes %2 quoted text(s)").arg(verb).arg(texts));
+    for (int t = next; t < tokens.size(); ++t)
+        if (!tokens[t].quoted)
+            invalid(name, number, QStringLiteral("%1 is not a quoted text").arg(tokens[t].text));
+    command.find = tokens[next].text;
+    if (replace)
+        command.replacement = tokens[next + 1].text;
+    if (command.find.isEmpty())
+        invalid(name, number, QStringLiteral("the text to find is empty"));
+    if (command.regex) {
+        const QRegularExpression check(command.find);
+        if (!check.isValid())
+            invalid(name, number, QStringLiteral("the regular expression is not valid: %1").arg(check.errorString()));
+    }
+    return command;
+}
+
+} // namespace
+
 MacroFile MacroFile::Parse(const QString& text, const QString& name)
 {
     MacroFile macro;
@@ -137,47 +188,11 @@ MacroFile MacroFile::Parse(const QString& text, const QString& name)
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
             continue;
         const QList<Token> tokens = tokenize(trimmed, name, number);
-        if (!headerSeen) {
-            if (tokens.size() != 3 || tokens[0].quoted || tokens[1].quoted || tokens[2].quoted
-                || tokens[0].text.compare(QStringLiteral("TALLOWIN"), Qt::CaseInsensitive) != 0
-                || tokens[1].text.compare(QStringLiteral("MACRO"), Qt::CaseInsensitive) != 0)
-                invalid(name, number, QStringLiteral("the first line must be \"TALLOWIN MACRO 1\""));
-            if (tokens[2].text != QStringLiteral("1"))
-                invalid(name, number, QStringLiteral("macro format version %1 is not supported").arg(tokens[2].text));
-            headerSeen = true;
-            continue;
-        }
-        if (tokens[0].quoted)
-            invalid(name, number, QStringLiteral("a command must start with its name"));
-        const QString verb = tokens[0].text.toUpper();
-        const bool replace = verb == QStringLiteral("REPLACE");
-        if (!replace && verb != QStringLiteral("DELETE"))
-            invalid(name, number, QStringLiteral("unknown command %1").arg(tokens[0].text));
-        int next = 1;
-        Command command;
-        if (next < tokens.size() && !tokens[next].quoted) {
-            if (tokens[next].text.compare(QStringLiteral("REGEX"), Qt::CaseInsensitive) != 0)
-                invalid(name, number, QStringLiteral("unknown option %1").arg(tokens[next].text));
-            command.regex = true;
-            ++next;
-        }
-        const int texts = replace ? 2 : 1;
-        if (tokens.size() - next != texts)
-            invalid(name, number, QStringLiteral("%1 takes %2 quoted text(s)").arg(verb).arg(texts));
-        for (int t = next; t < tokens.size(); ++t)
-            if (!tokens[t].quoted)
-                invalid(name, number, QStringLiteral("%1 is not a quoted text").arg(tokens[t].text));
-        command.find = tokens[next].text;
-        if (replace)
-            command.replacement = tokens[next + 1].text;
-        if (command.find.isEmpty())
-            invalid(name, number, QStringLiteral("the text to find is empty"));
-        if (command.regex) {
-            const QRegularExpression check(command.find);
-            if (!check.isValid())
-                invalid(name, number, QStringLiteral("the regular expression is not valid: %1").arg(check.errorString()));
-        }
-        macro.mCommands.append(command);
+        if (headerSeen)
+            macro.mCommands.append(command(tokens, name, number));
+        else
+            checkHeader(tokens, name, number);
+        headerSeen = true;
     }
     if (!headerSeen)
         invalid(name, lines.size(), QStringLiteral("the header \"TALLOWIN MACRO 1\" is missing"));

@@ -123,6 +123,66 @@ int drawingPictures(const QByteArray& table, qint64 from, qint64 to)
     return pictures;
 }
 
+// Where the main text and the drawings lie, from the file information
+// block at the start of the document stream: a fixed part, then counted
+// arrays of words, of longs (the text lengths) and of offset/length pairs.
+struct InformationBlock
+{
+    qint64 mainLength = 0;
+    std::pair<qint64, qint64> clx;
+    std::pair<qint64, qint64> drawings;
+};
+
+InformationBlock informationBlock(const QByteArray& word)
+{
+    const qint64 words = u16(word, 32);
+    const qint64 longsAt = 34 + 2 * words;
+    const qint64 longs = u16(word, longsAt);
+    const qint64 pairsAt = longsAt + 2 + 4 * longs + 2;
+    const qint64 pairs = u16(word, pairsAt - 2);
+    if (words < 0 || longs < 11 || pairs <= kDrawings)
+        throw Failure{QStringLiteral("its information block is too short")};
+    const auto pair = [&](int index) {
+        return std::pair{u32(word, pairsAt + 8 * index), u32(word, pairsAt + 8 * index + 4)};
+    };
+    InformationBlock block{u32(word, longsAt + 2 + 4 * 3), pair(kClx), pair(kDrawings)};
+    if (block.mainLength < 0)
+        throw Failure{QStringLiteral("its information block is too short")};
+    return block;
+}
+
+// Pictures, note references and the letters outside field codes.
+WordFileContents countText(const QString& text)
+{
+    WordFileContents contents;
+    QList<bool> inCode; // per open field: whether its code is being read
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case kFieldBegin:
+            inCode.append(true);
+            break;
+        case kFieldSeparator:
+            if (!inCode.isEmpty())
+                inCode.last() = false;
+            break;
+        case kFieldEnd:
+            if (!inCode.isEmpty())
+                inCode.removeLast();
+            break;
+        case kPicture:
+            ++contents.pictures;
+            break;
+        case kNoteReference:
+            ++contents.referenceMarks;
+            break;
+        default:
+            if (!inCode.contains(true) && c.isLetterOrNumber())
+                ++contents.letters;
+        }
+    }
+    return contents;
+}
+
 } // namespace
 
 int WordFileContents::Letters(const QString& text)
@@ -144,11 +204,9 @@ WordFileContents WordFileContents::Read(const QString& path, QString* whyNot)
     }
     try {
         const std::optional<QByteArray> document = compound.stream(QStringLiteral("WordDocument"));
-        if (!document)
+        if (!document || u16(*document, 0) != kWordIdent)
             throw Failure{QStringLiteral("it has no Word document stream")};
         const QByteArray& word = *document;
-        if (u16(word, 0) != kWordIdent)
-            throw Failure{QStringLiteral("it has no Word document stream")};
         const int flags = u16(word, 0x0A);
         if (flags & kEncrypted)
             throw Failure{QStringLiteral("it is encrypted")};
@@ -156,51 +214,10 @@ WordFileContents WordFileContents::Read(const QString& path, QString* whyNot)
             compound.stream((flags & kWhichTable) ? QStringLiteral("1Table") : QStringLiteral("0Table"));
         if (!table)
             throw Failure{QStringLiteral("it has no table stream")};
-        // The information block: a fixed part, then counted arrays of
-        // words, of longs (the text lengths) and of offset/length pairs.
-        const qint64 words = u16(word, 32);
-        const qint64 longsAt = 34 + 2 * words;
-        const qint64 longs = u16(word, longsAt);
-        const qint64 pairsAt = longsAt + 2 + 4 * longs + 2;
-        const qint64 pairs = u16(word, pairsAt - 2);
-        if (words < 0 || longs < 11 || pairs <= kDrawings)
-            throw Failure{QStringLiteral("its information block is too short")};
-        const auto pair = [&](int index) {
-            return std::pair{u32(word, pairsAt + 8 * index), u32(word, pairsAt + 8 * index + 4)};
-        };
-        const qint64 mainLength = u32(word, longsAt + 2 + 4 * 3);
-        if (mainLength < 0)
-            throw Failure{QStringLiteral("its information block is too short")};
-        const auto [clxAt, clxLength] = pair(kClx);
-        const QString text = mainText(word, *table, clxAt, clxLength, mainLength);
-
-        WordFileContents contents;
-        QList<bool> inCode; // per open field: whether its code is being read
-        for (const QChar c : text) {
-            switch (c.unicode()) {
-            case kFieldBegin:
-                inCode.append(true);
-                break;
-            case kFieldSeparator:
-                if (!inCode.isEmpty())
-                    inCode.last() = false;
-                break;
-            case kFieldEnd:
-                if (!inCode.isEmpty())
-                    inCode.removeLast();
-                break;
-            case kPicture:
-                ++contents.pictures;
-                break;
-            case kNoteReference:
-                ++contents.referenceMarks;
-                break;
-            default:
-                if (!inCode.contains(true) && c.isLetterOrNumber())
-                    ++contents.letters;
-            }
-        }
-        const auto [drawingsAt, drawingsLength] = pair(kDrawings);
+        const InformationBlock block = informationBlock(word);
+        WordFileContents contents =
+            countText(mainText(word, *table, block.clx.first, block.clx.second, block.mainLength));
+        const auto [drawingsAt, drawingsLength] = block.drawings;
         if (drawingsAt >= 0 && drawingsLength > 0 && drawingsAt + drawingsLength <= table->size())
             contents.pictures += drawingPictures(*table, drawingsAt, drawingsAt + drawingsLength);
         return contents;

@@ -90,74 +90,88 @@ void PathFlattener::arc(double rx, double ry, double rotation, bool large, bool 
     mCurrent = end;
 }
 
+// The first control point of an S or T: the last one reflected through the
+// pen when the previous action was a curve of the same kind, else the pen.
+PathFlattener::Point PathFlattener::reflected(bool afterSameKind) const
+{
+    return afterSameKind ? Point{2 * mCurrent.x - mLastControl.x, 2 * mCurrent.y - mLastControl.y} : mCurrent;
+}
+
+void PathFlattener::cubicTo(const librevenge::RVNGPropertyList& element, bool smooth, bool afterCubic, const Point& to)
+{
+    const Point p1 = smooth ? reflected(afterCubic)
+                            : Point{number(element, "svg:x1", mCurrent.x), number(element, "svg:y1", mCurrent.y)};
+    const Point p2{number(element, smooth ? "svg:x1" : "svg:x2", to.x),
+                   number(element, smooth ? "svg:y1" : "svg:y2", to.y)};
+    cubic(p1, p2, to);
+}
+
+void PathFlattener::quadraticTo(const librevenge::RVNGPropertyList& element, bool smooth, bool afterQuadratic,
+                                const Point& to)
+{
+    const Point q = smooth ? reflected(afterQuadratic)
+                           : Point{number(element, "svg:x1", mCurrent.x), number(element, "svg:y1", mCurrent.y)};
+    // A quadratic curve is the cubic with these control points.
+    const Point from = mCurrent;
+    cubic({from.x + 2.0 / 3 * (q.x - from.x), from.y + 2.0 / 3 * (q.y - from.y)},
+          {to.x + 2.0 / 3 * (q.x - to.x), to.y + 2.0 / 3 * (q.y - to.y)}, to);
+    mLastControl = q;
+}
+
+void PathFlattener::follow(const librevenge::RVNGPropertyList& element, char action, char lastAction)
+{
+    const Point to{number(element, "svg:x", mCurrent.x), number(element, "svg:y", mCurrent.y)};
+    // A path that does not begin with M begins where the pen is.
+    if (action != 'M' && action != 'Z' && mPaths.empty())
+        add(mCurrent);
+    switch (action) {
+    case 'M':
+        mPaths.push_back({});
+        mCurrent = mStart = to;
+        add(to);
+        break;
+    case 'L':
+    case 'H':
+    case 'V':
+        mCurrent = to;
+        add(to);
+        break;
+    case 'C':
+    case 'S':
+        cubicTo(element, action == 'S', lastAction == 'C' || lastAction == 'S', to);
+        break;
+    case 'Q':
+    case 'T':
+        quadraticTo(element, action == 'T', lastAction == 'Q' || lastAction == 'T', to);
+        break;
+    case 'A':
+        arc(number(element, "svg:rx"), number(element, "svg:ry"),
+            RevengeValue::Number(element, "librevenge:rotate").value_or(0),
+            RevengeValue::Number(element, "librevenge:large-arc").value_or(0) != 0,
+            RevengeValue::Number(element, "librevenge:sweep").value_or(0) != 0, to);
+        break;
+    case 'Z':
+        if (!mPaths.empty()) {
+            mPaths.back().closed = true;
+            mCurrent = mStart;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
 std::vector<PathFlattener::Polyline> PathFlattener::flatten(const librevenge::RVNGPropertyListVector& path)
 {
     mPaths.clear();
     mCurrent = mStart = mLastControl = {};
     char lastAction = 0;
     for (unsigned long i = 0; i < path.count(); ++i) {
-        const librevenge::RVNGPropertyList& element = path[i];
-        const QString action = RevengeValue::Text(element, "librevenge:path-action");
+        const QString action = RevengeValue::Text(path[i], "librevenge:path-action");
         if (action.isEmpty())
             continue;
         const char a = action[0].toLatin1();
-        const Point to{number(element, "svg:x", mCurrent.x), number(element, "svg:y", mCurrent.y)};
-        // A path that does not begin with M begins where the pen is.
-        if (a != 'M' && a != 'Z' && mPaths.empty())
-            add(mCurrent);
-        switch (a) {
-        case 'M':
-            mPaths.push_back({});
-            mCurrent = mStart = to;
-            add(to);
-            break;
-        case 'L':
-        case 'H':
-        case 'V':
-            mCurrent = to;
-            add(to);
-            break;
-        case 'C':
-        case 'S': {
-            Point p1{number(element, "svg:x1", mCurrent.x), number(element, "svg:y1", mCurrent.y)};
-            if (a == 'S') // reflects the last control point
-                p1 = (lastAction == 'C' || lastAction == 'S')
-                         ? Point{2 * mCurrent.x - mLastControl.x, 2 * mCurrent.y - mLastControl.y}
-                         : mCurrent;
-            const Point p2{number(element, a == 'S' ? "svg:x1" : "svg:x2", to.x),
-                           number(element, a == 'S' ? "svg:y1" : "svg:y2", to.y)};
-            cubic(p1, p2, to);
-            break;
-        }
-        case 'Q':
-        case 'T': {
-            Point q{number(element, "svg:x1", mCurrent.x), number(element, "svg:y1", mCurrent.y)};
-            if (a == 'T')
-                q = (lastAction == 'Q' || lastAction == 'T')
-                        ? Point{2 * mCurrent.x - mLastControl.x, 2 * mCurrent.y - mLastControl.y}
-                        : mCurrent;
-            // A quadratic curve is the cubic with these control points.
-            const Point from = mCurrent;
-            cubic({from.x + 2.0 / 3 * (q.x - from.x), from.y + 2.0 / 3 * (q.y - from.y)},
-                  {to.x + 2.0 / 3 * (q.x - to.x), to.y + 2.0 / 3 * (q.y - to.y)}, to);
-            mLastControl = q;
-            break;
-        }
-        case 'A':
-            arc(number(element, "svg:rx"), number(element, "svg:ry"),
-                RevengeValue::Number(element, "librevenge:rotate").value_or(0),
-                RevengeValue::Number(element, "librevenge:large-arc").value_or(0) != 0,
-                RevengeValue::Number(element, "librevenge:sweep").value_or(0) != 0, to);
-            break;
-        case 'Z':
-            if (!mPaths.empty()) {
-                mPaths.back().closed = true;
-                mCurrent = mStart;
-            }
-            break;
-        default:
-            break;
-        }
+        follow(path[i], a, lastAction);
         lastAction = a;
     }
     return std::move(mPaths);

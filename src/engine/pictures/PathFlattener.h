@@ -28,6 +28,10 @@ public:
     std::vector<Polyline> flatten(const librevenge::RVNGPropertyListVector& path);
 
 private:
+    void follow(const librevenge::RVNGPropertyList& element, char action, char lastAction);
+    void cubicTo(const librevenge::RVNGPropertyList& element, bool smooth, bool afterCubic, const Point& to);
+    void quadraticTo(const librevenge::RVNGPropertyList& element, bool smooth, bool afterQuadratic, const Point& to);
+    Point reflected(bool afterSameKind) const;
     void add(const Point& p);
     void cubic(const Point& p1, const Point& p2, const Point& p3);
     void arc(double rx, double ry, double rotation, bool large, bool sweep, const Point& end);
