@@ -9,6 +9,7 @@
 #include "platform/TempFiles.h"
 
 #include <cstring>
+#include <exception>
 #include <sys/stat.h>
 #include <system_error>
 #include <utility>
@@ -28,7 +29,12 @@ EmbeddedPictures::EmbeddedPictures(const QString& path) : mPath(path)
             if (!std::exchange(told, true))
                 found->set_value(at);
         };
-        PictureReader::Result read = PictureReader::Read(path, declared, tell);
+        PictureReader::Result read;
+        try {
+            read = PictureReader::Read(path, declared, tell);
+        } catch (const std::exception&) {
+            read.unread = declared; // not even the reader could be run
+        }
         tell({});
         return Prepared{std::move(read.pictures), {read.unread, read.unplaced, read.tooLarge}};
     };
