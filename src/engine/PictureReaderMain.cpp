@@ -47,6 +47,32 @@ std::optional<QByteArray> readAll(int fd)
     }
 }
 
+// The different pictures the frames show: boxes that show the same picture
+// share its data (WordPerfect keeps one packet for them), which is converted
+// and sent once. The frames keep no data.
+struct Different {
+    QList<QByteArray> data;
+    QList<QString> types;
+    QList<int> of; // the picture each frame shows
+};
+
+Different differentPictures(QList<EmbeddedPicture>& frames)
+{
+    Different pictures;
+    QHash<QByteArray, int> known;
+    for (EmbeddedPicture& frame : frames) {
+        auto at = known.constFind(frame.data);
+        if (at == known.constEnd()) {
+            at = known.insert(frame.data, int(pictures.data.size()));
+            pictures.data.append(frame.data);
+            pictures.types.append(frame.mimeType);
+        }
+        pictures.of.append(*at);
+        frame.data = QByteArray();
+    }
+    return pictures;
+}
+
 // Tests: sleeps until killed; allocates (without using) up to 64 GiB, which
 // only a memory limit stops.
 void misbehave(bool hang, bool exhaust)
@@ -89,50 +115,34 @@ int main(int argc, char** argv)
 
     PictureCollector::Result found = PictureCollector::Collect(*document);
     const qint64 limit = PictureTransfer::Limit(document->size());
-    // Boxes that show the same picture share its data (WordPerfect keeps
-    // one packet for them): it is converted and sent once.
-    QList<QByteArray> pictures;
-    QList<QString> types;
-    QList<int> pictureOf;
-    {
-        QHash<QByteArray, int> known;
-        for (EmbeddedPicture& frame : found.pictures) {
-            auto at = known.constFind(frame.data);
-            if (at == known.constEnd()) {
-                at = known.insert(frame.data, int(pictures.size()));
-                pictures.append(frame.data);
-                types.append(frame.mimeType);
-            }
-            pictureOf.append(*at);
-            frame.data = QByteArray();
-        }
-    }
+    Different pictures = differentPictures(found.pictures);
     // Pictures whose bitmaps declare more than their budget are not
     // converted, and the engine keeps the office's own import from them:
     // where they begin in the document goes with the frames.
     QList<bool> tooLarge;
     QList<qint64> tooLargeAt;
-    for (qsizetype i = 0; i < pictures.size(); ++i) {
-        tooLarge.append(types[i] == QLatin1String("image/x-wpg")
-                        && BitmapBudget::Of(pictures[i]).largest > BitmapBudget::kBudget);
-        if (const qsizetype at = tooLarge.back() ? document->indexOf(pictures[i]) : -1; at >= 0)
+    for (qsizetype i = 0; i < pictures.data.size(); ++i) {
+        tooLarge.append(pictures.types[i] == QLatin1String("image/x-wpg")
+                        && BitmapBudget::Of(pictures.data[i]).largest > BitmapBudget::kBudget);
+        if (const qsizetype at = tooLarge.back() ? document->indexOf(pictures.data[i]) : -1; at >= 0)
             tooLargeAt.append(at);
     }
     document.reset();
     const QByteArray frames = PictureTransfer::Greeting()
-                              + PictureTransfer::Frames(found.pictures, pictureOf, int(pictures.size()), found.unread,
-                                                        found.unplaced, tooLargeAt);
+                              + PictureTransfer::Frames(found.pictures, pictures.of, int(pictures.data.size()),
+                                                        found.unread, found.unplaced, tooLargeAt);
     if (platform::WriteAll(STDOUT_FILENO, frames) != 0)
         return 1;
     misbehave(hang, exhaust);
 
     // What the answer may still take, less a message's own bytes.
     qint64 room = limit - frames.size() - PictureTransfer::End().size();
-    for (qsizetype i = 0; i < pictures.size(); ++i) {
+    for (qsizetype i = 0; i < pictures.data.size(); ++i) {
         const PictureConverter::Result converted =
             tooLarge[i] ? PictureConverter::Result{PictureConverter::Outcome::TooLarge, {}}
-                        : PictureConverter::Convert(pictures[i], types[i], room - PictureTransfer::kPictureMessageBytes);
-        pictures[i] = QByteArray();
+                        : PictureConverter::Convert(pictures.data[i], pictures.types[i],
+                                                    room - PictureTransfer::kPictureMessageBytes);
+        pictures.data[i] = QByteArray();
         const QByteArray message = PictureTransfer::Picture(int(i), converted.outcome, converted.picture.mimeType,
                                                             converted.picture.data);
         room -= message.size();
