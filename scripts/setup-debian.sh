@@ -16,6 +16,10 @@ packages=(
   # the WordPerfect and WordPerfect Graphics readers the office itself uses:
   # the engine reads the pictures embedded in documents with them
   libwpd-dev libwpg-dev librevenge-dev
+  # readers of the other formats the tests check (pdfinfo, pdftotext and
+  # pdftocairo for PDF/A), and GNU parallel, which the test of the README's
+  # way of spreading an archive over processes runs
+  poppler-utils parallel
   # an independent reader of the Word documents we write, a virtual display
   # for the smoke test and the tools it watches and drives the windows with
   # (xwininfo, xdotool), and the desktop's default-browser query
@@ -30,6 +34,8 @@ packages=(
   # dependencies (dpkg-shlibdeps), and the clean Debian 12 root the package
   # test installs it into
   librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev debootstrap
+  # Debian's checks of the package (lintian), which the package test runs
+  lintian
 )
 
 missing=()

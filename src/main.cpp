@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
-#include "engine/EngineRegistration.h"
+#include "engine/server/EngineRegistration.h"
 #include "platform/Dialogs.h"
 #include "platform/Program.h"
 #include "platform/gui/QtDialogProvider.h"
@@ -9,9 +9,11 @@
 
 int main(int argc, char** argv)
 {
-    // --help, --version and a wrong command line are answered before any
-    // application object exists: no display is needed and no office starts.
-    const CommandLine::Options options = CommandLine::Parse(CommandLine::Arguments(argc, argv));
+    // --help, --version, a wrong command line and windows without a display
+    // are answered before any application object exists: no display is
+    // needed and no office starts.
+    const QStringList arguments = CommandLine::Arguments(argc, argv);
+    const CommandLine::Options options = CommandLine::Parse(arguments, CommandLine::HasDisplay(arguments));
     if (const std::optional<int> exitCode = CommandLine::AnswerAtOnce(options))
         return *exitCode;
     if (options.mode == CommandLine::Mode::Convert) {
@@ -20,7 +22,7 @@ int main(int argc, char** argv)
         platform::EndProgramOnSignals();
         engine::RegisterEngine();
         // Ends as the windows do: the offices and the engine's files go at once.
-        platform::EndProgram(General::Convert(options.paths, options.target, options.json));
+        platform::EndProgram(General::Convert(options));
     }
 
     // The desktop entry's name: lets the desktop match the windows to it.

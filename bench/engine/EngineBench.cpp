@@ -10,9 +10,10 @@
 // --sample takes the batch's documents from the given files of the engine
 // tests' data folder (in turn) instead of the three samples: for instance
 // pictures12-wp6.wpd, a document with 12 embedded pictures.
-#include "engine/EngineRegistration.h"
-#include "engine/OfficeInstallation.h"
-#include "engine/WordPerfectServer.h"
+#include "engine/office/OfficeInstallation.h"
+#include "engine/server/EngineRegistration.h"
+#include "engine/server/ServerDiagnostics.h"
+#include "engine/server/WordPerfectServer.h"
 #include "platform/LateBinding.h"
 #include "platform/ProgIdRegistry.h"
 #include "platform/RuntimeError.h"
@@ -121,7 +122,7 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     const auto server = platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
-    auto& engine = dynamic_cast<engine::WordPerfectServer&>(*server);
+    engine::ServerDiagnostics engine(dynamic_cast<engine::WordPerfectServer&>(*server));
     engine.setMemoryLimit(0); // measure the office as it grows
     engine.waitForOffice();
     const qint64 startMs = clock.elapsed();

@@ -14,8 +14,9 @@
 #include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "engine/EngineRegistration.h"
-#include "engine/WordPerfectServer.h"
+#include "engine/server/EngineRegistration.h"
+#include "engine/server/ServerDiagnostics.h"
+#include "engine/server/WordPerfectServer.h"
 #include "pipeline/cmd1.h"
 #include "ui/Form2.h"
 #include "ui/Forms.h"
@@ -70,11 +71,13 @@ int runProgram(int count, bool warm)
     Forms::Get<frmExtension>();
     gMediator->init();
     Forms::Get<Form2>().Show();
-    auto* server = dynamic_cast<engine::WordPerfectServer*>(gAutomation.get());
-    if (!server) {
+    auto* found = dynamic_cast<engine::WordPerfectServer*>(gAutomation.get());
+    if (!found) {
         std::fprintf(stderr, "the office engine is not available\n");
         return 2;
     }
+    engine::ServerDiagnostics diagnostics(*found);
+    engine::ServerDiagnostics* server = &diagnostics;
     double startSeconds = 0;
     if (warm) {
         // As the batch dialog does when the user chooses the source folder:

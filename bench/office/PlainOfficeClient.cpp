@@ -1,8 +1,8 @@
 #include "PlainOfficeClient.h"
 
-#include "engine/OfficeInstallation.h"
-#include "engine/OfficePipes.h"
-#include "engine/UnoRuntime.h"
+#include "engine/office/OfficeInstallation.h"
+#include "engine/office/OfficePipes.h"
+#include "engine/office/UnoRuntime.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -13,11 +13,11 @@
 //    document pays, on the Word file of the picture sample.
 //
 //   bench_pictures [rounds=20]
-#include "engine/PictureCollector.h"
-#include "engine/PictureConverter.h"
-#include "engine/PictureProbe.h"
-#include "engine/PictureReader.h"
-#include "engine/WordFileContents.h"
+#include "engine/document/WordFileContents.h"
+#include "engine/pictures/PictureCollector.h"
+#include "engine/pictures/PictureConverter.h"
+#include "engine/pictures/PictureProbe.h"
+#include "engine/pictures/PictureReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -18,7 +18,7 @@
 //
 //   bench_single [--pairs N] [--program PATH]
 #include "app/StartUp.h"
-#include "engine/EngineRegistration.h"
+#include "engine/server/EngineRegistration.h"
 #include "platform/Dialogs.h"
 #include "platform/Program.h"
 #include "platform/gui/QtDialogProvider.h"

@@ -1,137 +1,186 @@
 #include "app/ConvertCommand.h"
 
 #include "app/CommandLine.h"
+#include "conversion/Automation.h"
 #include "conversion/JobBase.h"
 #include "core/BatchProgress.h"
 #include "core/DocumentList.h"
-#include "core/FolderListing.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "pipeline/cmd1.h"
 #include "platform/FileNames.h"
+#include "platform/Files.h"
+#include "platform/RuntimeError.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QLocale>
 #include <QSet>
 
 namespace {
 
-constexpr int kProgressMs = 100;
+// Documents per batch: the document list holds one batch at a time, so the
+// program's memory does not grow with the run; the offices' work ahead
+// starts afresh with each, which costs about one document's time.
+constexpr std::size_t kBatch = 1000;
 
-// UTF-8; a file name's bytes that are not UTF-8 are written as they are, so
-// that a script gets back the names it can open.
-void write(std::FILE* stream, const QString& text)
+QString folderOf(const QString& path)
 {
-    const QByteArray bytes = platform::EncodeFileName(text);
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-// The paths read from `input`, one a line; blank lines are skipped.
-QStringList readPaths(std::FILE* input)
-{
-    QStringList paths;
-    QByteArray line;
-    for (int c = std::fgetc(input);; c = std::fgetc(input)) {
-        if (c == '\n' || c == EOF) {
-            if (line.endsWith('\r'))
-                line.chop(1);
-            if (!line.trimmed().isEmpty())
-                paths.append(platform::DecodeFileName(line));
-            line.clear();
-            if (c == EOF)
-                break;
-            continue;
-        }
-        line.append(static_cast<char>(c));
-    }
-    return paths;
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
 } // namespace
 
-ConvertCommand::ConvertCommand(Options options, std::FILE* input, std::FILE* output, std::FILE* progress)
-    : mOptions(std::move(options)), mInput(input), mOutput(output), mProgress(progress)
+ConvertCommand::ConvertCommand(Options options, std::FILE* input, std::FILE* output, std::FILE* progress,
+                               std::FILE* messages)
+    : mOptions(std::move(options)),
+      mInput(input),
+      mMessages(messages),
+      mPrinter(mOptions.json, output, mOptions.quiet ? nullptr : progress)
 {
+    if (!mOptions.target.isEmpty())
+        mTarget = platform::AbsolutePath(mOptions.target);
+    if (!mOptions.base.isEmpty())
+        mBase = platform::AbsolutePath(mOptions.base);
 }
 
-QStringList ConvertCommand::Documents()
+void ConvertCommand::tell(const QString& message) const
 {
-    QStringList paths;
-    for (const QString& path : std::as_const(mOptions.paths)) {
-        if (path == QLatin1String("-"))
-            paths += readPaths(mInput);
-        else
-            paths.append(path);
-    }
-    QStringList documents;
-    QSet<QString> seen;
-    const auto add = [&](const QString& document) {
-        if (!seen.contains(document)) {
-            seen.insert(document);
-            documents.append(document);
-        }
-    };
-    for (const QString& path : std::as_const(paths)) {
-        const QString full = platform::AbsolutePath(path);
-        if (QFileInfo(full).isDir()) {
-            const QStringList found = FolderListing::AcceptedDocuments(gMediator->FileList(), full);
-            for (const QString& document : found)
-                add(document);
-        } else {
-            add(full);
-        }
-    }
-    return documents;
+    if (!mMessages)
+        return;
+    const QByteArray bytes = platform::EncodeFileName(QStringLiteral("tallowin: ") + message + QLatin1Char('\n'));
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), mMessages);
+    std::fflush(mMessages);
 }
 
-int ConvertCommand::Run()
+QString ConvertCommand::targetFor(const QString& document, const QString& relative) const
+{
+    QString folder = mTarget;
+    if (folder.isEmpty())
+        folder = folderOf(document);
+    else if (!relative.isEmpty())
+        folder = (folder == QLatin1String("/") ? folder : folder + QLatin1Char('/')) + relative;
+    return JobBase::ProposedTarget(folder == QLatin1String("/") ? QString() : folder, document, mOptions.format);
+}
+
+bool ConvertCommand::foldersUsable() const
 {
     // The target folder is made when it is not there yet (as a script
     // expects of an output folder); one that cannot be made, or a file of
     // that name, is a usage error.
-    QString target;
-    if (!mOptions.target.isEmpty()) {
-        target = platform::AbsolutePath(mOptions.target);
-        if (!QDir().mkpath(target) || !QFileInfo(target).isDir()) {
-            write(stderr, QStringLiteral("tallowin: the target folder %1 cannot be made\n").arg(mOptions.target));
-            return CommandLine::ExitUsage;
+    if (!mTarget.isEmpty() && !platform::MakeFolders(mTarget)) {
+        tell(QStringLiteral("the target folder %1 cannot be made").arg(mOptions.target));
+        return false;
+    }
+    if (!mBase.isEmpty() && !platform::IsFolder(mBase)) {
+        tell(QStringLiteral("the base folder %1 is not a folder").arg(mOptions.base));
+        return false;
+    }
+    return true;
+}
+
+std::vector<ConvertSources::Document> ConvertCommand::withoutUpToDate(
+    const std::vector<ConvertSources::Document>& documents)
+{
+    std::vector<ConvertSources::Document> left;
+    for (const ConvertSources::Document& document : documents) {
+        const QString target = targetFor(document.path, document.relative);
+        const std::optional<qint64> written = platform::ModifiedTime(target);
+        const std::optional<qint64> changed = platform::ModifiedTime(document.path);
+        if (written && changed && *written > *changed) {
+            ++mSkipped;
+            mPrinter.print({document.path, QStringLiteral("Skipped"), target, QString()}, false);
+        } else {
+            left.push_back(document);
         }
     }
-    const QStringList documents = Documents();
+    mPrinter.flush();
+    return left;
+}
+
+void ConvertCommand::summarise(int leftOut) const
+{
+    if (!mMessages || mOptions.quiet)
+        return;
+    const QLocale locale;
+    tell(QStringLiteral("%1 converted, %2 failed, %3 skipped, %4 left out by their extension")
+             .arg(locale.toString(mConverted), locale.toString(mFailed), locale.toString(mSkipped),
+                  locale.toString(leftOut)));
+}
+
+int ConvertCommand::Run()
+{
+    Mediator& mediator = *gMediator;
+    // The run begins now: the engine, when it is made later, counts from the
+    // program's start, which is earlier still.
+    mediator.BeginRun();
+    struct EndRun {
+        Mediator& mediator;
+        ~EndRun() { mediator.EndRun(); }
+    } endRun{mediator};
+
+    if (!foldersUsable())
+        return CommandLine::ExitUsage;
+    if (!mOptions.extensions.isEmpty())
+        mediator.Extensions().setStringList(mOptions.extensions);
+    ConvertSources sources(mOptions, mBase);
+    if (!sources.Gather(mInput)) {
+        tell(sources.error());
+        return CommandLine::ExitUsage;
+    }
+    const std::vector<ConvertSources::Document> documents =
+        mOptions.skipExisting ? withoutUpToDate(sources.documents()) : sources.documents();
     mTotal = static_cast<int>(documents.size());
 
-    // The documents in groups by the folder their Word files go to, each
-    // group one batch, all of them one run.
-    QStringList folders;
-    QHash<QString, QStringList> groups;
-    for (const QString& document : documents) {
-        const QString folder = target.isEmpty() ? QFileInfo(document).absolutePath() : target;
-        if (!groups.contains(folder))
-            folders.append(folder);
-        groups[folder].append(document);
+    if (mTotal > 0) {
+        // The office is started only for documents to convert.
+        if (!mediator.IsInitialised())
+            mediator.init(CommandLine::ExitNoOffice);
+        try {
+            Automation::WaitForStart();
+        } catch (const platform::RuntimeError& e) {
+            tell(QStringLiteral("no office could be started: %1").arg(e.description()));
+            return CommandLine::ExitNoOffice;
+        }
+        convert(documents);
     }
+    mPrinter.endProgress();
+    summarise(sources.leftOut());
+    return mFailed == 0 && mConverted == mTotal ? CommandLine::ExitSuccess : CommandLine::ExitFailed;
+}
 
+void ConvertCommand::convert(const std::vector<ConvertSources::Document>& documents)
+{
     Mediator& mediator = *gMediator;
     mediator.Documents().SetFinishedObserver([this](const DocumentRow& row) { report(row); });
-    mSinceProgress.start();
-    showProgress(false);
-    mediator.BeginRun();
-    for (const QString& folder : std::as_const(folders)) {
-        mediator.SetSourceDocuments(groups.value(folder));
-        mediator.SetTgtFolder(folder);
+    mediator.SetTargetFormat(mOptions.format);
+    showProgress(true);
+    for (std::size_t first = 0; first < documents.size(); first += kBatch) {
+        const std::size_t end = std::min(documents.size(), first + kBatch);
+        QStringList batch;
+        QHash<QString, QString> targets;
+        QSet<QString> folders;
+        for (std::size_t i = first; i < end; ++i) {
+            const ConvertSources::Document& document = documents[i];
+            const QString target = targetFor(document.path, document.relative);
+            batch.append(document.path);
+            targets.insert(document.path, target);
+            folders.insert(folderOf(target));
+        }
+        // A folder that cannot be made fails its documents at their save.
+        for (const QString& folder : std::as_const(folders))
+            platform::MakeFolders(folder);
+        mediator.SetSourceDocuments(batch);
+        mediator.SetSourceTargets(targets);
+        // Batch mode wants a target folder; the targets above take its place.
+        mediator.SetTgtFolder(mTarget.isEmpty() ? folderOf(batch.constFirst()) : mTarget);
         mediator.StartStateTwo();
         auto start = std::make_shared<cmd1>();
         start->init(&mediator);
         static_cast<Command&>(*start).Execute();
     }
-    mediator.EndRun();
     mediator.SetSourceDocuments({});
+    mediator.SetSourceTargets({});
     mediator.Documents().SetFinishedObserver(nullptr);
-    showProgress(true);
-    return mFailed == 0 && mConverted == mTotal ? CommandLine::ExitSuccess : CommandLine::ExitFailed;
 }
 
 void ConvertCommand::report(const DocumentRow& row)
@@ -139,34 +188,12 @@ void ConvertCommand::report(const DocumentRow& row)
     const QString status = row.SubItems.value(0);
     const bool converted = status == Status::Converted;
     (converted ? mConverted : mFailed) += 1;
-    // Rows end while their group runs, with its target folder chosen. A
-    // converted row's reason (what its Word file leaves out or lacks) comes
-    // after its target.
-    const QString target = converted ? JobBase::ProposedTarget(gMediator->GetTgtFolder(), row.Key) : QString();
-    if (mOptions.json) {
-        QJsonObject line{{QStringLiteral("source"), row.Key}, {QStringLiteral("status"), status}};
-        if (converted)
-            line.insert(QStringLiteral("target"), target);
-        if (!converted || !row.Reason.isEmpty())
-            line.insert(QStringLiteral("reason"), row.Reason);
-        write(mOutput, QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
-    } else {
-        QStringList fields{row.Key, status};
-        if (converted)
-            fields << target;
-        if (!converted || !row.Reason.isEmpty())
-            fields << row.Reason;
-        write(mOutput, fields.join(QLatin1Char('\t')) + QLatin1Char('\n'));
-    }
+    // The progress line is drawn again below the result, already counting it.
     showProgress(false);
+    mPrinter.print({row.Key, status, converted ? gMediator->TargetOf(row.Key) : QString(), row.Reason});
 }
 
-void ConvertCommand::showProgress(bool last)
+void ConvertCommand::showProgress(bool draw)
 {
-    if (!mProgress || (!last && mSinceProgress.elapsed() < kProgressMs && mConverted + mFailed > 0))
-        return;
-    mSinceProgress.restart();
-    // Over the line before; the last one ends the line.
-    write(mProgress, QStringLiteral("\r\x1b[K") + BatchProgress::Running(mConverted + mFailed, mTotal, mFailed)
-                         + (last ? QStringLiteral("\n") : QString()));
+    mPrinter.showProgress(BatchProgress::Running(mConverted + mFailed, mTotal, mFailed), draw);
 }

@@ -41,11 +41,10 @@ void Main(const QStringList& files)
     }
 }
 
-int Convert(const QStringList& paths, const QString& target, bool json)
+int Convert(const ConvertOptions& options)
 {
     gMediator = std::make_shared<Mediator>();
-    gMediator->init();
-    ConvertCommand command({paths, target, json}, stdin, stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    ConvertCommand command(options, stdin, stdout, ::isatty(STDERR_FILENO) ? stderr : nullptr);
     return command.Run();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+struct ConvertOptions;
 class UserInterface;
 
 namespace General {
@@ -19,10 +20,11 @@ namespace General {
 void Main(const QStringList& files = {});
 
 // Start-up of "tallowin --convert": creates the Mediator without windows,
-// converts what the command line names (see ConvertCommand) and returns the
-// exit code. Messages go to standard error; the progress line too, when that
-// is a terminal.
-int Convert(const QStringList& paths, const QString& target, bool json);
+// converts what the command line names (see ConvertCommand), connecting to
+// the word processor only when there is something to convert, and returns
+// the exit code. Messages go to standard error; the progress line too, when
+// that is a terminal.
+int Convert(const ConvertOptions& options);
 
 // The windows as the logic reaches them (one for the whole program).
 UserInterface& Windows();

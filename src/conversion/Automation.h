@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SaveFormats.h"
 #include "platform/Value.h"
 
 #include <QString>
@@ -22,6 +23,22 @@ void FileSave(const QString& path);
 void FileSave(const QString& path, qint16 format);
 void CloseNoSave();
 
+// The format codes of FileSave: Word 97 (what the program proposes), Word
+// 2007-365, OpenDocument text and PDF/A-2b.
+inline constexpr qint16 WordFormat = platform::SaveFormats::Word97;
+inline constexpr qint16 Word2007Format = platform::SaveFormats::Word2007;
+inline constexpr qint16 OpenDocumentFormat = platform::SaveFormats::OpenDocument;
+inline constexpr qint16 PdfFormat = platform::SaveFormats::PdfA;
+
+// The format a file named `path` is written in, by its extension (letter
+// case ignored): .docx, .odt and .pdf their own, anything else Word 97.
+qint16 FormatOfName(const QString& path);
+// The extension (without the dot) of `format`'s files; "doc" for Word 97
+// and any code not listed above.
+QString ExtensionOf(qint16 format);
+// The format named by `extension` ("doc", "docx", "odt", "pdf"), or 0.
+qint16 FormatOfExtension(const QString& extension);
+
 // Tells the server that a batch of about `count` documents may follow (the
 // batch dialog found them), so that it may get ready for it. Only a server
 // that has the optional member "ExpectDocuments" is told; for any other
@@ -29,10 +46,21 @@ void CloseNoSave();
 void ExpectDocuments(int count);
 
 // Tells the server which documents a batch is about to convert, in order,
-// so that it may work ahead. Only a server that has the optional member
-// "AnnounceDocuments" is told; for any other nothing happens, and a server
-// that fails the call changes nothing either.
-void AnnounceDocuments(const QStringList& paths);
+// and the format it saves them in, so that it may work ahead. Only a server
+// that has the optional member "AnnounceDocuments" is told (the format as a
+// leading number when it is not Word 97); for any other nothing happens,
+// and a server that fails the call changes nothing either.
+void AnnounceDocuments(const QStringList& paths, qint16 format = WordFormat);
+
+// Tells the server that a run begins (its optional member "BeginRun"): it
+// never replaces a Word file written after this. A server without the member
+// is not told, and a failure changes nothing.
+void BeginRun();
+
+// Waits until the server's word processor has started (its optional member
+// "WaitForStart"); raises why it could not. A server without the member is
+// taken as started.
+void WaitForStart();
 
 // What the Word document the server wrote last leaves out or lacks, in the
 // server's words ("2 pictures could not be read and were left out", "The
@@ -40,8 +68,5 @@ void AnnounceDocuments(const QStringList& paths);
 // "envConversionNotes"; empty when there is nothing to say, for a server
 // without it, or when the call fails.
 QString ConversionNotes();
-
-// The format code of a Word document.
-inline constexpr qint16 WordFormat = 69;
 
 } // namespace Automation

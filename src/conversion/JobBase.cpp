@@ -16,8 +16,9 @@ JobBase::~JobBase() = default;
 
 platform::Value JobBase::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    return platform::InvokeInitOrExecute(
-        member, args, [this](const QString& path) { init(path); }, [this] { Execute(); });
+    return platform::CallMember(member, args,
+                                {{"init", 1, [this](const auto& a) { init(a.constFirst().toText()); }},
+                                 {"Execute", 0, [this](const auto&) { Execute(); }}});
 }
 
 void JobBase::addRow(const QString& status)
@@ -41,17 +42,21 @@ void JobBase::markFailed(const QString& reason)
 
 QString JobBase::proposedTarget() const
 {
+    const QString named = gMediator->TargetOf(mPath);
+    if (!named.isEmpty())
+        return named;
     const QString folder = gMediator->GetTgtFolder();
     if (folder.isEmpty())
         throw platform::RuntimeError(platform::RuntimeError::PathNotFound,
                                      QStringLiteral("No target folder has been chosen"));
-    return ProposedTarget(folder, mPath);
+    return ProposedTarget(folder, mPath, gMediator->TargetFormat());
 }
 
-QString JobBase::ProposedTarget(const QString& folder, const QString& source)
+QString JobBase::ProposedTarget(const QString& folder, const QString& source, qint16 format)
 {
     clsFileSystem fs;
-    return folder + fs.Separator() + fs.GetFileBaseName(source, false) + QStringLiteral(".doc");
+    return folder + fs.Separator() + fs.GetFileBaseName(source, false) + QLatin1Char('.')
+           + Automation::ExtensionOf(format);
 }
 
 void JobBase::checkTarget(const QString& target) const
@@ -73,7 +78,7 @@ void JobBase::checkTarget(const QString& target) const
 
 void JobBase::saveWord(const QString& target)
 {
-    Automation::FileSave(target, Automation::WordFormat);
+    Automation::FileSave(target, Automation::FormatOfName(target));
     gMediator->NoteWritten(target, mPath);
     // The document converted; what the Word file leaves out or lacks, the
     // row says (and marks).

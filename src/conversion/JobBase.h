@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/Automation.h"
 #include "platform/LateBinding.h"
 #include "platform/RuntimeError.h"
 
@@ -18,9 +19,10 @@ public:
     virtual void Execute() = 0;
 
     // The Word file a job proposes for `source` in `folder`: the folder, a
-    // separator, the source's base name, ".doc". The folder is used as it
-    // is (one ending with a separator gives a doubled one).
-    static QString ProposedTarget(const QString& folder, const QString& source);
+    // separator, the source's base name, ".doc" (or the extension of
+    // `format`). The folder is used as it is (one ending with a separator
+    // gives a doubled one).
+    static QString ProposedTarget(const QString& folder, const QString& source, qint16 format = Automation::WordFormat);
 
     platform::Value invokeMember(const QString& member, const QList<platform::Value>& args) override;
 
@@ -36,14 +38,18 @@ protected:
     void writeStatus(const QString& status);
     // Writes "Failed" and keeps `reason`, in words a user understands.
     void markFailed(const QString& reason);
-    // Target folder, separator, base name, ".doc". An empty target folder
-    // raises: nothing may be written outside a folder the user chose.
+    // The target named for the document (the command line's), or else
+    // target folder, separator, base name, and the run's format's extension
+    // (".doc"). An empty target folder raises: nothing may be written
+    // outside a folder the user chose.
     QString proposedTarget() const;
     // Raises when `target` is the source document itself, or when another
     // document of this run has already written it: a run never replaces
     // its own output.
     void checkTarget(const QString& target) const;
-    // Writes the Word document to `target` and notes that this run wrote it.
+    // Writes the Word document to `target`, in the format its extension
+    // names (Word 97 unless .docx, .odt or .pdf), and notes that this run
+    // wrote it.
     void saveWord(const QString& target);
     // Closes the document once its Word file is written. The Word file is
     // complete by then, so the document counts as converted even if the

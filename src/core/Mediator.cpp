@@ -34,12 +34,12 @@ private:
 Mediator::Mediator() = default;
 Mediator::~Mediator() = default;
 
-void Mediator::init()
+void Mediator::init(int exitWithoutServer)
 {
     if (!ConnectServer()) {
         platform::MsgBox(QStringLiteral("Could not find WordPerfect"), platform::MsgButtons::OK,
                          platform::MsgIcon::Exclamation, QStringLiteral("Error!"));
-        platform::EndProgram(1);
+        platform::EndProgram(exitWithoutServer);
     }
     const QString temp = platform::SystemTempPath();
     mStateManager = std::make_unique<StateManager>();
@@ -92,6 +92,7 @@ void Mediator::BeginRun()
 {
     if (mRunDepth++ == 0) {
         mWrittenTargets.clear();
+        Automation::BeginRun();
         emit runningChanged(true);
     }
 }
@@ -105,6 +106,11 @@ void Mediator::EndRun()
 void Mediator::SetSourceDocuments(const QStringList& documents)
 {
     mSourceDocuments = documents;
+}
+
+void Mediator::SetSourceTargets(const QHash<QString, QString>& targets)
+{
+    mSourceTargets = targets;
 }
 
 void Mediator::NoteWritten(const QString& target, const QString& source)
@@ -131,28 +137,9 @@ void Mediator::Command1(const QString& str)
 
 void Mediator::Command2(const QString& str)
 {
-    // A Command2 issued by a job at its end, while an outer Command2 is still
-    // under way, is carried out by that outer call once the job has returned:
-    // documents are converted in the same order, and the nesting does not
-    // grow with the batch.
-    if (mCommand2Depth > 0) {
-        ++mCommand2Pending;
-        return;
-    }
-    struct Depth {
-        Mediator* m;
-        ~Depth()
-        {
-            --m->mCommand2Depth;
-            m->mCommand2Pending = 0;
-        }
-    } depth{this};
-    ++mCommand2Depth;
-    mStateManager->Command2(str);
-    while (mCommand2Pending > 0) {
-        --mCommand2Pending;
-        mStateManager->Command2(str);
-    }
+    // A Command2 issued by a job at its end is made once the job has
+    // returned (see FlattenedCall).
+    mCommand2.run([&] { mStateManager->Command2(str); });
 }
 
 void Mediator::Command3()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/Automation.h"
+#include "core/FlattenedCall.h"
 #include "core/BatchProgress.h"
 #include "core/DocumentList.h"
 #include "core/ExtensionList.h"
@@ -32,9 +34,11 @@ public:
     ~Mediator() override;
 
     // Connects to the word processor (or reports that it cannot and ends the
-    // program), creates the state machine and the source record, records the
-    // system temporary folder and empties the document list.
-    void init();
+    // program with `exitWithoutServer`), creates the state machine and the
+    // source record, records the system temporary folder and empties the
+    // document list.
+    void init(int exitWithoutServer = 1);
+    bool IsInitialised() const { return mStateManager != nullptr; }
 
     // The windows; null (the default) shows nothing.
     void SetUserInterface(UserInterface* ui) { mUserInterface = ui; }
@@ -105,7 +109,9 @@ public:
     // conversion in progress.
     bool IsRunning() const { return mRunDepth > 0; }
     // A run that spans several mode commands (the command line converts
-    // several groups of documents as one run). Runs nest.
+    // several groups of documents as one run). Runs nest. The word processor
+    // is told when the outermost begins: it never replaces a Word file
+    // written after that.
     void BeginRun();
     void EndRun();
 
@@ -117,6 +123,15 @@ public:
     // the source folder, and the extension list.
     void SetSourceDocuments(const QStringList& documents);
     const QStringList& GetSourceDocuments() const { return mSourceDocuments; }
+    // The Word file each named document goes to (the command line mirrors
+    // folder trees): a document with one is written there instead of into
+    // the target folder. Empty: none.
+    void SetSourceTargets(const QHash<QString, QString>& targets);
+    QString TargetOf(const QString& document) const { return mSourceTargets.value(document); }
+    // The format batches write and announce (Automation's codes; Word 97
+    // unless the command line asks for another).
+    void SetTargetFormat(qint16 format) { mTargetFormat = format; }
+    qint16 TargetFormat() const { return mTargetFormat; }
 
     // The Word files the current run has written: a run never replaces its
     // own output (two sources with one base name would otherwise leave only
@@ -156,9 +171,9 @@ private:
     int mRunDepth = 0;
     QHash<QString, QString> mWrittenTargets; // target (as one file) -> source
     QStringList mSourceDocuments;
-    // Command2 flattening: a Command2 issued while another is under way is
-    // remembered and carried out when that one returns, so a batch does not
-    // nest one level of calls per document.
-    int mCommand2Depth = 0;
-    int mCommand2Pending = 0;
+    QHash<QString, QString> mSourceTargets;
+    qint16 mTargetFormat = Automation::WordFormat;
+    // A Command2 issued while another is under way is made when that one
+    // returns, so a batch does not nest one level of calls per document.
+    FlattenedCall mCommand2;
 };

@@ -1,6 +1,7 @@
 #include "modes/State2.h"
 
 #include "conversion/Automation.h"
+#include "core/FlattenedCall.h"
 #include "core/FolderListing.h"
 #include "core/Mediator.h"
 #include "pipeline/Cmd2.h"
@@ -34,25 +35,29 @@ void State2::State_Command1(const QString&)
         document->init(path);
         mPending->add(document);
     }
-    Automation::AnnounceDocuments(documents);
+    Automation::AnnounceDocuments(documents, mMediator->TargetFormat());
 
-    // Convert the queue. A document that fails has already been taken off
-    // the queue and marked "Failed"; the batch goes on with the next one.
+    // Convert the queue: a Command2 converts the next document, and each job
+    // issues the next at its end (the Mediator makes it once the job has
+    // returned). A document that fails has already been taken off the queue
+    // and marked "Failed"; the batch goes on with the next one.
     mMediator->Progress().Start(static_cast<int>(mPending->size()));
     struct Finish {
         Mediator* mediator;
         ~Finish() { mediator->Progress().Finish(); }
     } finish{mMediator};
-    for (;;) {
-        const std::size_t before = mPending->size();
-        auto next = std::make_shared<Cmd2>();
-        next->init(mMediator);
-        try {
-            static_cast<Command&>(*next).Execute();
-            return;
-        } catch (const platform::RuntimeError&) {
-            if (!mPending->hasMoreElements() || mPending->size() >= before)
-                return;
-        }
+    std::size_t before = 0;
+    FlattenedCall eachDocument;
+    try {
+        eachDocument.run(
+            [&] {
+                before = mPending->size();
+                auto next = std::make_shared<Cmd2>();
+                next->init(mMediator);
+                static_cast<Command&>(*next).Execute();
+            },
+            [&] { return mPending->hasMoreElements() && mPending->size() < before; });
+    } catch (const platform::RuntimeError&) {
+        // the queue is stuck (its document was not taken off): the batch ends
     }
 }

@@ -11,13 +11,10 @@ void Cmd2::init(Mediator* md)
 
 platform::Value Cmd2::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    if (platform::IsCallOf(member, "init", args, 1))
-        init(args.constFirst().toObject<Mediator>().get());
-    else if (platform::IsCallOf(member, "Execute", args, 0))
-        Execute();
-    else
-        platform::RaiseMemberNotFound(member);
-    return {};
+    return platform::CallMember(
+        member, args,
+        {{"init", 1, [this](const auto& a) { init(a.constFirst().template toObject<Mediator>().get()); }},
+         {"Execute", 0, [this](const auto&) { Execute(); }}});
 }
 
 void Cmd2::Command_Execute()

@@ -4,10 +4,7 @@
 
 platform::Value AbstractDecorator::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    if (!platform::IsCallOf(member, "ShowIt", args, 0))
-        platform::RaiseMemberNotFound(member);
-    ShowIt();
-    return {};
+    return platform::CallMember(member, args, {{"ShowIt", 0, [this](const auto&) { ShowIt(); }}});
 }
 
 void Decorator::AbstractDecorator_ShowIt()

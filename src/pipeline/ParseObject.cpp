@@ -6,8 +6,9 @@
 
 platform::Value ParseObject::invokeMember(const QString& member, const QList<platform::Value>& args)
 {
-    return platform::InvokeInitOrExecute(
-        member, args, [this](const QString& path) { init(path); }, [this] { Execute(); });
+    return platform::CallMember(member, args,
+                                {{"init", 1, [this](const auto& a) { init(a.constFirst().toText()); }},
+                                 {"Execute", 0, [this](const auto&) { Execute(); }}});
 }
 
 namespace {

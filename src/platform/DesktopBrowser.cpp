@@ -147,74 +147,93 @@ QString DesktopBrowser::ReadExec(const QString& file)
     return QString();
 }
 
-std::optional<BrowserCommand> DesktopBrowser::ExpandExec(const QString& exec, const QString& address)
+namespace {
+
+// An Exec value read into its words: blanks split them, double quotes hold
+// blanks and backslash escapes, and the field codes are replaced or dropped.
+struct ExecWords
 {
-    QStringList tokens;
-    QString token;
-    bool hasToken = false;  // a token is under way (possibly empty: "")
+    const QString& exec;
+    const QString& address;
+    QStringList words;
+    QString word;
+    bool hasWord = false; // a word is under way (possibly empty: "")
     bool quoted = false;
     bool addressPlaced = false;
 
-    auto finishToken = [&] {
-        if (hasToken)
-            tokens.append(token);
-        token.clear();
-        hasToken = false;
-    };
+    void finishWord();
+    void fieldCode(QChar code);
+    void read();
+};
 
+void ExecWords::finishWord()
+{
+    if (hasWord)
+        words.append(word);
+    word.clear();
+    hasWord = false;
+}
+
+void ExecWords::fieldCode(QChar code)
+{
+    switch (code.unicode()) {
+    case '%':
+        word.append(QLatin1Char('%'));
+        hasWord = true;
+        break;
+    case 'u':
+    case 'U':
+    case 'f':
+    case 'F':
+        if (!addressPlaced) {
+            // Inserted as it is: the address is never split or
+            // interpreted, whatever characters it holds.
+            word.append(address);
+            hasWord = true;
+            addressPlaced = true;
+        }
+        break;
+    default:
+        break; // %i, %c, %k and the deprecated codes: dropped
+    }
+}
+
+void ExecWords::read()
+{
     for (qsizetype i = 0; i < exec.size(); ++i) {
         const QChar c = exec.at(i);
         if (quoted) {
-            if (c == QLatin1Char('"')) {
+            if (c == QLatin1Char('"'))
                 quoted = false;
-            } else if (c == QLatin1Char('\\') && i + 1 < exec.size()) {
-                token.append(exec.at(++i));
-            } else {
-                token.append(c);
-            }
-            continue;
-        }
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
-            finishToken();
+            else
+                word.append(c == QLatin1Char('\\') && i + 1 < exec.size() ? exec.at(++i) : c);
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            finishWord();
         } else if (c == QLatin1Char('"')) {
             quoted = true;
-            hasToken = true;
+            hasWord = true;
         } else if (c == QLatin1Char('%') && i + 1 < exec.size()) {
-            const QChar code = exec.at(++i);
-            switch (code.unicode()) {
-            case '%':
-                token.append(QLatin1Char('%'));
-                hasToken = true;
-                break;
-            case 'u':
-            case 'U':
-            case 'f':
-            case 'F':
-                if (!addressPlaced) {
-                    // Inserted as it is: the address is never split or
-                    // interpreted, whatever characters it holds.
-                    token.append(address);
-                    hasToken = true;
-                    addressPlaced = true;
-                }
-                break;
-            default:
-                break; // %i, %c, %k and the deprecated codes: dropped
-            }
+            fieldCode(exec.at(++i));
         } else {
-            token.append(c);
-            hasToken = true;
+            word.append(c);
+            hasWord = true;
         }
     }
-    if (quoted)
-        return std::nullopt;
-    finishToken();
-    if (tokens.isEmpty() || tokens.constFirst().isEmpty())
+    finishWord();
+}
+
+} // namespace
+
+std::optional<BrowserCommand> DesktopBrowser::ExpandExec(const QString& exec, const QString& address)
+{
+    ExecWords reading{exec, address};
+    reading.read();
+    if (reading.quoted || reading.words.isEmpty() || reading.words.constFirst().isEmpty())
         return std::nullopt;
     BrowserCommand command;
-    command.program = tokens.takeFirst();
-    command.arguments = tokens;
-    if (!addressPlaced)
+    command.program = reading.words.takeFirst();
+    command.arguments = reading.words;
+    if (!reading.addressPlaced)
         command.arguments.append(address);
     return command;
 }

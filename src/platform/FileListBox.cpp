@@ -23,6 +23,7 @@ bool FileListBox::lessThan(const QString& a, const QString& b)
 void FileListBox::setPath(const QString& folder)
 {
     mNames.clear();
+    mFolders.clear();
     mIndex = -1;
     QString clean = folder;
     while (clean.size() > 1 && clean.endsWith(QLatin1Char('/')))
@@ -43,7 +44,14 @@ void FileListBox::setPath(const QString& folder)
         if (entry->d_name[0] == '.')
             continue;
         bool regular = entry->d_type == DT_REG;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        bool subfolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            subfolder = ::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (subfolder) {
+            mFolders.append(DecodeFileName(entry->d_name));
+        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             // Follow links; a broken link or a link to anything but a
             // regular file is not listed.
             struct stat st {};
@@ -54,6 +62,7 @@ void FileListBox::setPath(const QString& folder)
     }
     ::closedir(dir);
     std::sort(mNames.begin(), mNames.end(), &FileListBox::lessThan);
+    std::sort(mFolders.begin(), mFolders.end(), &FileListBox::lessThan);
 }
 
 void FileListBox::setListIndex(int i)

@@ -25,6 +25,9 @@ public:
     QString fileName() const;
 
     const QStringList& names() const { return mNames; }
+    // The folder's own subfolders, in the same order: real folders only (no
+    // links to folders, no hidden ones).
+    const QStringList& folders() const { return mFolders; }
 
     // The ordering used: case-insensitive, then case-sensitive.
     static bool lessThan(const QString& a, const QString& b);
@@ -32,6 +35,7 @@ public:
 private:
     QString mPath;
     QStringList mNames;
+    QStringList mFolders;
     int mIndex = -1;
 };
 

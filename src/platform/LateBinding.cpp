@@ -12,34 +12,30 @@ Value CallByName(LateBound* object, const QString& member, const QList<Value>& a
     return object->invokeMember(member, args);
 }
 
-bool IsCallOf(const QString& member, const char* name, const QList<Value>& args, int argCount)
-{
-    return args.size() == argCount && member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-}
-
-void RaiseMemberNotFound(const QString& member)
+namespace {
+[[noreturn]] void raiseMemberNotFound(const QString& member)
 {
     throw RuntimeError(RuntimeError::MemberNotFound,
                        QStringLiteral("Object doesn't support this property or method: %1").arg(member));
 }
+} // namespace
 
-Value InvokeInitOrExecute(const QString& member, const QList<Value>& args,
-                          const std::function<void(const QString&)>& init, const std::function<void()>& execute)
+Value CallMember(const QString& member, const QList<Value>& args, std::initializer_list<ByName> members)
 {
-    if (IsCallOf(member, "init", args, 1))
-        init(args.constFirst().toText());
-    else if (IsCallOf(member, "Execute", args, 0))
-        execute();
-    else
-        RaiseMemberNotFound(member);
-    return {};
+    for (const ByName& known : members) {
+        if (args.size() == known.argCount && member.compare(QLatin1String(known.name), Qt::CaseInsensitive) == 0) {
+            known.call(args);
+            return {};
+        }
+    }
+    raiseMemberNotFound(member);
 }
 
 Value Dispatchable::invokeMember(const QString& member, const QList<Value>& args)
 {
     const auto it = mMembers.constFind(member.toLower());
     if (it == mMembers.constEnd())
-        RaiseMemberNotFound(member);
+        raiseMemberNotFound(member);
     return (*it)(args);
 }
 

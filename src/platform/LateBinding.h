@@ -38,16 +38,19 @@ inline Value CallByName(const std::shared_ptr<LateBound>& object, const QString&
     return CallByName(object.get(), member, args);
 }
 
-// True when `member` names `name` (letter case ignored) and `args` holds
-// `argCount` values: for LateBound implementations that dispatch by hand.
-bool IsCallOf(const QString& member, const char* name, const QList<Value>& args, int argCount);
-// Raises MemberNotFound (438) for `member`.
-[[noreturn]] void RaiseMemberNotFound(const QString& member);
-
-// Dispatch for objects whose by-name members are "init" with one text and
-// "Execute" without arguments; anything else raises MemberNotFound.
-Value InvokeInitOrExecute(const QString& member, const QList<Value>& args,
-                          const std::function<void(const QString&)>& init, const std::function<void()>& execute);
+// One member an object answers by name: its name (letter case ignored),
+// how many arguments it takes, and what it does with them.
+struct ByName {
+    const char* name;
+    int argCount;
+    std::function<void(const QList<Value>& args)> call;
+};
+// The one way the program's own objects answer calls by name (a job's
+// "init" and "Execute", a command's, a decorator's "ShowIt"): calls the
+// member of `members` that `member` and `args` name; anything else raises
+// MemberNotFound (438). Servers with many members register them instead
+// (Dispatchable).
+Value CallMember(const QString& member, const QList<Value>& args, std::initializer_list<ByName> members);
 
 // A LateBound whose members are registered by name in its constructor.
 class Dispatchable : public LateBound {

@@ -15,6 +15,7 @@ public:
         Overflow = 6,
         TypeMismatch = 13,
         FileNotFound = 53,
+        FileAlreadyExists = 58,
         PermissionDenied = 70,
         PathNotFound = 76,
         ObjectRequired = 91,

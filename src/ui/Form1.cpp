@@ -46,6 +46,14 @@ Form1::Form1()
     // Sizable border; the controls are placed by arrange().
     resize(Twips(6690), Twips(3630));
 
+    createControls();
+    describeControls();
+    connectControls();
+    showFound();
+}
+
+void Form1::createControls()
+{
     mFrame = new QGroupBox(QStringLiteral("Select folders:"), this);
     mFrame->setObjectName(QStringLiteral("Frame1"));
     mFrame->setAccessibleName(mFrame->title());
@@ -76,7 +84,10 @@ Form1::Form1()
     mCommand1->setObjectName(QStringLiteral("Command1"));
     mCommand2 = new QPushButton(QStringLiteral("Cancel"), this);
     mCommand2->setObjectName(QStringLiteral("Command2"));
+}
 
+void Form1::describeControls()
+{
     // The boxes show the folders that "Start" uses; what they show is set
     // only from the Mediator's record, never typed.
     for (QLineEdit* box : {mTxtSrcFolder, mTxtTgtFolder}) {
@@ -103,7 +114,10 @@ Form1::Form1()
     setTabOrder(mTxtTgtFolder, mBtnSource);
     setTabOrder(mBtnSource, mBtnTarget);
     setTabOrder(mBtnTarget, mList1);
+}
 
+void Form1::connectControls()
+{
     connect(mBtnSource, &QPushButton::clicked, this, [] {
         platform::RunHandler([] { gMediator->SourceFolder(); });
     });
@@ -123,7 +137,6 @@ Form1::Form1()
         connect(gMediator.get(), &Mediator::runningChanged, this, &Form1::onRunningChanged);
         onRunningChanged(gMediator->IsRunning());
     }
-    showFound();
 }
 
 void Form1::Form_Load() {}

@@ -43,6 +43,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The dialog's parts, made by the constructor in this order: the
+    // controls; their read-only boxes, names for screen readers and tab
+    // order; their commands and the Mediator's models and signals.
+    void createControls();
+    void describeControls();
+    void connectControls();
     void start();
     void showFolders();
     void showFound();

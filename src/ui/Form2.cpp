@@ -35,7 +35,25 @@ Form2::Form2()
     setWindowIcon(QIcon(QStringLiteral(":/tallowin.svg")));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    createMenus();
+    QWidget* panel = createPanel();
+    createDocumentList(panel);
+    createButtons(panel);
+    createStatusBar();
+    // The client area (panel and status bar) is 11490 x 6675 twips; the menu
+    // bar comes on top of it. The window cannot be resized.
+    const int clientHeight = Twips(6675);
+    panel->setMinimumSize(Twips(11490), clientHeight - mStatusBar1->sizeHint().height());
+    setFixedSize(Twips(11490), clientHeight + menuBar()->sizeHint().height());
 
+    connectCommands();
+    mStatusTimer.setInterval(kFrameMs);
+    connect(&mStatusTimer, &QTimer::timeout, this, &Form2::RefreshStatus);
+    connectLogic();
+}
+
+void Form2::createMenus()
+{
     // Menus. Only "&File" has an access key; the others are reached from it
     // with the arrow keys (or F10).
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -56,7 +74,10 @@ Form2::Form2()
     mMnuBatch->setObjectName(QStringLiteral("mnuBatch"));
     mMnuExtensions->setObjectName(QStringLiteral("mnuExtensions"));
     mMnuInfo->setObjectName(QStringLiteral("mnuInfo"));
+}
 
+QWidget* Form2::createPanel()
+{
     // The grey panel that fills the client area, and its controls.
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("panel"));
@@ -66,7 +87,11 @@ Form2::Form2()
     grey.setColor(QPalette::Button, kGrey);
     panel->setPalette(grey);
     setCentralWidget(panel);
+    return panel;
+}
 
+void Form2::createDocumentList(QWidget* panel)
+{
     // The document list in report form: one line per row, two columns under
     // their headers, whole rows selected. The list keeps its own order, so
     // the headers do not sort.
@@ -100,7 +125,10 @@ Form2::Form2()
     columns->setHighlightSections(false);
     columns->setStretchLastSection(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
 
+void Form2::createButtons(QWidget* panel)
+{
     mNext = new QPushButton(QStringLiteral("Next Document"), panel);
     mNext->setObjectName(QStringLiteral("Next"));
     mNext->setGeometry(TwipsRect(4320, 5760, 1575, 495));
@@ -111,7 +139,10 @@ Form2::Form2()
     mBtnExit->setObjectName(QStringLiteral("btnExit"));
     mBtnExit->setGeometry(TwipsRect(9840, 5640, 1335, 495));
     mBtnExit->setAccessibleName(QStringLiteral("Exit"));
+}
 
+void Form2::createStatusBar()
+{
     // The status bar: why the current row's document failed on the left,
     // how far a batch has got on the right. Both are plain labels, so that
     // assistive technology reads them as they change.
@@ -127,13 +158,10 @@ Form2::Form2()
     mStatusBar1->addWidget(mStatusReason, 1);
     mStatusBar1->addPermanentWidget(mStatusProgress);
     setStatusBar(mStatusBar1);
+}
 
-    // The client area (panel and status bar) is 11490 x 6675 twips; the menu
-    // bar comes on top of it. The window cannot be resized.
-    const int clientHeight = Twips(6675);
-    panel->setMinimumSize(Twips(11490), clientHeight - mStatusBar1->sizeHint().height());
-    setFixedSize(Twips(11490), clientHeight + menuBar()->sizeHint().height());
-
+void Form2::connectCommands()
+{
     connect(mMnuOpen, &QAction::triggered, this, [] {
         platform::RunHandler([] { gMediator->SingleSourceFile(); });
     });
@@ -167,10 +195,6 @@ Form2::Form2()
             box.activateWindow();
         });
     });
-
-    mStatusTimer.setInterval(kFrameMs);
-    connect(&mStatusTimer, &QTimer::timeout, this, &Form2::RefreshStatus);
-    connectLogic();
 }
 
 Form2::~Form2() = default;

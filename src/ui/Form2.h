@@ -50,6 +50,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The window's parts, made by the constructor in this order.
+    void createMenus();
+    QWidget* createPanel(); // the grey panel that fills the client area
+    void createDocumentList(QWidget* panel);
+    void createButtons(QWidget* panel);
+    void createStatusBar();
+    void connectCommands();
     void connectLogic();
     void onRunningChanged(bool running);
     void rememberCurrent();

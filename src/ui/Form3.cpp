@@ -54,6 +54,13 @@ Form3::Form3()
     white.setColor(QPalette::Window, Qt::white);
     panel->setPalette(white);
 
+    createPicturesAndTexts(panel);
+    createButtons(panel);
+    connectButtons();
+}
+
+void Form3::createPicturesAndTexts(QWidget* panel)
+{
     // The pictures come first: the buttons stand in front of them.
     MakePicture(QStringLiteral(":/single.svg"), QSize(49, 60), TwipsRect(5280, 1320, 3015, 1095), panel,
                 "picSingle", QStringLiteral("One document"));
@@ -75,8 +82,10 @@ Form3::Form3()
     QLabel* converts = MakeLabel(QStringLiteral("Converts WordPerfect Documents to Microsoft Word"),
                                  TwipsRect(240, 3960, 5775, 375), panel, "Label5");
     converts->setFont(Fonts::MsSansSerif(8.25, true));
+}
 
-
+void Form3::createButtons(QWidget* panel)
+{
     mBtnSingle = new QPushButton(QStringLiteral("Open Document"), panel);
     mBtnSingle->setObjectName(QStringLiteral("btnSingle"));
     mBtnSingle->setGeometry(TwipsRect(6600, 1440, 1455, 735));
@@ -97,7 +106,10 @@ Form3::Form3()
     setTabOrder(mBtnSingle, mBtnBatch);
     setTabOrder(mBtnBatch, mBtnCancel);
     setTabOrder(mBtnCancel, mLabel3);
+}
 
+void Form3::connectButtons()
+{
     connect(mBtnSingle, &QPushButton::clicked, this, [this] {
         hide();
         platform::RunHandler([] { gMediator->SingleSourceFile(); });

@@ -25,6 +25,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The window's parts, made by the constructor in this order (the
+    // pictures first: the buttons stand in front of them).
+    void createPicturesAndTexts(QWidget* panel);
+    void createButtons(QWidget* panel);
+    void connectButtons();
     QPushButton* mBtnSingle;
     QPushButton* mBtnBatch;
     QPushButton* mBtnCancel;

@@ -42,6 +42,20 @@ frmExtension::frmExtension()
     panel->setPalette(grey);
     layout->addWidget(panel);
 
+    createListAndBox(panel);
+    createButtons(panel);
+    setTabOrder(mLstExt, mTxtExtension);
+    setTabOrder(mTxtExtension, mCmdAdd);
+    setTabOrder(mCmdAdd, mCmdRemove);
+    setTabOrder(mCmdRemove, mCmdExit);
+
+    connect(mCmdAdd, &QPushButton::clicked, this, &frmExtension::add);
+    connect(mCmdRemove, &QPushButton::clicked, this, &frmExtension::remove);
+    connect(mCmdExit, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void frmExtension::createListAndBox(QWidget* panel)
+{
     mLstExt = new QListView(panel);
     mLstExt->setObjectName(QStringLiteral("LstExt"));
     mLstExt->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -63,6 +77,10 @@ frmExtension::frmExtension()
     mTxtExtension->setAccessibleName(label->text());
     // The text box stands over the label's right end: keep it in front.
     mTxtExtension->raise();
+}
+
+void frmExtension::createButtons(QWidget* panel)
+{
     auto* group = new QGroupBox(panel);
     group->setObjectName(QStringLiteral("Frame1"));
     group->setGeometry(TwipsRect(3480, 120, 1215, 1815));
@@ -79,15 +97,6 @@ frmExtension::frmExtension()
     mCmdExit->setObjectName(QStringLiteral("cmdExit"));
     mCmdExit->setGeometry(TwipsRect(3600, 2400, 975, 375));
     mCmdExit->setAccessibleName(QStringLiteral("Exit"));
-
-    setTabOrder(mLstExt, mTxtExtension);
-    setTabOrder(mTxtExtension, mCmdAdd);
-    setTabOrder(mCmdAdd, mCmdRemove);
-    setTabOrder(mCmdRemove, mCmdExit);
-
-    connect(mCmdAdd, &QPushButton::clicked, this, &frmExtension::add);
-    connect(mCmdRemove, &QPushButton::clicked, this, &frmExtension::remove);
-    connect(mCmdExit, &QPushButton::clicked, this, &QWidget::hide);
 }
 
 void frmExtension::Form_Load() {}

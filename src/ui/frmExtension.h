@@ -27,6 +27,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The list and the text box with its label; the buttons.
+    void createListAndBox(QWidget* panel);
+    void createButtons(QWidget* panel);
     void add();
     void remove();
 

@@ -64,10 +64,15 @@ TEST(CommandLine, ParsesEachForm)
         {"- without --convert", args({"-"}), Mode::UsageError, {}, {}, false, "- (paths from standard input) only goes with --convert"},
         {"- twice", args({"--convert", "-", "-"}), Mode::UsageError, {}, {}, false, "- is given more than once"},
         {"an empty path", args({"--convert", ""}), Mode::UsageError, {}, {}, false, "an empty path"},
+        {"--base without --target", args({"--convert", "--base", "b", "x"}), Mode::UsageError, {}, {}, false, "--base only goes with --target"},
+        {"an unknown format", args({"--convert", "--to", "rtf", "x"}), Mode::UsageError, {}, {}, false, "--to must be doc, docx, odt or pdf, not rtf"},
+        {"an empty extension", args({"--convert", "--extensions", "wpd,,wp", "x"}), Mode::UsageError, {}, {}, false, "--extensions needs extensions separated by commas, as wpd,wp5"},
+        {"-r without --convert", args({"-r", "x"}), Mode::UsageError, {}, {}, false, "-r only goes with --convert"},
+        {"no display for the windows", args({"x.wpd"}), Mode::NoDisplay, args({"x.wpd"})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const CommandLine::Options parsed = CommandLine::Parse(c.arguments);
+        const CommandLine::Options parsed = CommandLine::Parse(c.arguments, c.mode != Mode::NoDisplay);
         EXPECT_EQ(parsed.mode, c.mode);
         EXPECT_EQ(c.mode == Mode::Convert ? parsed.paths : parsed.files, c.operands);
         EXPECT_TRUE((c.mode == Mode::Convert ? parsed.files : parsed.paths).isEmpty());
@@ -75,13 +80,22 @@ TEST(CommandLine, ParsesEachForm)
         EXPECT_EQ(parsed.json, c.json);
         EXPECT_EQ(parsed.error, c.error);
     }
+    const CommandLine::Options tree = CommandLine::Parse(
+        args({"--convert", "-r", "-q", "--to=pdf", "--skip-existing", "--extensions", " wpd,.WP5", "--target", "o",
+              "--base", "b", "-"}));
+    EXPECT_TRUE(tree.recursive && tree.quiet && tree.skipExisting && !tree.json);
+    EXPECT_EQ(tree.format, Automation::PdfFormat);
+    EXPECT_EQ(tree.extensions, args({"wpd", "WP5"}));
+    EXPECT_EQ(tree.base, "b");
 }
 
 TEST(CommandLine, HelpNamesEveryOptionAndExitCode)
 {
     const QString help = CommandLine::HelpText();
     for (const char* word : {"--convert", "--target DIR", "--json", "PATH", "standard input", "--help", "--version",
-                             "Open With", "0 when every document converted", "1 when any failed", "2 on a usage error"})
+                             "Open With", "0 when every document converted", "1 when any failed", "2 on a usage error",
+                             "-r, --recursive", "--base DIR", "--to FORMAT", "--skip-existing", "--extensions LIST",
+                             "-q, --quiet", "3 when no office", "TALLOWIN_OFFICES"})
         EXPECT_TRUE(help.contains(QString::fromUtf8(word))) << word;
     for (const QString& line : help.split(QLatin1Char('\n')))
         EXPECT_LE(line.size(), 79) << line.toStdString();

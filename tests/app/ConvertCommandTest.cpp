@@ -5,6 +5,7 @@
 #include "core/Mediator.h"
 #include "support/AppHarness.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -23,14 +24,14 @@ struct Outcome {
     QStringList lines;
 };
 
-Outcome convert(const QStringList& paths, const QString& target, bool json, const QByteArray& stdinText = {})
+Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinText = {})
 {
     std::FILE* in = std::tmpfile();
     std::FILE* out = std::tmpfile();
     std::fwrite(stdinText.constData(), 1, static_cast<size_t>(stdinText.size()), in);
     std::rewind(in);
     Outcome run;
-    run.exitCode = ConvertCommand({paths, target, json}, in, out, nullptr).Run();
+    run.exitCode = ConvertCommand(options, in, out, nullptr, nullptr).Run();
     std::rewind(out);
     QByteArray text;
     char buffer[4096];
@@ -40,6 +41,15 @@ Outcome convert(const QStringList& paths, const QString& target, bool json, cons
     std::fclose(out);
     run.lines = QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts);
     return run;
+}
+
+Outcome convert(const QStringList& paths, const QString& target, bool json, const QByteArray& stdinText = {})
+{
+    ConvertCommand::Options options;
+    options.paths = paths;
+    options.target = target;
+    options.json = json;
+    return convert(options, stdinText);
 }
 
 } // namespace
@@ -112,7 +122,7 @@ TEST(ConvertCommand, PathsFromStandardInputEachOnceInOneRun)
     EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"x.doc", "y.doc"}));
 }
 
-TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwo)
+TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwoNoOfficeThree)
 {
     AppHarness app;
     const QString in = app.tempDir() + "/in";
@@ -130,6 +140,72 @@ TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwo)
     // A folder with nothing to convert converts nothing, successfully.
     QDir().mkpath(app.tempDir() + "/empty");
     EXPECT_EQ(convert({app.tempDir() + "/empty"}, QString(), false).exitCode, 0);
+    // A word processor that cannot start: 3, and nothing tried.
+    app.server().calls.clear();
+    app.server().offer("WaitForStart", true);
+    EXPECT_EQ(convert({in}, QString(), false).exitCode, 3);
+    EXPECT_EQ(app.server().memberNames(), QStringList{"WaitForStart"});
+}
+
+TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
+{
+    AppHarness app;
+    const QString in = app.tempDir() + "/in", out = app.tempDir() + "/out";
+    for (const QString name : {"top.wpd", "2019/a/x.wpd", "2019/b/x.WP5", "2019/b/notes.txt"}) {
+        QFile file(AppHarness::makeFile(in + "/" + name.section('/', 0, -2), name.section('/', -1)));
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    }
+    ConvertCommand::Options options;
+    options.paths = {in};
+    options.target = out;
+    options.recursive = true;
+    options.extensions = {"wpd", "wp5"};
+    const QStringList converted{in + "/top.wpd\tConverted\t" + out + "/top.doc",
+                                in + "/2019/a/x.wpd\tConverted\t" + out + "/2019/a/x.doc",
+                                in + "/2019/b/x.WP5\tConverted\t" + out + "/2019/b/x.doc"};
+    EXPECT_EQ(convert(options).lines, converted);
+    EXPECT_TRUE(QFile::exists(out + "/2019/b/x.doc"));
+
+    // Resumed: what has a newer Word file is skipped, without the office.
+    app.server().calls.clear();
+    options.skipExisting = true;
+    const Outcome resumed = convert(options);
+    EXPECT_EQ(resumed.exitCode, 0);
+    EXPECT_EQ(resumed.lines, QStringList(converted).replaceInStrings("Converted", "Skipped"));
+    EXPECT_TRUE(app.server().calls.isEmpty());
+
+    // Paths one by one take their places from --base; one outside is refused
+    // before anything is converted.
+    options = {};
+    options.paths = {"-"};
+    options.target = out + "x";
+    options.base = in;
+    options.format = Automation::Word2007Format;
+    EXPECT_EQ(convert(options, (in + "/2019/a/x.wpd\n").toUtf8()).lines,
+              QStringList{in + "/2019/a/x.wpd\tConverted\t" + out + "x/2019/a/x.docx"});
+    EXPECT_EQ(app.server().calls.at(app.server().calls.size() - 2).args.value(1).toInteger(), 70);
+    app.server().calls.clear();
+    const Outcome outside = convert(options, (in + "/top.wpd\n" + app.tempDir() + "/y.wpd\n").toUtf8());
+    EXPECT_EQ(outside.exitCode, 2);
+    EXPECT_TRUE(outside.lines.isEmpty());
+    EXPECT_TRUE(app.server().calls.isEmpty());
+}
+
+TEST(ConvertCommand, OnATerminalTheProgressLineIsClearedBeforeEachResultLine)
+{
+    AppHarness app;
+    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
+    std::FILE* terminal = std::tmpfile();
+    ConvertCommand::Options options;
+    options.paths = {doc};
+    ConvertCommand(options, nullptr, terminal, terminal, nullptr).Run();
+    std::rewind(terminal);
+    char text[4096] = {};
+    std::fread(text, 1, sizeof text - 1, terminal);
+    std::fclose(terminal);
+    EXPECT_EQ(QString::fromUtf8(text), "\r\x1b[K0 of 1 done\r\x1b[K" + doc + "\tConverted\t" + app.tempDir() + "/a.doc\n"
+                                       "\r\x1b[K1 of 1 done\r\x1b[K");
 }
 
 TEST(ConvertCommand, AConvertedDocumentsReasonFollowsItsTarget)

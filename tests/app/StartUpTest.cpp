@@ -1,5 +1,6 @@
 // Start-up as the program does it: the main window, then the start chooser;
 // or, without a word processor, one message and the end.
+#include "app/ConvertOptions.h"
 #include "app/StartUp.h"
 #include "core/DocumentList.h"
 #include "core/ExtensionList.h"
@@ -52,6 +53,21 @@ TEST(StartUp, WithoutAWordProcessorOneMessageAndTheProgramEnds)
     EXPECT_EQ(box.buttons, platform::MsgButtons::OK);
     EXPECT_TRUE(dialogs.modalTitles.isEmpty());
     EXPECT_FALSE(Forms::IsLoaded<Form2>() && Forms::Get<Form2>().isVisible());
+
+    // Without windows: nothing to convert needs no word processor; anything
+    // to convert ends the program with the code of "no office".
+    QTemporaryDir empty;
+    ConvertOptions options;
+    options.paths = {empty.path()};
+    options.quiet = true;
+    EXPECT_EQ(General::Convert(options), 0);
+    options.paths = {empty.path() + "/a.wpd"};
+    try {
+        General::Convert(options);
+        ADD_FAILURE() << "converted";
+    } catch (const ProgramEnded& end) {
+        EXPECT_EQ(end.exitCode, 3);
+    }
 }
 
 TEST(StartUp, MainShowsTheMainWindowThenTheStartChooserAndStaysInTheStartState)

@@ -96,6 +96,20 @@ TEST(SingleJob, StepsAndEventPassesInOrder)
     EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
 }
 
+TEST(SingleJob, ANameTypedWithAnotherFormatsExtensionWritesThatFormat)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"x.docx", 70}, {"x.ODT", 71}, {"x.pdf", 72}, {"x.doc", 69}, {"x.txt", 69}, {"docx", 69}};
+    for (const auto& [name, format] : cases) {
+        AppHarness app;
+        const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
+        app.mediator().SetTgtFolder(app.tempDir());
+        app.dialogs().fileAnswers = {app.tempDir() + "/" + name};
+        runJob<DecObj2>(doc);
+        EXPECT_EQ(app.server().calls.last(2).first().args.value(1).toInteger(), format) << name;
+    }
+}
+
 TEST(Jobs, ProposedTargetKeepsTheFolderTextUnchanged)
 {
     struct Case {

@@ -1,6 +1,6 @@
 #include "EngineTestSupport.h"
 
-#include "engine/EngineRegistration.h"
+#include "engine/server/EngineRegistration.h"
 #include "platform/FileNames.h"
 #include "platform/ProgIdRegistry.h"
 
@@ -59,7 +59,7 @@ std::shared_ptr<platform::LateBound> SharedServer()
     return server;
 }
 
-engine::WordPerfectServer& SharedEngine()
+engine::ServerDiagnostics SharedEngine()
 {
     return EngineOf(SharedServer());
 }
@@ -76,9 +76,9 @@ std::shared_ptr<platform::LateBound> NewServer(int offices)
     return server;
 }
 
-engine::WordPerfectServer& EngineOf(const std::shared_ptr<platform::LateBound>& server)
+engine::ServerDiagnostics EngineOf(const std::shared_ptr<platform::LateBound>& server)
 {
-    return dynamic_cast<engine::WordPerfectServer&>(*server);
+    return engine::ServerDiagnostics(dynamic_cast<engine::WordPerfectServer&>(*server));
 }
 
 void StartEveryOffice(const std::shared_ptr<platform::LateBound>& server)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "engine/WordPerfectServer.h"
+#include "engine/server/ServerDiagnostics.h"
+#include "engine/server/WordPerfectServer.h"
 #include "platform/LateBinding.h"
 #include "platform/RuntimeError.h"
 #include "support/QStringPrinter.h"
@@ -30,10 +31,10 @@ QString MacroPath(); // the shipped clean-up macro
 // TALLOWIN_OFFICES says otherwise, shared by the tests of this executable
 // (one office start for all of them).
 std::shared_ptr<platform::LateBound> SharedServer();
-engine::WordPerfectServer& SharedEngine();
+engine::ServerDiagnostics SharedEngine();
 // A new engine server with `offices` offices in its pool.
 std::shared_ptr<platform::LateBound> NewServer(int offices);
-engine::WordPerfectServer& EngineOf(const std::shared_ptr<platform::LateBound>& server);
+engine::ServerDiagnostics EngineOf(const std::shared_ptr<platform::LateBound>& server);
 // Starts every office of the server's pool (as a batch of more documents
 // than any pool needs would) and waits until they run.
 void StartEveryOffice(const std::shared_ptr<platform::LateBound>& server);

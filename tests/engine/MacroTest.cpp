@@ -2,7 +2,7 @@
 // open document.
 #include "EngineTestSupport.h"
 
-#include "engine/MacroFile.h"
+#include "engine/document/MacroFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 #include "EngineTestSupport.h"
 #include "RecordingHttpServer.h"
 
-#include "engine/NetworkBlock.h"
+#include "engine/office/NetworkBlock.h"
 
 #include <QFile>
 #include <arpa/inet.h>

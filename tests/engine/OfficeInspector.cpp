@@ -1,6 +1,6 @@
 #include "OfficeInspector.h"
 
-#include "engine/UnoRuntime.h"
+#include "engine/office/UnoRuntime.h"
 
 #include <QFileInfo>
 #include <algorithm>

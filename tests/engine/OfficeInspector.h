@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/OfficeSession.h"
+#include "engine/office/OfficeSession.h"
 
 #include <QList>
 #include <QString>

@@ -2,8 +2,8 @@
 // kept in the user's cache, which spares the office its set-up restart and
 // cannot change the settings the engine gives it.
 #include "EngineTestSupport.h"
-#include "engine/OfficeProfile.h"
-#include "engine/OfficeSession.h"
+#include "engine/office/OfficeProfile.h"
+#include "engine/office/OfficeSession.h"
 #include "support/ScopedEnv.h"
 
 #include <QDir>
@@ -49,7 +49,7 @@ mode_t modeOf(const QString& file)
 TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
 {
     const auto server = NewServer(2);
-    auto& engine = EngineOf(server);
+    auto engine = EngineOf(server);
     engine.waitForOffice();
     const QString a = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
     Call(server, QStringLiteral("AnnounceDocuments"), {a});

@@ -2,11 +2,11 @@
 // reads from the Word files it writes: no office needed.
 #include "EngineTestSupport.h"
 
-#include "engine/CompoundFile.h"
-#include "engine/FramePlacement.h"
-#include "engine/PictureConverter.h"
-#include "engine/WordFileContents.h"
-#include "engine/WordPerfectBoxes.h"
+#include "engine/document/CompoundFile.h"
+#include "engine/document/WordFileContents.h"
+#include "engine/pictures/FramePlacement.h"
+#include "engine/pictures/PictureConverter.h"
+#include "engine/pictures/WordPerfectBoxes.h"
 
 #include <QRandomGenerator>
 

@@ -4,17 +4,18 @@
 #include "EngineTestSupport.h"
 #include "OfficeInspector.h"
 
-#include "engine/EmbeddedPictures.h"
-#include "engine/OfficeDocument.h"
-#include "engine/OfficeSession.h"
-#include "engine/PictureCollector.h"
-#include "engine/PictureProbe.h"
-#include "engine/PictureReader.h"
-#include "engine/WordFileContents.h"
+#include "engine/document/OfficeDocument.h"
+#include "engine/document/WordFileContents.h"
+#include "engine/office/OfficeSession.h"
+#include "engine/pictures/EmbeddedPictures.h"
+#include "engine/pictures/PictureCollector.h"
+#include "engine/pictures/PictureProbe.h"
+#include "engine/pictures/PictureReader.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <functional>
 
@@ -163,7 +164,7 @@ protected:
     // from the text move the later pages on, as they do in WordPerfect).
     void convertAndCompare(const QString& source, int pictures, bool samePages)
     {
-        const QString target = path(QStringLiteral("out.doc"));
+        const QString target = path(QFileInfo(source).completeBaseName() + QStringLiteral(".doc"));
         QString notes;
         const auto failure = Convert(SharedServer(), source, target, MacroPath(), &notes);
         ASSERT_FALSE(failure) << failure->description().toStdString();
@@ -191,7 +192,7 @@ protected:
             }
         }
         if (samePages) {
-            const QString alone = path(QStringLiteral("alone.doc"));
+            const QString alone = path(QFileInfo(source).completeBaseName() + QStringLiteral("-alone.doc"));
             OfficeInspector::Shared().convertAlone(source, alone);
             EXPECT_EQ(WordText(target), WordText(alone));
         }
@@ -354,8 +355,9 @@ TEST_F(PictureTest, AReaderOverItsTimeOrMemoryLeavesThePicturesOut)
     for (const auto fault : {engine::PictureReader::Fault::Hang, engine::PictureReader::Fault::ExhaustMemory}) {
         SCOPED_TRACE(int(fault));
         engine::PictureReader::SetFaultForTests(fault, std::chrono::seconds(3));
-        const QString source = copySample(QStringLiteral("pictures-wp6.wpd"), QStringLiteral("in.wpd"));
-        const QString target = path(QStringLiteral("out.doc"));
+        const QString name = QString::number(int(fault));
+        const QString source = copySample(QStringLiteral("pictures-wp6.wpd"), name + QStringLiteral(".wpd"));
+        const QString target = path(name + QStringLiteral(".doc"));
         QString notes;
         const auto failure = Convert(SharedServer(), source, target, MacroPath(), &notes);
         engine::PictureReader::SetFaultForTests(engine::PictureReader::Fault::None);

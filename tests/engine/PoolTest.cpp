@@ -2,6 +2,9 @@
 // direct conversion makes it, whatever happens to the documents or to the
 // offices between the announcement and their turn.
 #include "EngineTestSupport.h"
+
+#include "engine/office/OfficeSession.h"
+#include "engine/pictures/EmbeddedPictures.h"
 #include "platform/FileNames.h"
 
 #include <QDir>
@@ -56,7 +59,7 @@ protected:
             EXPECT_EQ(Entries(folder), QStringList()) << "private work left behind in " << folder.toStdString();
     }
 
-    static engine::WordPerfectServer& pool() { return EngineOf(gServer); }
+    static engine::ServerDiagnostics pool() { return EngineOf(gServer); }
 
     static void announce(const QStringList& paths)
     {
@@ -305,6 +308,24 @@ TEST_F(PoolTest, AnOfficeKilledHungOrOverItsMemoryLimitMidBatchFailsAtMostTheDoc
         }
         pool().setTimeLimits(std::chrono::seconds(60), std::chrono::seconds(10));
     }
+}
+
+// Ahead too, an office that dies while the pictures go in converts the
+// document the plain way: the calls are answered from that work, with the
+// pictures said to be left out.
+TEST_F(PoolTest, AheadTooADocumentTheOfficeDiesOnConvertsThePlainWay)
+{
+    const QString source = path(QStringLiteral("pictures.wpd"));
+    WriteFile(source, ReadFile(DataPath(QStringLiteral("pictures-wp6.wpd"))));
+    engine::EmbeddedPictures::SetBeforeInserting([](engine::OfficeSession& office) { office.killFromAnyThread(); });
+    const int servedBefore = pool().documentsServedAhead();
+    announce({source});
+    EXPECT_TRUE(pool().waitForWorkAhead());
+    engine::EmbeddedPictures::SetBeforeInserting(nullptr);
+    const Outcome outcome = convert(source, path(QStringLiteral("pictures.doc")));
+    EXPECT_EQ(outcome.failure, QString());
+    EXPECT_EQ(outcome.notes, QStringLiteral("2 pictures could not be placed and were left out"));
+    EXPECT_EQ(pool().documentsServedAhead(), servedBefore + 1);
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 // there but broken.
 #include "EngineTestSupport.h"
 
-#include "engine/EngineRegistration.h"
-#include "engine/OfficeInstallation.h"
+#include "engine/office/OfficeInstallation.h"
+#include "engine/server/EngineRegistration.h"
 #include "platform/ProgIdRegistry.h"
 
 #include <QElapsedTimer>

@@ -4,10 +4,10 @@
 #include "FileEvents.h"
 #include "HelperProcess.h"
 
-#include "engine/EngineThread.h"
-#include "engine/OfficeInstallation.h"
-#include "platform/RunFolder.h"
+#include "engine/office/OfficeInstallation.h"
+#include "engine/server/EngineThread.h"
 #include "platform/Program.h"
+#include "platform/RunFolder.h"
 #include "platform/TempFiles.h"
 
 #include <QCoreApplication>
@@ -185,7 +185,7 @@ TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTh
     } restore;
     engine::OfficeInstallation::SetExecutable(QStringLiteral("/bin/false"));
     const auto server = NewServer(1);
-    auto& engine = EngineOf(server);
+    auto engine = EngineOf(server);
     engine.setStartRetryPause(std::chrono::hours(1));
     const QString source = copySample(QStringLiteral("sample-wp50.wpd"), QStringLiteral("a.wpd"));
     const QString target = path(QStringLiteral("a.doc"));
@@ -231,7 +231,7 @@ TEST_F(RobustnessTest, TheOfficesGoWithTheirServer)
 TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingTheProgram)
 {
     const auto server = NewServer(1);
-    auto& engine = EngineOf(server);
+    auto engine = EngineOf(server);
     engine.waitForOffice();
     engine.setTimeLimits(std::chrono::milliseconds(300), std::chrono::milliseconds(0), std::chrono::milliseconds(200));
     // Something holds the engine thread itself, beyond the watchdog's reach.

@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,11 +52,19 @@ TEST_F(TargetTest, AwkwardNamesWorkForSourceAndTarget)
     }
 }
 
+// Sets `path`'s modification time an hour back: a file an earlier run left.
+void makeOld(const QString& path)
+{
+    timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
 TEST_F(TargetTest, AnExistingTargetIsReplacedWhole)
 {
     const QString source = copySample(QStringLiteral("sample-wp50.wpd"), QStringLiteral("a.wpd"));
     const QString target = path(QStringLiteral("a.doc"));
     WriteFile(target, QByteArray(200000, 'x')); // longer than the new document
+    makeOld(target);
     open(source);
     saveWord(target);
     EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
@@ -73,9 +84,14 @@ TEST_F(TargetTest, TheWordFileIsNoMoreReadableThanItsDocument)
             SCOPED_TRACE(std::to_string(mode) + (announced ? " ahead" : ""));
             ASSERT_EQ(::chmod(QFile::encodeName(source).constData(), mode), 0);
             const int servedAhead = SharedEngine().documentsServedAhead();
+            // A run of its own, begun a tick of the file system's clock after
+            // the last one wrote a.doc: it replaces a.doc.
+            QThread::msleep(20);
+            Call(SharedServer(), QStringLiteral("BeginRun"));
             if (announced)
                 Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {source});
-            ASSERT_FALSE(Convert(SharedServer(), source, target));
+            const auto failure = Convert(SharedServer(), source, target);
+            ASSERT_FALSE(failure) << failure->description().toStdString();
             EXPECT_EQ(SharedEngine().documentsServedAhead(), servedAhead + (announced ? 1 : 0));
             struct stat info {};
             ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
@@ -142,11 +158,11 @@ TEST_F(TargetTest, RefusedTargetsFailWithNothingWritten)
     QFile(locked).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-TEST_F(TargetTest, FileSaveWantsFormat69OrNone)
+TEST_F(TargetTest, FileSaveWantsAKnownFormatOrNone)
 {
     const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
     open(source);
-    for (const Value& format : {Value(0), Value(1), Value(68), Value(70), Value(QStringLiteral("Word"))}) {
+    for (const Value& format : {Value(0), Value(1), Value(68), Value(73), Value(QStringLiteral("Word"))}) {
         EXPECT_THROW(Call(SharedServer(), QStringLiteral("FileSave"), {path(QStringLiteral("x.doc")), format}),
                      RuntimeError);
     }
@@ -155,6 +171,64 @@ TEST_F(TargetTest, FileSaveWantsFormat69OrNone)
     // The format may come as text, as late-bound callers pass numbers.
     Call(SharedServer(), QStringLiteral("FileSave"), {path(QStringLiteral("y.doc")), Value(QStringLiteral("69"))});
     EXPECT_TRUE(WordReadable(path(QStringLiteral("y.doc"))));
+}
+
+TEST_F(TargetTest, AFileWrittenAfterTheRunBeganIsNeverReplaced)
+{
+    // Another process wrote the target meanwhile: the document fails and
+    // the file stays; a file older than the run is replaced, directly and
+    // from the work ahead alike.
+    const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
+    const QString target = path(QStringLiteral("a.doc"));
+    for (const bool announced : {false, true}) {
+        SCOPED_TRACE(announced ? "ahead" : "direct");
+        Call(SharedServer(), QStringLiteral("BeginRun"));
+        WriteFile(target, "theirs");
+        if (announced)
+            Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {source});
+        open(source);
+        try {
+            saveWord(target);
+            ADD_FAILURE() << "replaced";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), RuntimeError::FileAlreadyExists);
+            EXPECT_EQ(e.description(), QStringLiteral("The target %1 was written by another run meanwhile; "
+                                                      "nothing was written").arg(target));
+        }
+        EXPECT_EQ(ReadFile(target), QByteArray("theirs"));
+        makeOld(target);
+        saveWord(target);
+        EXPECT_TRUE(WordReadable(target));
+        EXPECT_EQ(Entries(mDir.path()), (QStringList{QStringLiteral("a.doc"), QStringLiteral("a.wpd")}));
+        CloseQuietly(SharedServer());
+        QFile::remove(target);
+    }
+}
+
+TEST_F(TargetTest, TheOtherFormatsComeFromTheSameLoadDirectOrAhead)
+{
+    // Each format written directly, from work ahead in that format, and
+    // from work ahead in another (Word 97).
+    const QString source = copySample(QStringLiteral("pictures-wp6.wpd"), QStringLiteral("a.wpd"));
+    const struct {
+        int code;
+        const char* extension;
+        QByteArray start;
+    } formats[] = {{70, "docx", "PK"}, {71, "odt", "PK"}, {72, "pdf", "%PDF-"}};
+    for (const auto& format : formats) {
+        for (int ahead : {0, format.code, 69}) {
+            SCOPED_TRACE(std::to_string(format.code) + " ahead " + std::to_string(ahead));
+            if (ahead == 69)
+                Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {source});
+            else if (ahead)
+                Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {Value(ahead), source});
+            const QString target = path(QStringLiteral("a%1.%2").arg(ahead).arg(QLatin1String(format.extension)));
+            open(source);
+            Call(SharedServer(), QStringLiteral("FileSave"), {target, Value(format.code)});
+            CloseQuietly(SharedServer());
+            EXPECT_TRUE(ReadFile(target).startsWith(format.start));
+        }
+    }
 }
 
 TEST_F(TargetTest, TheCopyIsPlainTextOfTheDocument)

@@ -352,12 +352,12 @@ TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
         EXPECT_TRUE(row.endsWith("|Converted")) << qPrintable(row);
 }
 
-TEST(BatchMode, AServerThatAsksForItIsToldTheDocumentsAheadAndNothingElseChanges)
+TEST(BatchMode, AServerThatAsksForItIsToldTheRunAndTheDocumentsAheadAndNothingElseChanges)
 {
-    // A server without the optional member (the scripted one by default) is
-    // not told; one that has it hears the documents in the order they are
-    // converted, once, before the first of them; one whose member fails
-    // changes nothing either.
+    // A server without the optional members (the scripted one by default) is
+    // not told; one that has them hears that a run begins, then the
+    // documents in the order they are converted, once, before the first of
+    // them; one whose members fail changes nothing either.
     QStringList expectedCalls;
     for (int offer : {0, 1, 2}) {
         SCOPED_TRACE(offer);
@@ -366,8 +366,10 @@ TEST(BatchMode, AServerThatAsksForItIsToldTheDocumentsAheadAndNothingElseChanges
         for (const char* name : {"c.wpd", "a.wpd", "skip.txt", "b.wpd"})
             AppHarness::makeFile(src, name);
         QDir().mkpath(tgt);
-        if (offer > 0)
+        if (offer > 0) {
+            app.server().offer("BeginRun", offer == 2);
             app.server().offerAnnouncements(offer == 2);
+        }
 
         app.startBatch(src, tgt);
 
@@ -377,11 +379,12 @@ TEST(BatchMode, AServerThatAsksForItIsToldTheDocumentsAheadAndNothingElseChanges
             expectedCalls = calls;
             continue;
         }
-        ASSERT_FALSE(calls.isEmpty());
+        ASSERT_GE(calls.size(), 2);
+        EXPECT_EQ(calls.takeFirst(), "BeginRun");
         EXPECT_EQ(calls.takeFirst(), "AnnounceDocuments");
         EXPECT_EQ(calls, expectedCalls);
         QStringList announced;
-        for (const platform::Value& path : app.server().calls.first().args)
+        for (const platform::Value& path : app.server().calls.at(1).args)
             announced << path.toText();
         EXPECT_EQ(announced, app.server().pathsOf("FileOpen"));
         EXPECT_EQ(announced.size(), 3);

@@ -7,6 +7,7 @@
 #   tallowin --convert --target /tmp/out /tmp/in/a.wpd   (and reads a.doc)
 #   tallowin --convert of a document with pictures, which the installed
 #   picture reader (/usr/libexec/tallowin/) must read: no picture left out
+# Before that, lintian (Debian's checks) must report no error.
 # Each step says its name, how long it took, and which step failed.
 #
 # Needs root (debootstrap, chroot, mounts) and the mirror; exits 77 (CTest's
@@ -34,7 +35,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "package-test: skipped: debootstrap, chroot and mounts need root"
   exit 77
 fi
-for tool in cpack debootstrap dpkg-deb dpkg-shlibdeps unshare chroot catdoc; do
+for tool in cpack debootstrap dpkg-deb dpkg-shlibdeps unshare chroot catdoc lintian; do
   command -v "$tool" >/dev/null || { echo "package-test: $tool is missing (scripts/setup-debian.sh installs it)"; exit 1; }
 done
 
@@ -97,6 +98,14 @@ for wanted in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libuno-sal3 libun
     *) fail "the package does not depend on $wanted" ;;
   esac
 done
+
+step "lintian"
+# Debian's checks of a package: errors fail the test, warnings are shown.
+lintian --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
+sed 's/^/package-test: lintian: /' "$work/lintian.log"
+grep -q '^E: ' "$work/lintian.log" && fail "lintian reports errors"
+contents=$(dpkg-deb -c "$deb")
+grep -q ' ./usr/share/doc/tallowin/copyright$' <<<"$contents" || fail "no /usr/share/doc/tallowin/copyright"
 
 # The minimal root as debootstrap makes it is kept as a tar archive: later
 # runs on the same day unpack it instead of bootstrapping again.
@@ -171,7 +180,7 @@ code=$?
 echo "$output" | sed 's/^/package-test: tallowin: /'
 [ "$code" -eq 0 ] || fail "tallowin --convert exited $code"
 [ -s "$root/tmp/out/pictures.doc" ] || fail "no /tmp/out/pictures.doc"
-! grep -q "left out" <<<"$output" || fail "pictures were left out"
+! grep -q "picture.*left out" <<<"$output" || fail "pictures were left out"
 
 step "done"
 echo "package-test: ok in $((SECONDS - started)) s"

@@ -67,15 +67,20 @@ ScriptedServer::ScriptedServer()
     });
 }
 
-void ScriptedServer::offerAnnouncements(bool failing)
+void ScriptedServer::offer(const QString& member, bool failing)
 {
-    addMember(QStringLiteral("AnnounceDocuments"), [this, failing](const QList<Value>& a) {
-        record(QStringLiteral("AnnounceDocuments"), a);
+    addMember(member, [this, member, failing](const QList<Value>& a) {
+        record(member, a);
         if (failing)
             throw platform::RuntimeError(platform::RuntimeError::AutomationError, QStringLiteral("Not now"),
                                          QStringLiteral("ScriptedServer"));
         return Value();
     });
+}
+
+void ScriptedServer::offerAnnouncements(bool failing)
+{
+    offer(QStringLiteral("AnnounceDocuments"), failing);
 }
 
 void ScriptedServer::offerConversionNotes(const QString& notes, bool failing)

@@ -40,6 +40,9 @@ public:
     // or the current document is that path.
     void failOn(const QString& member, const QString& path = QString());
     void clearFailures() { mFailures.clear(); }
+    // Adds an optional member that returns nothing ("BeginRun",
+    // "WaitForStart"), recorded like the others; with `failing`, it fails.
+    void offer(const QString& member, bool failing = false);
     // Adds the optional member "AnnounceDocuments" (recorded like the
     // others; with `failing`, it fails), which the server lacks otherwise.
     void offerAnnouncements(bool failing = false);
