@@ -5,8 +5,10 @@
 //  - the look at the prefix (PictureProbe) that every WordPerfect document
 //    pays, on the samples without pictures;
 //  - reading the pictures with libwpd and converting them (PictureCollector,
-//    PictureConverter), which runs on a thread of its own while the office
-//    loads the document, on the picture samples: wall and CPU time;
+//    PictureConverter) in this process, on the picture samples: wall and
+//    CPU time; and the same through the picture reader, the process the
+//    engine runs it in while the office loads the document (PictureReader:
+//    its start, its work, its answer through the pipe), wall time;
 //  - the check of a Word file (WordFileContents), which every converted
 //    document pays, on the Word file of the picture sample.
 //
@@ -15,6 +17,7 @@
 #include "engine/pictures/PictureCollector.h"
 #include "engine/pictures/PictureConverter.h"
 #include "engine/pictures/PictureProbe.h"
+#include "engine/pictures/PictureReader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,7 +82,7 @@ int main(int argc, char** argv)
 
     for (const char* file : {"pictures-wp6.wpd", "business-plan-wp6.wpd"}) {
         const QString path = sample(file);
-        std::vector<double> collectWall, collectCpu, convertWall, convertCpu;
+        std::vector<double> collectWall, collectCpu, convertWall, convertCpu, readerWall;
         int pictures = 0;
         int converted = 0;
         for (int round = 0; round < rounds; ++round) {
@@ -93,15 +96,22 @@ int main(int argc, char** argv)
             cpu = cpuMs();
             converted = 0;
             for (const engine::EmbeddedPicture& picture : found.pictures)
-                converted += engine::PictureConverter::Convert(picture.data, picture.mimeType) ? 1 : 0;
+                converted += engine::PictureConverter::Convert(picture.data, picture.mimeType).outcome
+                                     == engine::PictureConverter::Outcome::Converted;
             convertWall.push_back(double(clock.nsecsElapsed()) / 1e6);
             convertCpu.push_back(cpuMs() - cpu);
             pictures = int(found.pictures.size());
+            clock.restart();
+            const engine::PictureReader::Result read =
+                engine::PictureReader::Read(path, engine::PictureProbe::Declared(path));
+            readerWall.push_back(double(clock.nsecsElapsed()) / 1e6);
+            if (read.pictures.size() != pictures)
+                std::printf("the picture reader gave %d of %d pictures\n", int(read.pictures.size()), pictures);
         }
         std::printf("%-20s %2d pictures (%2d converted): read %6.1f ms (CPU %6.1f), convert %6.1f ms (CPU %6.1f); "
-                    "medians of %d rounds\n",
+                    "both in the picture reader %6.1f ms; medians of %d rounds\n",
                     file, pictures, converted, median(collectWall), median(collectCpu), median(convertWall),
-                    median(convertCpu), rounds);
+                    median(convertCpu), median(readerWall), rounds);
     }
     return 0;
 }

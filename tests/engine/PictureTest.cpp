@@ -10,8 +10,10 @@
 #include "engine/pictures/EmbeddedPictures.h"
 #include "engine/pictures/PictureCollector.h"
 #include "engine/pictures/PictureProbe.h"
+#include "engine/pictures/PictureReader.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -115,6 +117,41 @@ QByteArray everyKindOfBox()
     const QByteArray third = doc.mid(kBoxes[8], kBoxSize);
     doc.insert(kBoxes[8], third + third);
     return doc;
+}
+
+QByteArray sample(const char* file)
+{
+    return ReadFile(DataPath(QString::fromLatin1(file)));
+}
+
+// The picture sample with its second picture (WordPerfect Graphics 2) made
+// to declare a bitmap of 65,535 x 500 pixels of one bit, run-length coded
+// in 32 KB right after its start record: libwpg would take 1.5 GB for it.
+QByteArray sampleWithACraftedBitmap()
+{
+    QByteArray doc = sample("pictures-wp6.wpd");
+    const qsizetype picture = doc.indexOf("\xFFWPC", doc.indexOf("\xFFWPC", 16) + 1);
+    const qsizetype start = picture + qFromLittleEndian<quint32>(doc.constData() + picture + 4);
+    EXPECT_EQ(doc[start + 1], 0x01); // the start record, of 23 bytes
+    QByteArray bitmap("\x1B\x0E\x00\xFF\xFF\x7F" "\xFF\xFF\xF4\x01\x01\x01", 12);
+    while (bitmap.size() < 6 + 0x7FFF)
+        bitmap += "\x7F\xFF"; // a run of 256 black bytes
+    doc.replace(start + 4 + 23, 6 + 0x7FFF, bitmap.left(6 + 0x7FFF));
+    return doc;
+}
+
+// This process's peak resident memory since the last reset, in MiB.
+qint64 peakMemory(bool reset)
+{
+    if (reset) {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        EXPECT_TRUE(clear.open(QIODevice::WriteOnly) && clear.write("5") == 1);
+    }
+    QFile status(QStringLiteral("/proc/self/status"));
+    EXPECT_TRUE(status.open(QIODevice::ReadOnly));
+    const QByteArray text = status.readAll();
+    const qsizetype at = text.indexOf("VmHWM:");
+    return text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ').value(0).toLongLong() / 1024;
 }
 
 class PictureTest : public EngineTest {
@@ -289,9 +326,46 @@ TEST_F(PictureTest, AnOfficeThatDiesPuttingThePicturesInConvertsTheDocumentWitho
     EXPECT_EQ(WordText(target), WordText(alone));
 }
 
-QByteArray sample(const char* file)
+
+// A picture whose bitmap declares millions of pixels is left out before
+// anything allocates them: the program stays small, the document converts
+// with its other picture and says what it left out.
+TEST_F(PictureTest, APictureDeclaringAHugeBitmapIsLeftOutAndTheProgramStaysSmall)
 {
-    return ReadFile(DataPath(QString::fromLatin1(file)));
+    const QString source = path(QStringLiteral("crafted.wpd"));
+    WriteFile(source, sampleWithACraftedBitmap());
+    const QString target = path(QStringLiteral("out.doc"));
+    QString notes;
+    peakMemory(true);
+    QElapsedTimer clock;
+    clock.start();
+    const auto failure = Convert(SharedServer(), source, target, MacroPath(), &notes);
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_LT(peakMemory(false), 200);
+    ASSERT_FALSE(failure) << failure->description().toStdString();
+    EXPECT_EQ(notes, QStringLiteral("1 picture was too large to convert and was left out"));
+    EXPECT_EQ(OfficeInspector::Shared().graphics(target).size(), 1);
+}
+
+// A picture reader that hangs is killed at its time limit, one that
+// allocates without end is stopped by its memory limit: the document
+// converts without its pictures and says why.
+TEST_F(PictureTest, AReaderOverItsTimeOrMemoryLeavesThePicturesOut)
+{
+    for (const auto fault : {engine::PictureReader::Fault::Hang, engine::PictureReader::Fault::ExhaustMemory}) {
+        SCOPED_TRACE(int(fault));
+        engine::PictureReader::SetFaultForTests(fault, std::chrono::seconds(3));
+        const QString name = QString::number(int(fault));
+        const QString source = copySample(QStringLiteral("pictures-wp6.wpd"), name + QStringLiteral(".wpd"));
+        const QString target = path(name + QStringLiteral(".doc"));
+        QString notes;
+        const auto failure = Convert(SharedServer(), source, target, MacroPath(), &notes);
+        engine::PictureReader::SetFaultForTests(engine::PictureReader::Fault::None);
+        ASSERT_FALSE(failure) << failure->description().toStdString();
+        EXPECT_EQ(notes, QStringLiteral("2 pictures were too large to convert and were left out"));
+        EXPECT_EQ(OfficeInspector::Shared().graphics(target).size(), 0);
+        EXPECT_FALSE(WordText(target).isEmpty());
+    }
 }
 
 // The WordPerfect 5.0 sample with its graphics information packet (type 8,

@@ -20,21 +20,25 @@ fi
 rm -f "$dest.log"
 
 usr="$dest/usr"
-for f in bin/tallowin share/tallowin/RmvDelayCode.wcm \
+for f in bin/tallowin libexec/tallowin/tallowin-picture-reader share/tallowin/RmvDelayCode.wcm \
          "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
          share/man/man1/tallowin.1.gz "share/icons/hicolor/scalable/apps/$id.svg" \
          "share/icons/hicolor/"{16x16,32x32,48x48,64x64,128x128,256x256}"/apps/$id.png"; do
   [ -f "$usr/$f" ] || fail "$f is not installed"
 done
 [ -x "$usr/bin/tallowin" ] || fail "bin/tallowin is not executable"
+[ -x "$usr/libexec/tallowin/tallowin-picture-reader" ] || fail "the picture reader is not executable"
 # Nothing else: no tests, tools or benchmarks.
-extra=$(cd "$usr" && find . -type f | grep -v -e '^./share/' -e '^./bin/tallowin$')
+extra=$(cd "$usr" && find . -type f | grep -v -e '^./share/' -e '^./bin/tallowin$' \
+  -e '^./libexec/tallowin/tallowin-picture-reader$')
 [ -z "$extra" ] || fail "unexpected files: $extra"
 
 # The UNO runtime libraries are found through the run path into the office's
-# program folder, also once installed.
-missing=$(ldd "$usr/bin/tallowin" | grep 'not found')
+# program folder, also once installed; the picture reader needs libwpd and
+# libwpg, which the program itself does not load.
+missing=$(ldd "$usr/bin/tallowin" "$usr/libexec/tallowin/tallowin-picture-reader" | grep 'not found')
 [ -z "$missing" ] || fail "libraries not found: $missing"
+! ldd "$usr/bin/tallowin" | grep -q -e libwpd -e libwpg || fail "the program loads libwpd or libwpg itself"
 
 run() { # run EXPECTED_CODE OUTPUT_FILE ARGS...: the installed program, bare environment
   local expected=$1 out=$2; shift 2

@@ -5,6 +5,8 @@
 # Tallowin. Then runs, inside that root (chroot, no display):
 #   tallowin --version
 #   tallowin --convert --target /tmp/out /tmp/in/a.wpd   (and reads a.doc)
+#   tallowin --convert of a document with pictures, which the installed
+#   picture reader (/usr/libexec/tallowin/) must read: no picture left out
 # Before that, lintian (Debian's checks) must report no error.
 # Each step says its name, how long it took, and which step failed.
 #
@@ -16,7 +18,7 @@
 # neither bootstrap nor download again; the package and its dependencies are
 # installed anew each run.
 #
-# usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT_IN_SAMPLE
+# usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT_IN_SAMPLE PICTURES.wpd
 # environment: TALLOWIN_DEBIAN_MIRROR (default http://deb.debian.org/debian),
 #              TALLOWIN_DEBIAN_SECURITY (default http://deb.debian.org/debian-security),
 #              TALLOWIN_KEEP_ROOT=1 keeps the root for a look afterwards.
@@ -25,6 +27,7 @@ set -uo pipefail
 build=$(cd "${1:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT}" && pwd)
 sample=${2:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT}
 sample_text=${3:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT}
+pictures=${4:?usage: package-test.sh BUILD_DIR SAMPLE.wpd TEXT PICTURES.wpd}
 mirror=${TALLOWIN_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security=${TALLOWIN_DEBIAN_SECURITY:-http://deb.debian.org/debian-security}
 
@@ -88,7 +91,7 @@ deb=$(find "$work/deb" -maxdepth 1 -name 'tallowin_*.deb' | head -n 1)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package-test: $(basename "$deb"): Depends: $depends"
 for wanted in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libuno-sal3 libuno-cppu3 libuno-cppuhelpergcc3-3 \
-              libreoffice-writer libreoffice-core ure \
+              libwpd-0.10-10 libwpg-0.3-3 libreoffice-writer libreoffice-core ure \
               'fonts-liberation | fonts-dejavu-core'; do
   case ", $depends," in
     *", $wanted"[\ ,]*) ;;
@@ -130,6 +133,7 @@ cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 mkdir -p "$root/tmp/in"
 cp "$deb" "$root/tmp/tallowin.deb"
 cp "$sample" "$root/tmp/in/a.wpd"
+cp "$pictures" "$root/tmp/in/pictures.wpd"
 
 # Everything that runs inside the root runs through here: a private mount
 # namespace with /proc, /dev and apt's download cache mounted, unmounted
@@ -153,6 +157,7 @@ in_root apt-get install -y -q --no-install-recommends -o APT::Sandbox::User=root
   >>"$work/apt.log" 2>&1 || { tail -n 30 "$work/apt.log"; fail "apt-get install ./tallowin.deb (log: $work/apt.log)"; }
 grep -E '^(Need to get|After this operation)' "$work/apt.log" | sed 's/^/package-test: /'
 [ -f "$root/usr/share/tallowin/RmvDelayCode.wcm" ] || fail "the clean-up macro is not in /usr/share/tallowin"
+[ -x "$root/usr/libexec/tallowin/tallowin-picture-reader" ] || fail "the picture reader is not in /usr/libexec/tallowin"
 
 step "tallowin --version"
 version=$(in_root timeout 60 tallowin --version 2>&1) || fail "tallowin --version: $version"
@@ -168,6 +173,14 @@ doc="$root/tmp/out/a.doc"
 [ -s "$doc" ] || fail "no /tmp/out/a.doc"
 catdoc "$doc" 2>/dev/null | grep -q "$sample_text" || fail "a.doc does not hold \"$sample_text\""
 echo "package-test: a.doc: $(stat -c %s "$doc") bytes"
+
+step "tallowin --convert a document with pictures"
+output=$(in_root timeout 600 tallowin --convert --target /tmp/out /tmp/in/pictures.wpd 2>&1)
+code=$?
+echo "$output" | sed 's/^/package-test: tallowin: /'
+[ "$code" -eq 0 ] || fail "tallowin --convert exited $code"
+[ -s "$root/tmp/out/pictures.doc" ] || fail "no /tmp/out/pictures.doc"
+! grep -q "picture.*left out" <<<"$output" || fail "pictures were left out"
 
 step "done"
 echo "package-test: ok in $((SECONDS - started)) s"

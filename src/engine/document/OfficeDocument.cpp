@@ -96,19 +96,23 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
     // The office's import drops the pictures of WordPerfect documents: they
     // are read on the side while the office loads, and put back before
     // anything else sees the document (and once more should it be loaded
-    // again, see play). A plain load only counts them.
+    // again, see play). A plain load only counts them. Either way the
+    // office reads a copy without the pictures over their budget, if any.
     auto pictures = std::make_shared<EmbeddedPictures>(file);
+    const QString officeFile = pictures->fileForTheOffice(session.folder() + QStringLiteral("/pictures"));
     // A plain load has a view, unless the office would abort building the
     // window of a comment (see OfficeInstallation::HasWriterWindows).
     const bool plain = way == Way::Plain;
-    std::unique_ptr<OfficeDocument> document =
-        LoadText(session, file, shownAs, plain && OfficeInstallation::HasWriterWindows());
+    std::unique_ptr<OfficeDocument> document = LoadText(session, officeFile, shownAs.isEmpty() ? file : shownAs,
+                                                        plain && OfficeInstallation::HasWriterWindows());
     try {
         const EmbeddedPictures::LeftOut leftOut =
             plain ? pictures->leaveOut() : pictures->insertInto(session, *document->mComponent);
-        document->mPictures = plain ? nullptr : pictures;
+        document->mPictures = pictures; // and the office's copy with them
+        document->mPicturesPutBack = !plain;
         document->mPicturesUnread = leftOut.unread;
         document->mPicturesUnplaced = leftOut.unplaced;
+        document->mPicturesTooLarge = leftOut.tooLarge;
         // Pictures first: they take room on the pages the layout counts.
         if (!document->mHasView) {
             const Fields fields = document->fields();
@@ -197,10 +201,11 @@ void OfficeDocument::play(OfficeSession& session, const MacroFile& macro)
         // gets the document loaded again, with one. Nothing has changed it
         // since it was loaded.
         std::unique_ptr<OfficeDocument> viewed = LoadWithView(session, mFile, mShown, mFilter);
-        if (mPictures) {
+        if (mPicturesPutBack) {
             const EmbeddedPictures::LeftOut leftOut = mPictures->insertInto(session, *viewed->mComponent);
             mPicturesUnread = leftOut.unread; // read once, put back again
             mPicturesUnplaced = leftOut.unplaced;
+            mPicturesTooLarge = leftOut.tooLarge;
         }
         close();
         mComponent = std::move(viewed->mComponent);
@@ -309,14 +314,16 @@ void OfficeDocument::check(const QString& path)
 QString OfficeDocument::notes() const
 {
     QStringList notes;
-    const auto count = [](int n, const char* what) {
-        return n == 1 ? QStringLiteral("1 picture could not be %1 and was left out").arg(QLatin1String(what))
-                      : QStringLiteral("%1 pictures could not be %2 and were left out").arg(n).arg(QLatin1String(what));
+    const auto count = [](int n, const char* one, const char* many) {
+        return n == 1 ? QStringLiteral("1 picture %1 and was left out").arg(QLatin1String(one))
+                      : QStringLiteral("%1 pictures %2 and were left out").arg(n).arg(QLatin1String(many));
     };
     if (mPicturesUnread > 0)
-        notes << count(mPicturesUnread, "read");
+        notes << count(mPicturesUnread, "could not be read", "could not be read");
+    if (mPicturesTooLarge > 0)
+        notes << count(mPicturesTooLarge, "was too large to convert", "were too large to convert");
     if (mPicturesUnplaced > 0)
-        notes << count(mPicturesUnplaced, "placed");
+        notes << count(mPicturesUnplaced, "could not be placed", "could not be placed");
     if (!mCheck.isEmpty())
         notes << mCheck;
     return notes.join(QStringLiteral(". "));

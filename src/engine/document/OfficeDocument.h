@@ -58,8 +58,9 @@ public:
     // The document's name in failures: the file the user chose.
     const QString& sourcePath() const { return mShown; }
     // What the Word file written last leaves out or lacks, in words for the
-    // document list ("3 pictures could not be read and were left out. The
-    // Word file lacks 1 of 12 pictures"); empty when nothing.
+    // document list ("3 pictures could not be read and were left out. 1
+    // picture was too large to convert and was left out. The Word file lacks
+    // 1 of 12 pictures"); empty when nothing.
     QString notes() const;
 
     // True when the document holds nothing: no character, no table, no
@@ -123,8 +124,10 @@ private:
     QString mFile;  // what the office reads
     QString mShown; // what failures name
     std::shared_ptr<EmbeddedPictures> mPictures; // what was put back, for a second load
+    bool mPicturesPutBack = false;
     int mPicturesUnread = 0;
     int mPicturesUnplaced = 0;
+    int mPicturesTooLarge = 0;
     int mPicturesExpected = 0; // in the document once loaded: what the Word file must hold
     QString mCheck;            // what the check of the Word file found
     // Whether the office gave the document a (hidden) view: only documents

@@ -1,25 +1,49 @@
 #include "engine/pictures/EmbeddedPictures.h"
 
 #include "engine/office/OfficeSession.h"
-#include "engine/pictures/PictureCollector.h"
-#include "engine/pictures/PictureConverter.h"
 #include "engine/pictures/PictureInserter.h"
 #include "engine/pictures/PictureProbe.h"
+#include "engine/pictures/PictureReader.h"
+#include "platform/FileNames.h"
+#include "platform/RuntimeError.h"
+#include "platform/TempFiles.h"
 
-#include <QHash>
+#include <cstring>
+#include <exception>
+#include <sys/stat.h>
 #include <system_error>
+#include <utility>
 
 namespace engine {
 
-EmbeddedPictures::EmbeddedPictures(const QString& path)
+EmbeddedPictures::EmbeddedPictures(const QString& path) : mPath(path)
 {
-    if (!PictureProbe::MayHavePictures(path))
+    const int declared = PictureProbe::Declared(path);
+    if (declared == 0)
         return;
+    auto found = std::make_shared<std::promise<QList<qint64>>>();
+    mTooLarge = found->get_future();
+    const auto work = [path, declared, found] {
+        bool told = false;
+        const auto tell = [&](const QList<qint64>& at) {
+            if (!std::exchange(told, true))
+                found->set_value(at);
+        };
+        PictureReader::Result read;
+        try {
+            read = PictureReader::Read(path, declared, tell);
+        } catch (const std::exception&) {
+            read.unread = declared; // not even the reader could be run
+        }
+        tell({});
+        return Prepared{std::move(read.pictures), {read.unread, read.unplaced, read.tooLarge}};
+    };
     try {
-        mWork = std::async(std::launch::async, [path] { return Prepare(path); });
+        mWork = std::async(std::launch::async, work);
     } catch (const std::system_error&) {
         // No thread to be had: read them when they are asked for.
-        mWork = std::async(std::launch::deferred, [path] { return Prepare(path); });
+        mWork = std::async(std::launch::deferred, work);
+        mDeferred = true;
     }
 }
 
@@ -27,29 +51,35 @@ EmbeddedPictures::~EmbeddedPictures()
 {
     if (mWork.valid())
         mWork.wait();
+    if (!mCopy.isEmpty())
+        platform::RemoveOwnFile(mCopy, S_IFREG);
 }
 
-EmbeddedPictures::Prepared EmbeddedPictures::Prepare(const QString& path)
+QString EmbeddedPictures::fileForTheOffice(const QString& folder)
 {
-    PictureCollector::Result found = PictureCollector::Collect(path);
-    Prepared prepared;
-    prepared.leftOut = {found.unread, found.unplaced};
-    // Boxes that show the same picture share its data (WordPerfect keeps
-    // one packet for them): it is converted once.
-    QHash<QByteArray, std::optional<PictureConverter::Picture>> converted;
-    for (EmbeddedPicture& picture : found.pictures) {
-        auto known = converted.constFind(picture.data);
-        if (known == converted.constEnd())
-            known = converted.insert(picture.data, PictureConverter::Convert(picture.data, picture.mimeType));
-        if (!*known) {
-            ++prepared.leftOut.unread;
-            continue;
-        }
-        picture.data = (*known)->data; // shared, not copied
-        picture.mimeType = (*known)->mimeType;
-        prepared.pictures.append(std::move(picture));
+    if (!mTooLarge.valid())
+        return mCopy.isEmpty() ? mPath : mCopy;
+    if (mDeferred)
+        prepared();
+    const QList<qint64> tooLarge = mTooLarge.get();
+    std::optional<QByteArray> bytes = tooLarge.isEmpty() ? std::nullopt : platform::ReadWholeFile(mPath);
+    if (!bytes)
+        return mPath;
+    // A picture without its first four bytes (WordPerfect Graphics' "\xFFWPC",
+    // or a compound file's signature) is nothing libwpg reads.
+    for (const qint64 at : tooLarge)
+        if (at >= 0 && at <= bytes->size() - 4)
+            std::memset(bytes->data() + at, 0, 4);
+    try {
+        platform::MakePrivateFolder(folder);
+        mCopy = folder + QStringLiteral("/document.wpd");
+        platform::WritePrivateFile(mCopy, *bytes);
+    } catch (const platform::RuntimeError&) {
+        platform::RemoveOwnFile(mCopy, S_IFREG);
+        mCopy.clear();
+        return mPath; // the office reads them then, as it would alone
     }
-    return prepared;
+    return mCopy;
 }
 
 std::function<void(OfficeSession&)>& EmbeddedPictures::beforeInserting()
@@ -79,14 +109,17 @@ EmbeddedPictures::LeftOut EmbeddedPictures::insertInto(OfficeSession& session,
         beforeInserting()(session);
     const PictureInserter::LeftOut notInserted =
         PictureInserter::Insert(session.context(), document, mPrepared->pictures);
-    return {mPrepared->leftOut.unread + notInserted.unread, mPrepared->leftOut.unplaced + notInserted.unplaced};
+    return {mPrepared->leftOut.unread + notInserted.unread, mPrepared->leftOut.unplaced + notInserted.unplaced,
+            mPrepared->leftOut.tooLarge};
 }
 
 EmbeddedPictures::LeftOut EmbeddedPictures::leaveOut()
 {
     if (!prepared())
         return {};
-    return {mPrepared->leftOut.unread, mPrepared->leftOut.unplaced + int(mPrepared->pictures.size())};
+    LeftOut leftOut = mPrepared->leftOut;
+    leftOut.unplaced += int(mPrepared->pictures.size());
+    return leftOut;
 }
 
 } // namespace engine

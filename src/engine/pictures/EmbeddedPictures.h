@@ -26,21 +26,34 @@ class OfficeSession;
 //
 // Created before the office loads the document: a look at the document's
 // prefix (PictureProbe) tells whether it may hold pictures; only then are
-// they read (PictureCollector) and converted (PictureConverter) on a thread
-// of their own while the office loads. insertInto then puts them into the
-// loaded document (PictureInserter). A document without pictures costs the
-// look at its prefix and nothing else.
+// they read and converted, in a process of their own (PictureReader), while
+// the office loads. insertInto then puts them into the loaded document
+// (PictureInserter). A document without pictures costs the look at its
+// prefix and nothing else: no thread, no process.
+//
+// The office's own import reads the pictures too (and drops them): one
+// whose bitmaps declare more than their budget would cost it what they
+// declare (1.4 GB and 15 s for a 30 KB picture). The office therefore
+// loads a private copy of such a document in which those pictures do not
+// begin as pictures (fileForTheOffice).
 class EmbeddedPictures final {
 public:
     explicit EmbeddedPictures(const QString& path);
-    ~EmbeddedPictures(); // waits for the reading to end
+    ~EmbeddedPictures(); // waits for the reading to end; removes its copy
     EmbeddedPictures(const EmbeddedPictures&) = delete;
     EmbeddedPictures& operator=(const EmbeddedPictures&) = delete;
+
+    // The file the office is to load: the document, or a copy in the
+    // private folder `folder` without the pictures over their budget. Waits
+    // until the reader has found the pictures (its start and libwpd's
+    // reading of the text: 8 to 25 ms for the samples).
+    QString fileForTheOffice(const QString& folder);
 
     // Pictures that are not in the document, by why.
     struct LeftOut {
         int unread = 0;   // found but unreadable or unconvertible
         int unplaced = 0; // found where they cannot be placed, or not put in
+        int tooLarge = 0; // over their budget of memory or time
     };
 
     // Inserts the pictures into `document`, the same file as loaded by the
@@ -60,12 +73,15 @@ private:
         QList<EmbeddedPicture> pictures;
         LeftOut leftOut;
     };
-    static Prepared Prepare(const QString& path);
     const std::optional<Prepared>& prepared();
     static std::function<void(OfficeSession&)>& beforeInserting();
 
+    QString mPath;
     std::future<Prepared> mWork;
-    std::optional<Prepared> mPrepared; // once the work is taken
+    bool mDeferred = false;               // the work runs when it is asked for
+    std::future<QList<qint64>> mTooLarge; // where those pictures begin
+    std::optional<Prepared> mPrepared;    // once the work is taken
+    QString mCopy;                        // the office's copy, if one was made
 };
 
 } // namespace engine

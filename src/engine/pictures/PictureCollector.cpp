@@ -14,9 +14,13 @@ PictureCollector::~PictureCollector() = default;
 
 PictureCollector::Result PictureCollector::Collect(const QString& path)
 {
+    return Collect(platform::ReadWholeFile(path).value_or(QByteArray()));
+}
+
+PictureCollector::Result PictureCollector::Collect(const QByteArray& bytes)
+{
     PictureCollector collector;
     try {
-        const QByteArray bytes = platform::ReadWholeFile(path).value_or(QByteArray());
         // The header's major version: 0 for 5.x, 2 for 6 and later.
         collector.mVersion6 = bytes.size() > 10 && quint8(bytes.at(10)) >= 2;
         collector.mBoxes = WordPerfectBoxes::Scan(bytes);

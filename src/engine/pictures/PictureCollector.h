@@ -27,6 +27,8 @@ public:
     };
 
     static Result Collect(const QString& path);
+    // The same for a document's bytes.
+    static Result Collect(const QByteArray& document);
 
     PictureCollector();
     ~PictureCollector() override;

@@ -1,5 +1,6 @@
 #include "engine/pictures/PictureConverter.h"
 
+#include "engine/pictures/BitmapBudget.h"
 #include "engine/pictures/WmfDrawing.h"
 
 #include <QtEndian>
@@ -7,32 +8,42 @@
 
 namespace engine {
 
-std::optional<PictureConverter::Picture> PictureConverter::Convert(const QByteArray& data, const QString& mimeType)
+PictureConverter::Result PictureConverter::Convert(const QByteArray& data, const QString& mimeType, qint64 room)
 {
+    const auto converted = [room](std::optional<Picture> picture) -> Result {
+        if (!picture)
+            return {};
+        if (picture->data.size() > room)
+            return {Outcome::TooLarge, {}};
+        return {Outcome::Converted, std::move(*picture)};
+    };
     if (data.isEmpty())
-        return std::nullopt;
-    if (mimeType == QLatin1String("image/x-wpg")) {
-        const librevenge::RVNGBinaryData binary(reinterpret_cast<const unsigned char*>(data.constData()),
-                                                static_cast<unsigned long>(data.size()));
-        WmfDrawing drawing;
-        try {
-            if (!libwpg::WPGraphics::isSupported(binary.getDataStream())
-                || !libwpg::WPGraphics::parse(binary.getDataStream(), &drawing))
-                return std::nullopt;
-        } catch (...) {
-            return std::nullopt;
-        }
-        // A picture of another format wrapped whole (a metafile, a bitmap)
-        // is kept as it is, which is also how Word holds it.
-        if (const auto embedded = drawing.soleEmbedded())
-            if (auto kept = Kept(Completed(embedded->data, embedded->mimeType), embedded->mimeType))
-                return kept;
-        QByteArray metafile = drawing.metafile();
-        if (metafile.isEmpty())
-            return std::nullopt;
-        return Picture{std::move(metafile), QStringLiteral("image/x-wmf")};
+        return {};
+    if (mimeType != QLatin1String("image/x-wpg"))
+        return converted(Kept(data, mimeType));
+    // What its bitmaps declare, before libwpg allocates by it.
+    const BitmapBudget::Estimate estimate = BitmapBudget::Of(data);
+    if (estimate.largest > BitmapBudget::kBudget || 4 * estimate.pixels > room)
+        return {Outcome::TooLarge, {}};
+    const librevenge::RVNGBinaryData binary(reinterpret_cast<const unsigned char*>(data.constData()),
+                                            static_cast<unsigned long>(data.size()));
+    WmfDrawing drawing;
+    try {
+        if (!libwpg::WPGraphics::isSupported(binary.getDataStream())
+            || !libwpg::WPGraphics::parse(binary.getDataStream(), &drawing))
+            return {};
+    } catch (...) {
+        return {};
     }
-    return Kept(data, mimeType);
+    // A picture of another format wrapped whole (a metafile, a bitmap)
+    // is kept as it is, which is also how Word holds it.
+    if (const auto embedded = drawing.soleEmbedded())
+        if (auto kept = Kept(Completed(embedded->data, embedded->mimeType), embedded->mimeType))
+            return converted(std::move(kept));
+    QByteArray metafile = drawing.metafile();
+    if (metafile.isEmpty())
+        return {};
+    return converted(Picture{std::move(metafile), QStringLiteral("image/x-wmf")});
 }
 
 QByteArray PictureConverter::Completed(QByteArray data, const QString& mimeType)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <limits>
 #include <optional>
 
 namespace engine {
@@ -11,7 +12,8 @@ namespace engine {
 // becomes a Windows metafile through libwpg, unless it only wraps a picture
 // of another format (a metafile, a bitmap), which is kept as it is; PNG,
 // JPEG, GIF, BMP, TIFF and metafiles stay as they are. Anything else, or a picture libwpg cannot
-// read, gives none.
+// read, gives none; nor does a WordPerfect Graphics picture whose bitmaps
+// declare more than their budget (see BitmapBudget), which libwpg never sees.
 class PictureConverter final {
 public:
     PictureConverter() = delete;
@@ -20,8 +22,17 @@ public:
         QByteArray data;
         QString mimeType;
     };
+    // (The numbers travel from the picture reader to the engine.)
+    enum class Outcome : quint8 { Converted = 0, Unreadable = 1, TooLarge = 2 };
+    struct Result {
+        Outcome outcome = Outcome::Unreadable;
+        Picture picture; // when converted
+    };
 
-    static std::optional<Picture> Convert(const QByteArray& data, const QString& mimeType);
+    // `room`: the most bytes the converted picture may take (its bitmaps
+    // are costed at 4 bytes a declared pixel before they are converted).
+    static Result Convert(const QByteArray& data, const QString& mimeType,
+                          qint64 room = std::numeric_limits<qint64>::max());
 
 private:
     // `data` as it is, when the office reads its format.

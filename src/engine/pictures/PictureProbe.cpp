@@ -49,72 +49,78 @@ quint32 u32(const QByteArray& bytes, int at)
     return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
-bool wordPerfect6(QIODevice& file, const QByteArray& header)
+// What a prefix that cannot be read to its end declares: maybe a picture.
+constexpr int kMaybe = 1;
+
+int wordPerfect6(QIODevice& file, const QByteArray& header)
 {
     const quint16 indexHeader = u16(header, kIndexHeaderPointer);
     const QByteArray head = readAt(file, indexHeader, kIndexEntrySize);
     if (head.size() < kIndexEntrySize)
-        return true;
+        return kMaybe;
     const int entries = u16(head, 2);
     if (entries <= 1)
-        return false;
+        return 0;
     const qint64 length = qint64(entries - 1) * kIndexEntrySize;
     const QByteArray index = readAt(file, indexHeader + kIndexEntrySize, length);
     if (index.size() < length)
-        return true;
+        return kMaybe;
+    int pictures = 0;
     for (int at = 0; at < index.size(); at += kIndexEntrySize)
         if (quint8(index[at + 1]) == kGraphicsCachedFileData && u32(index, at + 6) > 0)
-            return true;
-    return false;
+            ++pictures;
+    return pictures;
 }
 
-bool wordPerfect5(QIODevice& file)
+int wordPerfect5(QIODevice& file)
 {
     qint64 block = kHeaderSize;
     for (int blocks = 0; blocks < kMaxIndexBlocks && block != 0; ++blocks) {
         const QByteArray head = readAt(file, block, kBlockEntrySize);
         if (head.size() < kBlockEntrySize)
-            return true;
+            return kMaybe;
         if (u16(head, 0) != kIndexBlockType)
-            return blocks == 0 ? false : true; // no index at all, or a broken chain
+            return blocks == 0 ? 0 : kMaybe; // no index at all, or a broken chain
         const int entries = u16(head, 2);
         const qint64 length = qint64(qMax(entries - 1, 0)) * kBlockEntrySize;
         const QByteArray index = readAt(file, block + kBlockEntrySize, length);
         if (index.size() < length)
-            return true;
+            return kMaybe;
         for (int at = 0; at < index.size(); at += kBlockEntrySize) {
             if (u16(index, at) != kGraphicsInformation || u32(index, at + 2) < 2)
                 continue;
             // The packet opens with the number of pictures it holds.
             const QByteArray count = readAt(file, u32(index, at + 6), 2);
-            if (count.size() < 2 || u16(count, 0) > 0)
-                return true;
+            if (count.size() < 2)
+                return kMaybe;
+            if (u16(count, 0) > 0)
+                return u16(count, 0);
         }
         block = u32(head, 6);
     }
-    return block != 0;
+    return block != 0 ? kMaybe : 0;
 }
 
 } // namespace
 
-bool PictureProbe::MayHavePictures(const QString& path)
+int PictureProbe::Declared(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
-    return MayHavePictures(file);
+        return 0;
+    return Declared(file);
 }
 
-bool PictureProbe::MayHavePictures(QIODevice& file)
+int PictureProbe::Declared(QIODevice& file)
 {
     const QByteArray header = readAt(file, 0, kHeaderSize);
     if (header.size() < kHeaderSize || !WordPerfectHeader::IsDocument(header))
-        return false;
+        return 0;
     if (header[10] == kMajorVersion6)
         return wordPerfect6(file, header);
     if (header[10] == kMajorVersion5)
         return wordPerfect5(file);
-    return false;
+    return 0;
 }
 
 } // namespace engine

@@ -23,9 +23,15 @@ class PictureProbe final {
 public:
     PictureProbe() = delete;
 
-    static bool MayHavePictures(const QString& path);
+    static bool MayHavePictures(const QString& path) { return Declared(path) > 0; }
     // `file` is open for reading and can seek.
-    static bool MayHavePictures(QIODevice& file);
+    static bool MayHavePictures(QIODevice& file) { return Declared(file) > 0; }
+
+    // How many pictures the prefix declares (6+: the packets of picture
+    // data; 5.x: the graphics information packet's count), 1 for "maybe",
+    // 0 for none: what is left out when the pictures cannot be read at all.
+    static int Declared(const QString& path);
+    static int Declared(QIODevice& file);
 };
 
 } // namespace engine
