@@ -18,6 +18,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -157,6 +158,65 @@ int finish(pid_t pid, Clock::time_point deadline, bool& killed)
     return status;
 }
 
+// A reader at work: its process, the end of the pipe its answer comes
+// through, and the size of its document.
+struct Running {
+    pid_t pid = -1;
+    int output = -1;
+    qint64 documentBytes = 0;
+};
+
+// Starts the reader on the document at `path`; nothing when the reader, the
+// document (a regular file) or a pipe is not to be had.
+std::optional<Running> launch(const QString& path)
+{
+    const QByteArray program = executable();
+    const int document = aboveStandardStreams(
+        ::open(platform::EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    int ends[2] = {-1, -1};
+    if (program.isEmpty() || document < 0 || ::fstat(document, &info) != 0 || !S_ISREG(info.st_mode)
+        || ::pipe2(ends, O_CLOEXEC) != 0) {
+        if (document >= 0)
+            ::close(document);
+        return std::nullopt;
+    }
+    Running running{-1, aboveStandardStreams(ends[0]), info.st_size};
+    const int input = aboveStandardStreams(ends[1]);
+    if (running.output >= 0 && input >= 0)
+        running.pid = start(program, document, input, rlim_t(PictureReader::MemoryLimit(info.st_size)));
+    ::close(document);
+    if (input >= 0)
+        ::close(input);
+    if (running.pid < 0) {
+        if (running.output >= 0)
+            ::close(running.output);
+        return std::nullopt;
+    }
+    return running;
+}
+
+// The frames the reader found, with the pictures it converted; a frame
+// whose picture did not come is counted as too large when `missingTooLarge`.
+void gather(const PictureTransfer::Received& received, bool missingTooLarge, PictureReader::Result& result)
+{
+    using Outcome = PictureTransfer::Outcome;
+    result.unread = received.unread;
+    result.unplaced = received.unplaced;
+    for (qsizetype i = 0; i < received.frames.size(); ++i) {
+        const auto& picture = received.pictures[received.pictureOf[i]];
+        const Outcome outcome = picture ? picture->outcome : (missingTooLarge ? Outcome::TooLarge : Outcome::Unreadable);
+        if (outcome == Outcome::Converted) {
+            EmbeddedPicture frame = received.frames[i];
+            frame.data = picture->data; // shared, not copied
+            frame.mimeType = picture->mimeType;
+            result.pictures.append(std::move(frame));
+        } else {
+            ++(outcome == Outcome::TooLarge ? result.tooLarge : result.unread);
+        }
+    }
+}
+
 } // namespace
 
 std::chrono::milliseconds PictureReader::TimeLimit(qint64 documentBytes)
@@ -185,42 +245,23 @@ PictureReader::Result PictureReader::Read(const QString& path, int declared,
         (tooLarge ? result.tooLarge : result.unread) = std::max(declared, 1);
         return result;
     };
-    const QByteArray program = executable();
-    const int document = aboveStandardStreams(
-        ::open(platform::EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    int ends[2] = {-1, -1};
-    if (program.isEmpty() || document < 0 || ::fstat(document, &info) != 0 || !S_ISREG(info.st_mode)
-        || ::pipe2(ends, O_CLOEXEC) != 0) {
-        if (document >= 0)
-            ::close(document);
+    const std::optional<Running> reader = launch(path);
+    if (!reader)
         return nothingBack(false);
-    }
-    const int output = aboveStandardStreams(ends[0]);
-    const int input = aboveStandardStreams(ends[1]);
-    const auto deadline = Clock::now() + TimeLimit(info.st_size);
-    const pid_t pid = output < 0 || input < 0 ? -1 : start(program, document, input, rlim_t(MemoryLimit(info.st_size)));
-    ::close(document);
-    if (input >= 0)
-        ::close(input);
-    if (pid < 0) {
-        if (output >= 0)
-            ::close(output);
-        return nothingBack(false);
-    }
+    const auto deadline = Clock::now() + TimeLimit(reader->documentBytes);
 
     bool late = false;
     const PictureTransfer::Received received =
-        PictureTransfer::Read(before(output, deadline, late), PictureTransfer::Limit(info.st_size),
+        PictureTransfer::Read(before(reader->output, deadline, late), PictureTransfer::Limit(reader->documentBytes),
                               [&](const PictureTransfer::Received& found) {
                                   if (onFrames)
                                       onFrames(found.tooLargeAt);
                               });
-    ::close(output);
+    ::close(reader->output);
     using Stop = PictureTransfer::Received::Stop;
     bool killed = false;
     const bool wrong = received.stop == Stop::Malformed || received.stop == Stop::OverLimit;
-    const int status = finish(pid, received.stop == Stop::End || wrong ? Clock::now() : deadline, killed);
+    const int status = finish(reader->pid, received.stop == Stop::End || wrong ? Clock::now() : deadline, killed);
     // Killed for its time or its answer's size, out of its memory, or killed
     // by the kernel for memory: too large.
     const bool tooLarge = received.stop == Stop::OverLimit || late || (killed && received.stop != Stop::End && !wrong)
@@ -228,24 +269,7 @@ PictureReader::Result PictureReader::Read(const QString& path, int declared,
                           || (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL && !killed);
     if (!received.framesArrived)
         return nothingBack(tooLarge);
-
-    result.unread = received.unread;
-    result.unplaced = received.unplaced;
-    for (qsizetype i = 0; i < received.frames.size(); ++i) {
-        const auto& picture = received.pictures[received.pictureOf[i]];
-        const PictureTransfer::Outcome outcome =
-            picture ? picture->outcome
-                    : (tooLarge && received.stop != Stop::End ? PictureTransfer::Outcome::TooLarge
-                                                              : PictureTransfer::Outcome::Unreadable);
-        if (outcome == PictureTransfer::Outcome::Converted) {
-            EmbeddedPicture frame = received.frames[i];
-            frame.data = picture->data; // shared, not copied
-            frame.mimeType = picture->mimeType;
-            result.pictures.append(std::move(frame));
-        } else {
-            ++(outcome == PictureTransfer::Outcome::TooLarge ? result.tooLarge : result.unread);
-        }
-    }
+    gather(received, tooLarge && received.stop != Stop::End, result);
     return result;
 }
 

@@ -88,6 +88,44 @@ void misbehave(bool hang, bool exhaust)
         ::operator delete(block);
 }
 
+// Which pictures declare bitmaps over their budget, and where in the
+// document they begin.
+struct OverBudget {
+    QList<bool> tooLarge; // per picture
+    QList<qint64> at;
+};
+
+OverBudget overBudget(const Different& pictures, const QByteArray& document)
+{
+    OverBudget over;
+    for (qsizetype i = 0; i < pictures.data.size(); ++i) {
+        over.tooLarge.append(pictures.types[i] == QLatin1String("image/x-wpg")
+                             && BitmapBudget::Of(pictures.data[i]).largest > BitmapBudget::kBudget);
+        if (const qsizetype at = over.tooLarge.back() ? document.indexOf(pictures.data[i]) : -1; at >= 0)
+            over.at.append(at);
+    }
+    return over;
+}
+
+// Converts and sends the pictures one by one, each dropped once sent, in
+// the `room` the answer has left; false when the pipe failed.
+bool sendPictures(Different& pictures, const QList<bool>& tooLarge, qint64 room)
+{
+    for (qsizetype i = 0; i < pictures.data.size(); ++i) {
+        const PictureConverter::Result converted =
+            tooLarge[i] ? PictureConverter::Result{PictureConverter::Outcome::TooLarge, {}}
+                        : PictureConverter::Convert(pictures.data[i], pictures.types[i],
+                                                    room - PictureTransfer::kPictureMessageBytes);
+        pictures.data[i] = QByteArray();
+        const QByteArray message = PictureTransfer::Picture(int(i), converted.outcome, converted.picture.mimeType,
+                                                            converted.picture.data);
+        room -= message.size();
+        if (platform::WriteAll(STDOUT_FILENO, message) != 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,35 +157,17 @@ int main(int argc, char** argv)
     // Pictures whose bitmaps declare more than their budget are not
     // converted, and the engine keeps the office's own import from them:
     // where they begin in the document goes with the frames.
-    QList<bool> tooLarge;
-    QList<qint64> tooLargeAt;
-    for (qsizetype i = 0; i < pictures.data.size(); ++i) {
-        tooLarge.append(pictures.types[i] == QLatin1String("image/x-wpg")
-                        && BitmapBudget::Of(pictures.data[i]).largest > BitmapBudget::kBudget);
-        if (const qsizetype at = tooLarge.back() ? document->indexOf(pictures.data[i]) : -1; at >= 0)
-            tooLargeAt.append(at);
-    }
+    const OverBudget over = overBudget(pictures, *document);
     document.reset();
     const QByteArray frames = PictureTransfer::Greeting()
                               + PictureTransfer::Frames(found.pictures, pictures.of, int(pictures.data.size()),
-                                                        found.unread, found.unplaced, tooLargeAt);
+                                                        found.unread, found.unplaced, over.at);
     if (platform::WriteAll(STDOUT_FILENO, frames) != 0)
         return 1;
     misbehave(hang, exhaust);
 
-    // What the answer may still take, less a message's own bytes.
-    qint64 room = limit - frames.size() - PictureTransfer::End().size();
-    for (qsizetype i = 0; i < pictures.data.size(); ++i) {
-        const PictureConverter::Result converted =
-            tooLarge[i] ? PictureConverter::Result{PictureConverter::Outcome::TooLarge, {}}
-                        : PictureConverter::Convert(pictures.data[i], pictures.types[i],
-                                                    room - PictureTransfer::kPictureMessageBytes);
-        pictures.data[i] = QByteArray();
-        const QByteArray message = PictureTransfer::Picture(int(i), converted.outcome, converted.picture.mimeType,
-                                                            converted.picture.data);
-        room -= message.size();
-        if (platform::WriteAll(STDOUT_FILENO, message) != 0)
-            return 1;
-    }
+    // What the answer may still take after the frames and the end.
+    if (!sendPictures(pictures, over.tooLarge, limit - frames.size() - PictureTransfer::End().size()))
+        return 1;
     return platform::WriteAll(STDOUT_FILENO, PictureTransfer::End()) == 0 ? 0 : 1;
 }

@@ -251,82 +251,116 @@ QByteArray PictureTransfer::End()
     return Writer().message(kEnd);
 }
 
+namespace {
+
+// The answer read message by message: every length against what is left of
+// the limit, every message against the order and ranges above. Each step
+// returns false once the reading stops, `received.stop` saying why.
+class AnswerReader {
+public:
+    using Received = PictureTransfer::Received;
+    using Stop = Received::Stop;
+
+    AnswerReader(const PictureTransfer::Source& source, qint64 limit) : mSource(source), mLeft(limit) {}
+
+    // Fills `into` with `length` bytes.
+    bool take(QByteArray& into, qsizetype length)
+    {
+        if (length > mLeft)
+            return stop(Stop::OverLimit);
+        into.resize(length);
+        if (!mSource(into.data(), length))
+            return stop(Stop::SourceEnded);
+        mLeft -= length;
+        return true;
+    }
+    bool stop(Stop why)
+    {
+        received.stop = why;
+        return false;
+    }
+    bool greeting()
+    {
+        QByteArray bytes;
+        return take(bytes, kGreetingSize) && (bytes == PictureTransfer::Greeting() || stop(Stop::Malformed));
+    }
+    // One message; the frames are told to `onFrames`.
+    bool message(const std::function<void(const Received&)>& onFrames);
+
+    Received received;
+
+private:
+    bool frames(qint64 length, const std::function<void(const Received&)>& onFrames);
+    bool picture(qint64 length);
+
+    const PictureTransfer::Source& mSource;
+    qint64 mLeft;
+    QByteArray mBytes;
+};
+
+bool AnswerReader::message(const std::function<void(const Received&)>& onFrames)
+{
+    if (!take(mBytes, kMessageHeader))
+        return false;
+    const char kind = mBytes[0];
+    const qint64 length = qFromLittleEndian<quint32>(mBytes.constData() + 1);
+    if (length > mLeft)
+        return stop(Stop::OverLimit);
+    if (kind == kEnd)
+        return stop(length == 0 && received.framesArrived ? Stop::End : Stop::Malformed);
+    if (kind == kFrames)
+        return frames(length, onFrames);
+    if (kind != kPicture || !received.framesArrived || length < 6)
+        return stop(Stop::Malformed);
+    return picture(length);
+}
+
+bool AnswerReader::frames(qint64 length, const std::function<void(const Received&)>& onFrames)
+{
+    if (received.framesArrived)
+        return stop(Stop::Malformed);
+    if (!take(mBytes, length))
+        return false;
+    if (!parseFrames(mBytes, received))
+        return stop(Stop::Malformed);
+    received.framesArrived = true;
+    if (onFrames)
+        onFrames(received);
+    return true;
+}
+
+bool AnswerReader::picture(qint64 length)
+{
+    if (!take(mBytes, 6))
+        return false;
+    const quint32 index = qFromLittleEndian<quint32>(mBytes.constData());
+    const quint8 outcome = quint8(mBytes[4]);
+    const qsizetype typeLength = quint8(mBytes[5]);
+    if (index >= quint32(received.pictures.size()) || received.pictures[index] || outcome > 2
+        || typeLength > kMaxName || typeLength > length - 6)
+        return stop(Stop::Malformed);
+    Received::Picture picture;
+    picture.outcome = PictureTransfer::Outcome(outcome);
+    if (!take(mBytes, typeLength) || !take(picture.data, length - 6 - typeLength))
+        return false;
+    picture.mimeType = QString::fromUtf8(mBytes);
+    const bool converted = picture.outcome == PictureTransfer::Outcome::Converted;
+    if (converted != !picture.data.isEmpty() || (converted && !knownType(picture.mimeType)))
+        return stop(Stop::Malformed);
+    received.pictures[index] = std::move(picture);
+    return true;
+}
+
+} // namespace
+
 PictureTransfer::Received PictureTransfer::Read(const Source& source, qint64 limit,
                                                 const std::function<void(const Received&)>& onFrames)
 {
-    using Stop = Received::Stop;
-    Received received;
-    qint64 left = limit;
-    // Reads `length` bytes into `into`; sets why it stops when it cannot.
-    const auto take = [&](QByteArray& into, qsizetype length) {
-        if (length > left) {
-            received.stop = Stop::OverLimit;
-            return false;
+    AnswerReader reader(source, limit);
+    if (reader.greeting())
+        while (reader.message(onFrames)) {
         }
-        into.resize(length);
-        if (!source(into.data(), length)) {
-            received.stop = Stop::SourceEnded;
-            return false;
-        }
-        left -= length;
-        return true;
-    };
-    const auto malformed = [&] {
-        received.stop = Stop::Malformed;
-        return received;
-    };
-    QByteArray bytes;
-    if (!take(bytes, kGreetingSize))
-        return received;
-    if (bytes != Greeting())
-        return malformed();
-    for (;;) {
-        if (!take(bytes, kMessageHeader))
-            return received;
-        const char kind = bytes[0];
-        const qint64 length = qFromLittleEndian<quint32>(bytes.constData() + 1);
-        if (length > left) {
-            received.stop = Stop::OverLimit;
-            return received;
-        }
-        if (kind == kEnd) {
-            if (length != 0 || !received.framesArrived)
-                return malformed();
-            received.stop = Stop::End;
-            return received;
-        }
-        if (kind == kFrames) {
-            if (received.framesArrived)
-                return malformed();
-            if (!take(bytes, length))
-                return received;
-            if (!parseFrames(bytes, received))
-                return malformed();
-            received.framesArrived = true;
-            if (onFrames)
-                onFrames(received);
-            continue;
-        }
-        if (kind != kPicture || !received.framesArrived || length < 6)
-            return malformed();
-        if (!take(bytes, 6))
-            return received;
-        const quint32 index = qFromLittleEndian<quint32>(bytes.constData());
-        const quint8 outcome = quint8(bytes[4]);
-        const qsizetype typeLength = quint8(bytes[5]);
-        if (index >= quint32(received.pictures.size()) || received.pictures[index] || outcome > 2
-            || typeLength > kMaxName || typeLength > length - 6)
-            return malformed();
-        Received::Picture picture;
-        picture.outcome = Outcome(outcome);
-        if (!take(bytes, typeLength) || !take(picture.data, length - 6 - typeLength))
-            return received;
-        picture.mimeType = QString::fromUtf8(bytes);
-        const bool converted = picture.outcome == Outcome::Converted;
-        if (converted != !picture.data.isEmpty() || (converted && !knownType(picture.mimeType)))
-            return malformed();
-        received.pictures[index] = std::move(picture);
-    }
+    return std::move(reader.received);
 }
 
 } // namespace engine
