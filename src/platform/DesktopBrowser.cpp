@@ -155,8 +155,8 @@ struct ExecWords
 {
     const QString& exec;
     const QString& address;
-    QStringList words;
-    QString word;
+    QStringList words {};
+    QString word {};
     bool hasWord = false; // a word is under way (possibly empty: "")
     bool quoted = false;
     bool addressPlaced = false;
