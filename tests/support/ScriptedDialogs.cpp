@@ -77,4 +77,16 @@ QStringList ScriptedDialogs::messageTexts() const
     return texts;
 }
 
+QStringList ScriptedDialogs::boxes() const
+{
+    static const char* const icons[] = {"None", "Critical", "Question", "Exclamation", "Information"};
+    static const char* const buttons[] = {"OK", "OKCancel", "YesNo", "YesNoCancel"};
+    QStringList shown;
+    for (const auto& m : messages)
+        shown.append(QStringList{m.caption, m.text, QLatin1String(icons[int(m.icon)]),
+                                 QLatin1String(buttons[int(m.buttons)])}
+                         .join(QLatin1Char('|')));
+    return shown;
+}
+
 } // namespace testsupport

@@ -51,6 +51,9 @@ public:
 
     // Texts of the recorded message boxes, in order.
     QStringList messageTexts() const;
+    // The recorded message boxes, in order, each as "caption|text|icon|
+    // buttons" with the icon and the buttons by name ("Exclamation", "OK").
+    QStringList boxes() const;
 
 private:
     platform::DialogProvider* mPrevious;
