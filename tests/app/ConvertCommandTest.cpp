@@ -16,20 +16,22 @@ using testsupport::AppHarness;
 namespace {
 
 // A command run with `stdinText` as its standard input; its standard output
-// comes back line by line.
+// comes back whole and line by line. On a terminal, its progress goes there
+// too.
 struct Outcome {
     int exitCode = -1;
+    QString text;
     QStringList lines;
 };
 
-Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinText = {})
+Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinText = {}, bool terminal = false)
 {
     std::FILE* in = std::tmpfile();
     std::FILE* out = std::tmpfile();
     std::fwrite(stdinText.constData(), 1, static_cast<size_t>(stdinText.size()), in);
     std::rewind(in);
     Outcome run;
-    run.exitCode = ConvertCommand(options, in, out, nullptr, nullptr).Run();
+    run.exitCode = ConvertCommand(options, in, out, terminal ? out : nullptr, nullptr).Run();
     std::rewind(out);
     QByteArray text;
     char buffer[4096];
@@ -37,7 +39,8 @@ Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinT
         text.append(buffer, static_cast<qsizetype>(n));
     std::fclose(in);
     std::fclose(out);
-    run.lines = QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts);
+    run.text = QString::fromUtf8(text);
+    run.lines = run.text.split('\n', Qt::SkipEmptyParts);
     return run;
 }
 
@@ -186,17 +189,11 @@ TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
 TEST(ConvertCommand, OnATerminalTheProgressLineIsClearedBeforeEachResultLine)
 {
     AppHarness app;
-    const QString doc = testsupport::WriteFile(app.path("a.wpd"));
-    std::FILE* terminal = std::tmpfile();
     ConvertCommand::Options options;
-    options.paths = {doc};
-    ConvertCommand(options, nullptr, terminal, terminal, nullptr).Run();
-    std::rewind(terminal);
-    char text[4096] = {};
-    std::fread(text, 1, sizeof text - 1, terminal);
-    std::fclose(terminal);
-    EXPECT_EQ(QString::fromUtf8(text), "\r\x1b[K0 of 1 done\r\x1b[K" + doc + "\tConverted\t" + app.path("a.doc") + "\n"
-                                       "\r\x1b[K1 of 1 done\r\x1b[K");
+    options.paths = {testsupport::WriteFile(app.path("a.wpd"))};
+    EXPECT_EQ(convert(options, {}, /*terminal=*/true).text,
+              "\r\x1b[K0 of 1 done\r\x1b[K" + options.paths[0] + "\tConverted\t" + app.path("a.doc") + "\n"
+              "\r\x1b[K1 of 1 done\r\x1b[K");
 }
 
 TEST(ConvertCommand, AConvertedDocumentsReasonFollowsItsTarget)

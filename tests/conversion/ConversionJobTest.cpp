@@ -109,20 +109,14 @@ TEST(SingleJob, ANameTypedWithAnotherFormatsExtensionWritesThatFormat)
 
 TEST(Jobs, ProposedTargetKeepsTheFolderTextUnchanged)
 {
-    struct Case {
-        QString folder;
-        QString expected;
-    } cases[] = {
-        {"/out", "/out/report.doc"},
-        {"/", "//report.doc"}, // a root folder gives a doubled separator, passed on as it is
-    };
-    for (const Case& c : cases) {
+    // A root folder gives a doubled separator, passed on as it is.
+    for (const auto& [folder, expected] : {std::pair{"/out", "/out/report.doc"}, std::pair{"/", "//report.doc"}}) {
         AppHarness app;
         app.server().writeFiles = false;
         const QString doc = testsupport::WriteFile(app.path("report.wpd"));
-        app.mediator().SetTgtFolder(c.folder);
+        app.mediator().SetTgtFolder(folder);
         runJob<DecObj>(doc);
-        EXPECT_EQ(app.server().pathsOf("FileSave").last(), c.expected);
+        EXPECT_EQ(app.server().pathsOf("FileSave").last(), expected);
     }
 }
 
@@ -252,24 +246,18 @@ TEST(DelayCodeRemoval, WaitsInEventPassesWhileTheMacroPlays)
         QList<Value> playing;
         const char* failing;
         bool result;
-        QStringList calls;
+        const char* calls; // after envDocBlank
         int passes;
     } cases[] = {
-        {"blank", Value(true), {}, nullptr, true, {"envDocBlank"}, 0},
-        {"blank as null", Value::null(), {}, nullptr, true, {"envDocBlank"}, 0},
-        {"finished at once", Value(false), {Value(false)}, nullptr, true,
-         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying"}, 8},
-        {"1 counts as not blank", Value(1), {Value(false)}, nullptr, true,
-         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying"}, 8},
+        {"blank", Value(true), {}, nullptr, true, "", 0},
+        {"blank as null", Value::null(), {}, nullptr, true, "", 0},
+        {"finished at once", Value(false), {Value(false)}, nullptr, true, "PosDocVeryTop MacroFilePlay envMacroPlaying", 8},
+        {"1 counts as not blank", Value(1), {Value(false)}, nullptr, true, "PosDocVeryTop MacroFilePlay envMacroPlaying", 8},
         {"three more queries", Value(false), {Value(true), Value(true), Value(true), Value(false)}, nullptr, true,
-         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying", "envMacroPlaying", "envMacroPlaying",
-          "envMacroPlaying"},
-         11},
-        {"1 is not playing", Value(false), {Value(1)}, nullptr, true,
-         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay", "envMacroPlaying"}, 8},
-        {"macro refused", Value(false), {}, "MacroFilePlay", false,
-         {"envDocBlank", "PosDocVeryTop", "MacroFilePlay"}, 0},
-        {"blank query refused", Value(false), {}, "envDocBlank", false, {"envDocBlank"}, 0},
+         "PosDocVeryTop MacroFilePlay envMacroPlaying envMacroPlaying envMacroPlaying envMacroPlaying", 11},
+        {"1 is not playing", Value(false), {Value(1)}, nullptr, true, "PosDocVeryTop MacroFilePlay envMacroPlaying", 8},
+        {"macro refused", Value(false), {}, "MacroFilePlay", false, "PosDocVeryTop MacroFilePlay", 0},
+        {"blank query refused", Value(false), {}, "envDocBlank", false, "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -281,7 +269,7 @@ TEST(DelayCodeRemoval, WaitsInEventPassesWhileTheMacroPlays)
         const quint64 start = platform::EventPassCount();
         EXPECT_EQ(RmvDelayCode().RemoveDelayCode(), c.result);
         EXPECT_EQ(int(platform::EventPassCount() - start), c.passes);
-        EXPECT_EQ(app.server().memberNames(), c.calls);
+        EXPECT_EQ(app.server().memberNames(), QString("envDocBlank ").append(c.calls).split(' ', Qt::SkipEmptyParts));
     }
 }
 

@@ -180,58 +180,39 @@ TEST(BatchDialog, ShowsTheFoldersStartUsesAlsoAfterASingleDocumentConversion)
     EXPECT_TRUE(FilesIn(x).isEmpty());
 }
 
-TEST(BatchDialog, CancelHidesAndTheNextBatchShowsTheSameFoldersAndDocuments)
+// Cancel hides the dialog: the next batch shows it again, the same, with
+// the same folders and documents. The close box unloads it: loaded afresh,
+// it lists no documents but shows the record's folders. Either way Start
+// then converts the folders shown.
+TEST(BatchDialog, CancelHidesItTheCloseBoxUnloadsItAndStartUsesTheChosenFoldersEitherWay)
 {
-    AppHarness app;
-    const auto f = app.folders();
-    app.dialogs().folderAnswers = {f.source, f.target};
-    Form1* first = nullptr;
-    WithBatchDialog(app, [&](Form1& dialog) {
-        first = &dialog;
-        dialog.btnSource()->click();
-        dialog.btnTarget()->click();
-        dialog.Command2()->click();
-        EXPECT_FALSE(dialog.isVisible());
-    });
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
+        AppHarness app;
+        const auto f = app.folders();
+        app.dialogs().folderAnswers = {f.source, f.target};
+        Form1* first = nullptr;
+        WithBatchDialog(app, [&](Form1& dialog) {
+            first = &dialog;
+            dialog.btnSource()->click();
+            dialog.btnTarget()->click();
+            closeBox ? void(dialog.close()) : dialog.Command2()->click();
+            EXPECT_FALSE(dialog.isVisible());
+        });
+        EXPECT_EQ(Forms::IsLoaded<Form1>(), !closeBox);
+        EXPECT_TRUE(app.server().calls.isEmpty());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    Form1* second = nullptr;
-    QStringList shown;
-    WithBatchDialog(app, [&](Form1& dialog) {
-        second = &dialog;
-        shown = {dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()};
-        shown += Entries(dialog.List1());
-    });
+        QStringList shown;
+        WithBatchDialog(app, [&](Form1& dialog) {
+            EXPECT_TRUE(closeBox || &dialog == first);
+            shown = QStringList{dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()} + Entries(dialog.List1());
+            dialog.Command1()->click();
+        });
 
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(shown, (QStringList{f.source, f.target, "a.wpd"}));
-    EXPECT_TRUE(app.server().calls.isEmpty());
-    EXPECT_EQ(app.dialogs().modalTitles, (QStringList{"Batch Documents", "Batch Documents"}));
-}
-
-TEST(BatchDialog, CloseBoxUnloadsItButStartStillUsesTheChosenFolders)
-{
-    AppHarness app;
-    const auto f = app.folders();
-    app.dialogs().folderAnswers = {f.source, f.target};
-    WithBatchDialog(app, [](Form1& dialog) {
-        dialog.btnSource()->click();
-        dialog.btnTarget()->click();
-        dialog.close(); // the title-bar close box
-    });
-    EXPECT_FALSE(Forms::IsLoaded<Form1>());
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    QStringList shown;
-    WithBatchDialog(app, [&](Form1& dialog) {
-        shown = {dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()};
-        shown += Entries(dialog.List1());
-        dialog.Command1()->click();
-    });
-
-    // Loaded afresh: no documents listed, but the boxes show the record's
-    // folders, which are the ones converted.
-    EXPECT_EQ(shown, (QStringList{f.source, f.target}));
-    EXPECT_EQ(app.rows(), f.rows({"a.wpd|Converted"}));
-    EXPECT_EQ(FilesIn(f.target), QStringList{"a.doc"});
+        EXPECT_EQ(shown, QStringList({f.source, f.target}) + (closeBox ? QStringList() : QStringList{"a.wpd"}));
+        EXPECT_EQ(app.dialogs().modalTitles, (QStringList{"Batch Documents", "Batch Documents"}));
+        EXPECT_EQ(app.rows(), f.rows({"a.wpd|Converted"}));
+        EXPECT_EQ(FilesIn(f.target), QStringList{"a.doc"});
+    }
 }
