@@ -314,7 +314,7 @@ TEST_F(FileOperationsTest, CopyFileFailuresLeaveEveryFileAsItWas)
     for (const auto& [from, to] : cases) {
         mDialogs.messages.clear();
         mFs.CopyFile(from, to);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{"Error copying File"})
+        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error copying File|None|OK"})
             << from.toStdString() << " -> " << to.toStdString();
     }
     EXPECT_EQ(ReadFile(source), "source");
@@ -334,7 +334,7 @@ TEST_F(FileOperationsTest, MoveFileKeepsTheSourceWhenTheCopyFails)
     for (const QString& destination : {path("no/such/b.wpd"), source}) {
         mDialogs.messages.clear();
         mFs.MoveFile(source, destination);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{"Error moving File"}) << destination.toStdString();
+        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error moving File|None|OK"}) << destination.toStdString();
         EXPECT_EQ(ReadFile(source), "content");
     }
 }
@@ -362,7 +362,7 @@ TEST_F(FileOperationsTest, FolderFailuresShowTheirMessage)
     for (const auto& c : cases) {
         mDialogs.messages.clear();
         (mFs.*c.operation)(c.target);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{QString::fromUtf8(c.message)}) << c.target.toStdString();
+        EXPECT_EQ(mDialogs.boxes(), QStringList{QString("Tallowin|%1|None|OK").arg(c.message)}) << c.target.toStdString();
     }
     EXPECT_EQ(ReadFile(inside), "keep");
     EXPECT_EQ(ReadFile(file), "file");

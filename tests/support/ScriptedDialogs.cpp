@@ -69,14 +69,6 @@ void ScriptedDialogs::runModal(QObject* window, QObject*)
         QMetaObject::invokeMethod(guard, "hide");
 }
 
-QStringList ScriptedDialogs::messageTexts() const
-{
-    QStringList texts;
-    for (const auto& m : messages)
-        texts.append(m.text);
-    return texts;
-}
-
 QStringList ScriptedDialogs::boxes() const
 {
     static const char* const icons[] = {"None", "Critical", "Question", "Exclamation", "Information"};

@@ -39,7 +39,6 @@ public:
     // Makes `member` fail; with `path`, only when the call's path argument
     // or the current document is that path.
     void failOn(const QString& member, const QString& path = QString());
-    void clearFailures() { mFailures.clear(); }
     // Adds an optional member the server lacks otherwise ("BeginRun",
     // "WaitForStart", "AnnounceDocuments"), recorded like the others, which
     // answers `answer`; with `failing`, it fails.
@@ -54,7 +53,6 @@ public:
     QStringList pathsOf(const QString& member) const;
     // The temporary copies (".TMP") it was asked to save that still exist.
     QStringList tempCopiesLeft() const;
-    QString currentDocument() const { return mCurrent; }
     bool documentOpen() const { return !mCurrent.isEmpty(); }
 
 private:

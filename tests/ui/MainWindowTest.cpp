@@ -74,22 +74,6 @@ TEST(MainWindow, DocumentListIsATwoColumnTableInBoldWithUniformRows)
     EXPECT_EQ(app.mainWindow().size().width(), 766);
 }
 
-TEST(MainWindow, CloseEmptiesTheListOutsideARunAndKeepsTheMode)
-{
-    AppHarness app;
-    runSmallBatch(app);
-    ASSERT_EQ(app.rows().size(), 3);
-    Mediator& m = app.mediator();
-    ASSERT_EQ(m.stateManager()->current(), m.stateManager()->stateTwo());
-
-    app.mainWindow().mnuClose()->trigger();
-
-    EXPECT_TRUE(app.rows().isEmpty());
-    EXPECT_EQ(app.mainWindow().ListView1()->model()->rowCount(), 0);
-    EXPECT_TRUE(app.mainWindow().StatusProgress()->text().isEmpty());
-    EXPECT_EQ(m.stateManager()->current(), m.stateManager()->stateTwo());
-}
-
 TEST(MainWindow, ExitButtonExitMenuAndCloseBoxEndTheProgram)
 {
     const std::function<void(Form2&)> ways[] = {
@@ -109,26 +93,11 @@ TEST(MainWindow, ExitButtonExitMenuAndCloseBoxEndTheProgram)
     }
 }
 
-TEST(MainWindow, AFailedRowTellsWhyInItsTipAndInTheStatusBarWhileCurrent)
-{
-    AppHarness app(/*showMainWindow=*/true);
-    const auto f = runSmallBatch(app);
-    Form2& main = app.mainWindow();
-    QTableView* list = main.ListView1();
-    const int failed = app.mediator().Documents().RowOf(f.doc("b.wpd"));
-    ASSERT_EQ(failed, 1);
-    EXPECT_EQ(list->model()->index(failed, 1).data().toString(), "Failed");
-    EXPECT_EQ(list->model()->index(failed, 0).data(Qt::ToolTipRole).toString(), "FileOpen failed (scripted)");
-
-    list->setCurrentIndex(list->model()->index(failed, 0));
-    EXPECT_EQ(main.StatusReason()->text(), "FileOpen failed (scripted)");
-    list->setCurrentIndex(list->model()->index(0, 0));
-    EXPECT_TRUE(main.StatusReason()->text().isEmpty());
-    // The status texts themselves stay as they are.
-    EXPECT_EQ(app.rows(), f.rows({"c.wpd|Converted", "b.wpd|Failed", "a.wpd|Converted"}));
-}
-
-TEST(MainWindow, StatusBarFollowsABatchAndEndsWithItsTotals)
+// A batch with one failure as the window shows it: the status bar follows it
+// and ends with its totals; the failed row tells why in its tip and, while
+// current, in the status bar; Close then empties the list outside the run
+// and keeps the mode.
+TEST(MainWindow, ABatchInTheStatusBarAFailedRowsReasonAndClose)
 {
     AppHarness app(/*showMainWindow=*/true);
     Form2& main = app.mainWindow();
@@ -142,11 +111,25 @@ TEST(MainWindow, StatusBarFollowsABatchAndEndsWithItsTotals)
         atThirdOpen = main.StatusProgress()->text();
     };
 
-    runSmallBatch(app);
+    const auto f = runSmallBatch(app);
 
     EXPECT_EQ(atThirdOpen, "2 of 3 done, 1 failed");
     EXPECT_EQ(main.StatusProgress()->text(), "Batch done: 2 converted, 1 failed");
     EXPECT_FALSE(main.Next()->isVisible()); // never shown
+    EXPECT_EQ(app.rows(), f.rows({"c.wpd|Converted", "b.wpd|Failed", "a.wpd|Converted"}));
+    QTableView* list = main.ListView1();
+    const int failed = app.mediator().Documents().RowOf(f.doc("b.wpd"));
+    EXPECT_EQ(list->model()->index(failed, 0).data(Qt::ToolTipRole).toString(), "FileOpen failed (scripted)");
+    list->setCurrentIndex(list->model()->index(failed, 0));
+    EXPECT_EQ(main.StatusReason()->text(), "FileOpen failed (scripted)");
+    list->setCurrentIndex(list->model()->index(0, 0));
+    EXPECT_TRUE(main.StatusReason()->text().isEmpty());
+
+    main.mnuClose()->trigger();
+    EXPECT_TRUE(app.rows().isEmpty());
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    EXPECT_TRUE(main.StatusProgress()->text().isEmpty());
+    EXPECT_EQ(app.mediator().stateManager()->current(), app.mediator().stateManager()->stateTwo());
 }
 
 TEST(MainWindow, WhatTheListSaysOfARowBelongsToTheRowItShowsWhileRowsArriveEveryMillisecond)
