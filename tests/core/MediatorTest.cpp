@@ -35,7 +35,7 @@ TEST(Mediator, RecordsTheTempFolderAndPathsExactlyAsGiven)
 
 // How the batch dialog shows what is found, and that cancelling the
 // browsers keeps or empties the folders, is tested with the dialog.
-TEST(Mediator, SourceFolderListsTheAcceptedDocumentsInFileListOrder)
+TEST(Mediator, SourceFolderListsTheAcceptedDocumentsInFileListOrderAndNothingWhenItCannot)
 {
     AppHarness app;
     const auto f = app.folders({"b.txt", "C.WPD", "a.wpd", "README"});
@@ -50,13 +50,8 @@ TEST(Mediator, SourceFolderListsTheAcceptedDocumentsInFileListOrder)
     app.dialogs().folderAnswers = {f.source};
     app.mediator().SourceFolder();
     EXPECT_EQ(app.mediator().FoundDocuments().stringList(), (QStringList{"a.wpd", "C.WPD", "README"}));
-}
 
-TEST(Mediator, AFolderThatCannotBeListedListsNothing)
-{
-    AppHarness app;
     app.dialogs().folderAnswers = {"/no/such/folder"};
-    app.mediator().FoundDocuments().setStringList({"old.wpd"});
     app.mediator().SourceFolder();
     EXPECT_TRUE(app.mediator().FoundDocuments().stringList().isEmpty());
     EXPECT_EQ(app.mediator().GetSourceFolder(), "/no/such/folder");

@@ -88,17 +88,6 @@ TEST_F(FileOperationsTest, DeleteFileRefusesWhatIsNotAWritableFileWithOneMessage
 
 // --- FileExist, FileReal, Save ---------------------------------------------
 
-TEST_F(FileOperationsTest, FileExistForFilesAndFolders)
-{
-    const QString file = write("a.wpd", "");
-    const QString dangling = path("dangling");
-    ASSERT_TRUE(QFile::link(path("nowhere"), dangling));
-    for (const auto& [target, exists] : {std::pair{file, true}, std::pair{mFolder.path(), true},
-                                         std::pair{path("b.wpd"), false}, std::pair{dangling, false},
-                                         std::pair{QString(), false}})
-        EXPECT_EQ(mFs.FileExist(target), exists) << target.toStdString();
-}
-
 class CurrentFolder {
 public:
     explicit CurrentFolder(const QString& folder) : mPrevious(QDir::currentPath()) { QDir::setCurrent(folder); }
@@ -108,19 +97,25 @@ private:
     QString mPrevious;
 };
 
-TEST_F(FileOperationsTest, FileRealOnlyForTheBareNameOfAVisibleFileHere)
+// FileExist for files and folders; FileReal only for the bare name of a
+// visible file in the current folder.
+TEST_F(FileOperationsTest, FileExistAndFileReal)
 {
     write("a.txt", "");
     write(".hidden", "");
     QDir().mkdir(path("sub"));
+    ASSERT_TRUE(QFile::link(path("nowhere"), path("dangling")));
     CurrentFolder here(mFolder.path());
 
-    const std::pair<QString, bool> cases[] = {
-        {"a.txt", true}, {"A.TXT", false}, {path("a.txt"), false}, {"./a.txt", false}, {"*.txt", false},
-        {".hidden", false}, {"sub", false}, {"b.txt", false}, {QString(), false},
+    const std::tuple<QString, bool, bool> cases[] = {
+        {"a.txt", true, true}, {"A.TXT", false, false}, {path("a.txt"), true, false}, {"./a.txt", true, false},
+        {"*.txt", false, false}, {".hidden", true, false}, {"sub", true, false}, {mFolder.path(), true, false},
+        {"b.txt", false, false}, {path("dangling"), false, false}, {QString(), false, false},
     };
-    for (const auto& [name, real] : cases)
+    for (const auto& [name, exists, real] : cases) {
+        EXPECT_EQ(mFs.FileExist(name), exists) << name.toStdString();
         EXPECT_EQ(mFs.FileReal(name), real) << name.toStdString();
+    }
 }
 
 TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)

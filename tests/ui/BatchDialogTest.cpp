@@ -38,22 +38,7 @@ void WithBatchDialog(AppHarness& app, const std::function<void(Form1&)>& whileSh
 
 } // namespace
 
-TEST(BatchDialog, LoadsEmptyWithReadOnlyFolderBoxes)
-{
-    AppHarness app;
-    Form1& dialog = app.batchDialog();
-    EXPECT_EQ(dialog.windowTitle(), "Batch Documents");
-    EXPECT_EQ(dialog.size(), QSize(446, 242));
-    EXPECT_TRUE(dialog.txtSrcFolder()->isReadOnly());
-    EXPECT_TRUE(dialog.txtTgtFolder()->isReadOnly());
-    EXPECT_TRUE(dialog.txtSrcFolder()->text().isEmpty());
-    EXPECT_TRUE(dialog.txtTgtFolder()->text().isEmpty());
-    EXPECT_TRUE(Entries(dialog.List1()).isEmpty());
-    EXPECT_EQ(dialog.findChild<QGroupBox*>()->title(), "Select folders:");
-    EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(192, 192, 192));
-}
-
-TEST(BatchDialog, SelectingFoldersShowsThemWholeAndHowManyDocumentsWereFound)
+TEST(BatchDialog, LoadsEmptyWithReadOnlyBoxesThatShowTheFoldersSelectedWholeAndHowManyDocumentsWereFound)
 {
     AppHarness app;
     const QString longName = "Minutes of the general meeting, 14 March 2002.wpd";
@@ -61,6 +46,13 @@ TEST(BatchDialog, SelectingFoldersShowsThemWholeAndHowManyDocumentsWereFound)
                                       "my docs #1/of 2002");
     const QString src = f.source, tgt = f.target;
     Form1& dialog = app.batchDialog();
+    EXPECT_EQ(dialog.windowTitle(), "Batch Documents");
+    EXPECT_EQ(dialog.size(), QSize(446, 242));
+    EXPECT_EQ(dialog.findChild<QGroupBox*>()->title(), "Select folders:");
+    EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(192, 192, 192));
+    EXPECT_TRUE(dialog.txtSrcFolder()->isReadOnly() && dialog.txtTgtFolder()->isReadOnly());
+    EXPECT_EQ(QStringList({dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()}) + Entries(dialog.List1()),
+              QStringList({"", ""}));
     EXPECT_EQ(dialog.Label3()->text(), "Found Documents");
     app.dialogs().folderAnswers = {src, tgt};
 

@@ -39,21 +39,37 @@ bool Accepted(QString extension)
 
 } // namespace
 
-TEST(ExtensionManager, StartsWithWpdAndIsShownModelessFromTheToolsMenu)
+// Loaded hidden with "wpd" at start-up, shown modeless from the Tools menu;
+// Exit hides it and keeps the list, the close box unloads it and the list
+// is "wpd" again.
+TEST(ExtensionManager, StartsWithWpdShownModelessExitHidesItTheCloseBoxUnloadsIt)
 {
     AppHarness app;
-    frmExtension& w = Forms::Get<frmExtension>();
-    EXPECT_EQ(Entries(w.LstExt()), QStringList{"wpd"});
-    EXPECT_FALSE(w.isVisible());
+    frmExtension* first = &Forms::Get<frmExtension>();
+    EXPECT_EQ(Entries(first->LstExt()), QStringList{"wpd"});
+    EXPECT_FALSE(first->isVisible());
 
     app.mainWindow().mnuExtensions()->trigger();
 
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.isModal());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isModal());
     EXPECT_TRUE(app.dialogs().modalTitles.isEmpty());
-    EXPECT_EQ(w.windowTitle(), "Extension manager");
-    EXPECT_EQ(w.size(), QSize(318, 190));
-    EXPECT_EQ(w.LstExt()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(first->windowTitle(), "Extension manager");
+    EXPECT_EQ(first->size(), QSize(318, 190));
+    EXPECT_EQ(first->LstExt()->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+    Add(*first, "txt");
+    first->cmdExit()->click();
+    EXPECT_FALSE(first->isVisible());
+    app.mainWindow().mnuExtensions()->trigger();
+    EXPECT_EQ(&Forms::Get<frmExtension>(), first);
+    EXPECT_EQ(Entries(first->LstExt()), (QStringList{"wpd", "txt"}));
+
+    first->close();
+    EXPECT_FALSE(Forms::IsLoaded<frmExtension>());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(Accepted("txt")); // the chain reads a freshly loaded list
+    EXPECT_EQ(Entries(Forms::Get<frmExtension>().LstExt()), QStringList{"wpd"});
 }
 
 // Add appends exactly what was typed and keeps the text for another Add;
@@ -142,22 +158,3 @@ INSTANTIATE_TEST_SUITE_P(
                       RemoveCase{"OnlyWpd", {"wpd"}, {0}, {}}),
     [](const ::testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
 
-TEST(ExtensionManager, ExitHidesAndKeepsTheListTheCloseBoxUnloadsIt)
-{
-    AppHarness app;
-    app.mainWindow().mnuExtensions()->trigger();
-    frmExtension* first = &Forms::Get<frmExtension>();
-    Add(*first, "txt");
-
-    first->cmdExit()->click();
-    EXPECT_FALSE(first->isVisible());
-    app.mainWindow().mnuExtensions()->trigger();
-    EXPECT_EQ(&Forms::Get<frmExtension>(), first);
-    EXPECT_EQ(Entries(first->LstExt()), (QStringList{"wpd", "txt"}));
-
-    first->close();
-    EXPECT_FALSE(Forms::IsLoaded<frmExtension>());
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(Accepted("txt")); // the chain reads a freshly loaded list
-    EXPECT_EQ(Entries(Forms::Get<frmExtension>().LstExt()), QStringList{"wpd"});
-}
