@@ -1,8 +1,6 @@
 // The command line's conversion against the scripted server: what the paths
 // name, where the Word files go, what is printed, and the exit code.
 #include "app/ConvertCommand.h"
-#include "core/ExtensionList.h"
-#include "core/Mediator.h"
 #include "support/AppHarness.h"
 
 #include <QDateTime>
@@ -18,20 +16,22 @@ using testsupport::AppHarness;
 namespace {
 
 // A command run with `stdinText` as its standard input; its standard output
-// comes back line by line.
+// comes back whole and line by line. On a terminal, its progress goes there
+// too.
 struct Outcome {
     int exitCode = -1;
+    QString text;
     QStringList lines;
 };
 
-Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinText = {})
+Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinText = {}, bool terminal = false)
 {
     std::FILE* in = std::tmpfile();
     std::FILE* out = std::tmpfile();
     std::fwrite(stdinText.constData(), 1, static_cast<size_t>(stdinText.size()), in);
     std::rewind(in);
     Outcome run;
-    run.exitCode = ConvertCommand(options, in, out, nullptr, nullptr).Run();
+    run.exitCode = ConvertCommand(options, in, out, terminal ? out : nullptr, nullptr).Run();
     std::rewind(out);
     QByteArray text;
     char buffer[4096];
@@ -39,7 +39,8 @@ Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinT
         text.append(buffer, static_cast<qsizetype>(n));
     std::fclose(in);
     std::fclose(out);
-    run.lines = QString::fromUtf8(text).split('\n', Qt::SkipEmptyParts);
+    run.text = QString::fromUtf8(text);
+    run.lines = run.text.split('\n', Qt::SkipEmptyParts);
     return run;
 }
 
@@ -57,22 +58,20 @@ Outcome convert(const QStringList& paths, const QString& target, bool json, cons
 TEST(ConvertCommand, PrintsALinePerDocumentAndExitsByTheOutcome)
 {
     AppHarness app;
-    const QString in = app.tempDir() + "/in", out = app.tempDir() + "/out";
-    for (const char* name : {"a.wpd", "b.wpd", "notes.txt"})
-        AppHarness::makeFile(in, name);
-    QDir().mkpath(out);
+    const auto f = app.folders({"a.wpd", "b.wpd", "notes.txt"});
+    const QString in = f.source, out = f.target, missing = app.path("missing.wpd");
     app.server().failOn("FileOpen", in + "/b.wpd");
-    app.server().failOn("FileOpen", app.tempDir() + "/missing.wpd"); // as the office does
+    app.server().failOn("FileOpen", missing); // as the office does
 
     // A folder gives its documents; a file named is converted whatever its
     // extension; a missing one fails.
-    const Outcome run = convert({in, in + "/notes.txt", app.tempDir() + "/missing.wpd"}, out, false);
+    const Outcome run = convert({in, in + "/notes.txt", missing}, out, false);
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.lines, (QStringList{in + "/a.wpd\tConverted\t" + out + "/a.doc",
                                       in + "/b.wpd\tFailed\tFileOpen failed (scripted)",
                                       in + "/notes.txt\tConverted\t" + out + "/notes.doc",
-                                      app.tempDir() + "/missing.wpd\tFailed\tFileOpen failed (scripted)"}));
+                                      missing + "\tFailed\tFileOpen failed (scripted)"}));
     EXPECT_TRUE(QFile::exists(out + "/a.doc"));
     EXPECT_FALSE(QFile::exists(out + "/b.doc"));
 }
@@ -80,9 +79,7 @@ TEST(ConvertCommand, PrintsALinePerDocumentAndExitsByTheOutcome)
 TEST(ConvertCommand, JsonLinesCarryTargetOrReason)
 {
     AppHarness app;
-    const QString in = app.tempDir() + "/in";
-    AppHarness::makeFile(in, "good.wpd");
-    AppHarness::makeFile(in, "bad.wpd");
+    const QString in = app.folders({"good.wpd", "bad.wpd"}).source;
     app.server().failOn("FileSave", in + "/bad.wpd");
 
     const Outcome run = convert({in + "/good.wpd", in + "/bad.wpd"}, QString(), true);
@@ -103,11 +100,8 @@ TEST(ConvertCommand, JsonLinesCarryTargetOrReason)
 TEST(ConvertCommand, PathsFromStandardInputEachOnceInOneRun)
 {
     AppHarness app;
-    const QString one = app.tempDir() + "/one", two = app.tempDir() + "/two", out = app.tempDir() + "/out";
-    AppHarness::makeFile(one, "x.wpd");
-    AppHarness::makeFile(two, "x.wpd");
-    AppHarness::makeFile(two, "y.wpd");
-    QDir().mkpath(out);
+    const auto f = app.folders({"one/x.wpd", "two/x.wpd", "two/y.wpd"});
+    const QString one = f.doc("one"), two = f.doc("two"), out = f.target;
     const QByteArray input = (one + "/x.wpd\n\n" + two + "\r\n" + two + "/y.wpd\n").toUtf8();
 
     // Into one target folder: the second x.wpd would replace the first's
@@ -125,21 +119,19 @@ TEST(ConvertCommand, PathsFromStandardInputEachOnceInOneRun)
 TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwoNoOfficeThree)
 {
     AppHarness app;
-    const QString in = app.tempDir() + "/in";
-    AppHarness::makeFile(in, "a.wpd");
-    const QString file = AppHarness::makeFile(app.tempDir(), "a file");
+    const QString in = app.folders().source, file = testsupport::WriteFile(app.path("a file"));
     EXPECT_EQ(convert({in}, file, false).exitCode, 2);
     EXPECT_EQ(convert({in}, file + "/below", false).exitCode, 2);
     EXPECT_TRUE(app.server().calls.isEmpty());
     // A target folder not there yet is made.
-    EXPECT_EQ(convert({in}, app.tempDir() + "/new/folder", false).exitCode, 0);
-    EXPECT_TRUE(QFile::exists(app.tempDir() + "/new/folder/a.doc"));
+    EXPECT_EQ(convert({in}, app.path("new/folder"), false).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(app.path("new/folder/a.doc")));
     const Outcome run = convert({in}, QString(), false);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.lines, QStringList{in + "/a.wpd\tConverted\t" + in + "/a.doc"});
     // A folder with nothing to convert converts nothing, successfully.
-    QDir().mkpath(app.tempDir() + "/empty");
-    EXPECT_EQ(convert({app.tempDir() + "/empty"}, QString(), false).exitCode, 0);
+    QDir().mkpath(app.path("empty"));
+    EXPECT_EQ(convert({app.path("empty")}, QString(), false).exitCode, 0);
     // A word processor that cannot start: 3, and nothing tried.
     app.server().calls.clear();
     app.server().offer("WaitForStart", true);
@@ -150,9 +142,11 @@ TEST(ConvertCommand, EverythingConvertedExitsZeroATargetThatCannotBeAFolderTwoNo
 TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
 {
     AppHarness app;
-    const QString in = app.tempDir() + "/in", out = app.tempDir() + "/out";
-    for (const QString name : {"top.wpd", "2019/a/x.wpd", "2019/b/x.WP5", "2019/b/notes.txt"}) {
-        QFile file(AppHarness::makeFile(in + "/" + name.section('/', 0, -2), name.section('/', -1)));
+    const QStringList names{"top.wpd", "2019/a/x.wpd", "2019/b/x.WP5", "2019/b/notes.txt"};
+    const auto f = app.folders(names);
+    const QString in = f.source, out = f.target;
+    for (const QString& name : names) {
+        QFile file(f.doc(name));
         file.open(QIODevice::ReadWrite);
         file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
     }
@@ -186,7 +180,7 @@ TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
               QStringList{in + "/2019/a/x.wpd\tConverted\t" + out + "x/2019/a/x.docx"});
     EXPECT_EQ(app.server().calls.at(app.server().calls.size() - 2).args.value(1).toInteger(), 70);
     app.server().calls.clear();
-    const Outcome outside = convert(options, (in + "/top.wpd\n" + app.tempDir() + "/y.wpd\n").toUtf8());
+    const Outcome outside = convert(options, (in + "/top.wpd\n" + app.path("y.wpd") + "\n").toUtf8());
     EXPECT_EQ(outside.exitCode, 2);
     EXPECT_TRUE(outside.lines.isEmpty());
     EXPECT_TRUE(app.server().calls.isEmpty());
@@ -195,25 +189,18 @@ TEST(ConvertCommand, TreesAreMirroredResumedAndKeptInsideTheBase)
 TEST(ConvertCommand, OnATerminalTheProgressLineIsClearedBeforeEachResultLine)
 {
     AppHarness app;
-    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
-    std::FILE* terminal = std::tmpfile();
     ConvertCommand::Options options;
-    options.paths = {doc};
-    ConvertCommand(options, nullptr, terminal, terminal, nullptr).Run();
-    std::rewind(terminal);
-    char text[4096] = {};
-    std::fread(text, 1, sizeof text - 1, terminal);
-    std::fclose(terminal);
-    EXPECT_EQ(QString::fromUtf8(text), "\r\x1b[K0 of 1 done\r\x1b[K" + doc + "\tConverted\t" + app.tempDir() + "/a.doc\n"
-                                       "\r\x1b[K1 of 1 done\r\x1b[K");
+    options.paths = {testsupport::WriteFile(app.path("a.wpd"))};
+    EXPECT_EQ(convert(options, {}, /*terminal=*/true).text,
+              "\r\x1b[K0 of 1 done\r\x1b[K" + options.paths[0] + "\tConverted\t" + app.path("a.doc") + "\n"
+              "\r\x1b[K1 of 1 done\r\x1b[K");
 }
 
 TEST(ConvertCommand, AConvertedDocumentsReasonFollowsItsTarget)
 {
     // What the Word file lacks, as the server says it after the save.
     AppHarness app;
-    const QString in = app.tempDir() + "/in";
-    AppHarness::makeFile(in, "a.wpd");
+    const QString in = app.folders().source;
     app.server().offerConversionNotes("The Word file lacks 1 of 2 pictures");
 
     const Outcome lines = convert({in + "/a.wpd"}, QString(), false);

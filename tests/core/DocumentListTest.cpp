@@ -2,7 +2,7 @@
 // sub-items, failure reasons, the counts a batch's progress reads, and what
 // item views (and through them assistive technology) are told.
 #include "core/DocumentList.h"
-#include "platform/RuntimeError.h"
+#include "support/ErrorNumber.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -10,16 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QStringList shownTexts(const DocumentList& list)
 {
@@ -37,7 +27,7 @@ TEST(DocumentList, KeepsRowsInDescendingOrderWithUniqueKeys)
     list.Add("C:\\a.wpd", "C:\\a.wpd");
     list.Add("C:\\b.wpd", "C:\\b.wpd");
     EXPECT_EQ(list.CellText(0, 0), "C:\\b.wpd");
-    EXPECT_EQ(errorNumber([&] { list.Add("C:\\a.wpd", "again"); }), 35602);
+    EXPECT_EQ(testsupport::ErrorNumber([&] { list.Add("C:\\a.wpd", "again"); }), 35602);
     EXPECT_EQ(list.Count(), 2);
 
     auto row = list.Find("C:\\a.wpd");

@@ -2,8 +2,8 @@
 // each shows on failure, and that a failure never costs the user a file.
 #include "fs/clsFileSystem.h"
 #include "support/QStringPrinter.h"
-
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,27 +20,24 @@
 
 namespace {
 
+using testsupport::ReadFile;
+
+// Sets the default locale for its lifetime.
+class ScopedLocale {
+public:
+    ScopedLocale(QLocale::Language language, QLocale::Territory territory) { QLocale::setDefault({language, territory}); }
+    ~ScopedLocale() { QLocale::setDefault(mPrevious); }
+
+private:
+    QLocale mPrevious;
+};
+
 class FileOperationsTest : public testing::Test {
 protected:
     QString path(const QString& name) const { return mFolder.filePath(name); }
-
-    QString write(const QString& name, const QByteArray& content) const
+    QString write(const QString& name, const QByteArray& content, mode_t mode = 0600) const
     {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path(name);
-    }
-
-    static QByteArray read(const QString& fullPath)
-    {
-        QFile file(fullPath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
-
-    static void makeReadOnly(const QString& fullPath)
-    {
-        ASSERT_EQ(::chmod(QFile::encodeName(fullPath).constData(), 0444), 0);
+        return testsupport::WriteFile(path(name), content, mode);
     }
 
     QTemporaryDir mFolder;
@@ -50,53 +47,46 @@ protected:
 
 // --- DeleteFile ------------------------------------------------------------
 
-TEST_F(FileOperationsTest, DeleteFileRemovesTheFileSilently)
+TEST_F(FileOperationsTest, EachOperationDoesItsWorkWithoutAMessage)
 {
-    const QString file = write(QStringLiteral("a.TMP"), "x");
-    mFs.DeleteFile(file);
-    EXPECT_FALSE(QFileInfo::exists(file));
+    const QString source = write("a.wpd", "new content");
+    const QString existing = write("b.wpd", "old content that is longer"), fresh = path("c.wpd");
+    mFs.CopyFile(source, fresh);
+    mFs.CopyFile(source, existing);
+    for (const QString& file : {fresh, existing, source})
+        EXPECT_EQ(ReadFile(file), "new content") << file.toStdString();
+
+    mFs.MoveFile(source, path("moved.wpd"));
+    EXPECT_FALSE(QFileInfo::exists(source));
+    EXPECT_EQ(ReadFile(path("moved.wpd")), "new content");
+
+    mFs.DeleteFile(fresh);
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+
+    const QString folder = path("new");
+    mFs.MakeDIR(folder);
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    mFs.RemoveDIR(folder);
+    EXPECT_FALSE(QFileInfo::exists(folder));
     EXPECT_TRUE(mDialogs.messages.isEmpty());
 }
 
-TEST_F(FileOperationsTest, DeleteFileOnAMissingFileShowsOneMessageAndReturns)
+TEST_F(FileOperationsTest, DeleteFileRefusesWhatIsNotAWritableFileWithOneMessage)
 {
-    mFs.DeleteFile(path(QStringLiteral("missing.TMP")));
-    ASSERT_EQ(mDialogs.messages.size(), 1);
-    const platform::MessageBoxRequest& box = mDialogs.messages.first();
-    EXPECT_EQ(box.text, QStringLiteral("Error deleting File"));
-    EXPECT_EQ(box.buttons, platform::MsgButtons::OK);
-    EXPECT_EQ(box.icon, platform::MsgIcon::None);
-    EXPECT_FALSE(box.caption.isEmpty());
-}
-
-TEST_F(FileOperationsTest, DeleteFileRefusesWhatIsNotAWritableFile)
-{
-    const QString folder = path(QStringLiteral("folder"));
+    const QString folder = path("folder");
     ASSERT_TRUE(QDir().mkdir(folder));
-    const QString readOnly = write(QStringLiteral("kept.wpd"), "keep me");
-    makeReadOnly(readOnly);
+    const QString readOnly = write("kept.wpd", "keep me", 0444);
 
-    for (const QString& target : {folder, readOnly, QString()}) {
+    for (const QString& target : {path("missing.TMP"), folder, readOnly, QString()}) {
         mDialogs.messages.clear();
         mFs.DeleteFile(target);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{QStringLiteral("Error deleting File")}) << target.toStdString();
+        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error deleting File|None|OK"}) << target.toStdString();
     }
     EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(read(readOnly), QByteArray("keep me"));
+    EXPECT_EQ(ReadFile(readOnly), "keep me");
 }
 
 // --- FileExist, FileReal, Save ---------------------------------------------
-
-TEST_F(FileOperationsTest, FileExistForFilesAndFolders)
-{
-    const QString file = write(QStringLiteral("a.wpd"), "");
-    const QString dangling = path(QStringLiteral("dangling"));
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("nowhere")), dangling));
-    for (const auto& [target, exists] : {
-             std::pair{file, true}, std::pair{mFolder.path(), true}, std::pair{path(QStringLiteral("b.wpd")), false},
-             std::pair{dangling, false}, std::pair{QString(), false}})
-        EXPECT_EQ(mFs.FileExist(target), exists) << target.toStdString();
-}
 
 class CurrentFolder {
 public:
@@ -107,26 +97,25 @@ private:
     QString mPrevious;
 };
 
-TEST_F(FileOperationsTest, FileRealOnlyForTheBareNameOfAVisibleFileHere)
+// FileExist for files and folders; FileReal only for the bare name of a
+// visible file in the current folder.
+TEST_F(FileOperationsTest, FileExistAndFileReal)
 {
-    write(QStringLiteral("a.txt"), "");
-    write(QStringLiteral(".hidden"), "");
-    QDir().mkdir(path(QStringLiteral("sub")));
+    write("a.txt", "");
+    write(".hidden", "");
+    QDir().mkdir(path("sub"));
+    ASSERT_TRUE(QFile::link(path("nowhere"), path("dangling")));
     CurrentFolder here(mFolder.path());
 
-    const std::pair<QString, bool> cases[] = {
-        {QStringLiteral("a.txt"), true},
-        {QStringLiteral("A.TXT"), false},
-        {path(QStringLiteral("a.txt")), false},
-        {QStringLiteral("./a.txt"), false},
-        {QStringLiteral("*.txt"), false},
-        {QStringLiteral(".hidden"), false},
-        {QStringLiteral("sub"), false},
-        {QStringLiteral("b.txt"), false},
-        {QString(), false},
+    const std::tuple<QString, bool, bool> cases[] = {
+        {"a.txt", true, true}, {"A.TXT", false, false}, {path("a.txt"), true, false}, {"./a.txt", true, false},
+        {"*.txt", false, false}, {".hidden", true, false}, {"sub", true, false}, {mFolder.path(), true, false},
+        {"b.txt", false, false}, {path("dangling"), false, false}, {QString(), false, false},
     };
-    for (const auto& [name, real] : cases)
+    for (const auto& [name, exists, real] : cases) {
+        EXPECT_EQ(mFs.FileExist(name), exists) << name.toStdString();
         EXPECT_EQ(mFs.FileReal(name), real) << name.toStdString();
+    }
 }
 
 TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)
@@ -145,7 +134,7 @@ TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)
     };
     CurrentFolder here(mFolder.path());
     for (const Case& c : cases) {
-        const QString name = QString::fromUtf8(c.name) + QStringLiteral(".doc");
+        const QString name = QString::fromUtf8(c.name) + ".doc";
         if (c.exists)
             write(name, "old");
         mDialogs.messages.clear();
@@ -155,15 +144,10 @@ TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)
 
         mFs.Save(name);
 
-        ASSERT_EQ(mDialogs.messages.size(), c.questions) << c.name;
-        if (c.questions > 0) {
-            EXPECT_EQ(mDialogs.messages.first().text, QStringLiteral("Overwrite File?"));
-            EXPECT_EQ(mDialogs.messages.first().buttons, platform::MsgButtons::YesNo);
-        }
+        EXPECT_EQ(mDialogs.boxes(), c.questions ? QStringList{"Tallowin|Overwrite File?|None|YesNo"} : QStringList())
+            << c.name;
+        EXPECT_EQ(ReadFile(path(name)), c.remains ? "old" : "") << c.name;
         EXPECT_EQ(QFileInfo::exists(path(name)), c.remains) << c.name;
-        if (c.remains) {
-            EXPECT_EQ(read(path(name)), QByteArray("old"));
-        }
     }
 }
 
@@ -171,15 +155,19 @@ TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)
 
 class GetFileSizeTest : public testing::TestWithParam<std::pair<qint64, const char*>> {};
 
+// A file of `size` bytes; sparse, so even sizes of several gigabytes take no
+// room.
+QString FileOfSize(const QTemporaryDir& folder, qint64 size)
+{
+    QFile file(folder.filePath("f"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
+    return file.fileName();
+}
+
 TEST_P(GetFileSizeTest, BytesThenKilobytes)
 {
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("f")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    // Sparse: even sizes of several gigabytes take no room.
-    ASSERT_TRUE(file.resize(GetParam().first));
-    file.close();
-    EXPECT_EQ(clsFileSystem().GetFileSize(file.fileName()), QString::fromUtf8(GetParam().second));
+    EXPECT_EQ(clsFileSystem().GetFileSize(FileOfSize(folder, GetParam().first)), QString::fromUtf8(GetParam().second));
 }
 
 INSTANTIATE_TEST_SUITE_P(, GetFileSizeTest, testing::Values(
@@ -196,27 +184,15 @@ INSTANTIATE_TEST_SUITE_P(, GetFileSizeTest, testing::Values(
     std::pair<qint64, const char*>{(3LL << 30) + 5, "3145728.0049KB"},
     std::pair<qint64, const char*>{5LL << 30, "5242880KB"}));
 
-TEST(GetFileSizeFailureTest, ZeroBytesWhenThereIsNoFile)
+TEST(GetFileSizeOtherTest, ZeroBytesWhenThereIsNoFileAndTheLocalesDecimalSeparator)
 {
     QTemporaryDir folder;
     const clsFileSystem fs;
-    EXPECT_EQ(fs.GetFileSize(folder.filePath(QStringLiteral("missing"))), QStringLiteral("0B"));
-    EXPECT_EQ(fs.GetFileSize(folder.path()), QStringLiteral("0B"));
-    EXPECT_EQ(fs.GetFileSize(QString()), QStringLiteral("0B"));
-}
-
-TEST(GetFileSizeLocaleTest, UsesTheLocalesDecimalSeparator)
-{
-    QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("f")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(1536));
-    file.close();
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString size = clsFileSystem().GetFileSize(file.fileName());
-    QLocale::setDefault(previous);
-    EXPECT_EQ(size, QStringLiteral("1,5KB"));
+    for (const QString& none : {folder.filePath("missing"), folder.path(), QString()})
+        EXPECT_EQ(fs.GetFileSize(none), "0B") << none.toStdString();
+    const QString file = FileOfSize(folder, 1536);
+    ScopedLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(fs.GetFileSize(file), "1,5KB");
 }
 
 // --- Attributes ------------------------------------------------------------
@@ -238,11 +214,7 @@ TEST_P(GetAttribTest, NamesASingleAttributeAndNumbersCombinations)
 
 QString MakeFile(const QString& fullPath, mode_t mode)
 {
-    QFile file(fullPath);
-    if (file.open(QIODevice::WriteOnly))
-        file.close();
-    ::chmod(QFile::encodeName(fullPath).constData(), mode);
-    return fullPath;
+    return testsupport::WriteFile(fullPath, {}, mode);
 }
 
 QString MakeFolder(const QString& fullPath, mode_t mode)
@@ -274,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(, GetAttribTest, testing::Values(
 
 TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
 {
-    const QString file = write(QStringLiteral("a.wpd"), "data");
+    const QString file = write("a.wpd", "data");
     struct Step {
         void (clsFileSystem::*set)(const QString&) const;
         const char* after;
@@ -288,9 +260,9 @@ TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
         (mFs.*step.set)(file);
         EXPECT_EQ(mFs.GetAttrib(file), QString::fromUtf8(step.after));
     }
-    EXPECT_EQ(read(file), QByteArray("data"));
+    EXPECT_EQ(ReadFile(file), "data");
 
-    mFs.SetReadOnly(path(QStringLiteral("missing")));
+    mFs.SetReadOnly(path("missing"));
     mFs.SetNormal(QString());
     EXPECT_TRUE(mDialogs.messages.isEmpty());
 }
@@ -299,118 +271,75 @@ TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
 
 TEST_F(FileOperationsTest, GetFileDateGivesTheLastChangeWithSeconds)
 {
-    const QString file = write(QStringLiteral("a.wpd"), "data");
-    const QDateTime changed(QDate(2021, 3, 14), QTime(13, 14, 15));
-    {
-        QFile handle(file);
-        ASSERT_TRUE(handle.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(handle.setFileTime(changed, QFileDevice::FileModificationTime));
+    const QString file = write("a.wpd", "data");
+    QFile handle(file);
+    ASSERT_TRUE(handle.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(handle.setFileTime(QDateTime(QDate(2021, 3, 14), QTime(13, 14, 15)), QFileDevice::FileModificationTime));
+    handle.close();
+    for (const auto& [language, territory, expected] :
+         {std::tuple{QLocale::German, QLocale::Germany, "14.03.21 13:14:15"},
+          std::tuple{QLocale::English, QLocale::UnitedStates, "3/14/21 1:14:15 PM"}}) {
+        ScopedLocale locale(language, territory);
+        EXPECT_EQ(mFs.GetFileDate(file), expected);
     }
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString german = mFs.GetFileDate(file);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const QString american = mFs.GetFileDate(file);
-    QLocale::setDefault(previous);
-
-    EXPECT_EQ(german, QStringLiteral("14.03.21 13:14:15"));
-    EXPECT_EQ(american, QStringLiteral("3/14/21 1:14:15 PM"));
-    EXPECT_EQ(mFs.GetFileDate(path(QStringLiteral("missing"))), QString());
+    EXPECT_EQ(mFs.GetFileDate(path("missing")), QString());
 }
 
 // --- CopyFile and MoveFile -------------------------------------------------
 
-TEST_F(FileOperationsTest, CopyFileCopiesAndReplaces)
-{
-    const QString source = write(QStringLiteral("a.wpd"), "new content");
-    const QString existing = write(QStringLiteral("b.wpd"), "old content that is longer");
-    const QString fresh = path(QStringLiteral("c.wpd"));
-
-    mFs.CopyFile(source, fresh);
-    mFs.CopyFile(source, existing);
-
-    EXPECT_EQ(read(fresh), QByteArray("new content"));
-    EXPECT_EQ(read(existing), QByteArray("new content"));
-    EXPECT_EQ(read(source), QByteArray("new content"));
-    EXPECT_TRUE(mDialogs.messages.isEmpty());
-}
-
 TEST_F(FileOperationsTest, CopyFileFailuresLeaveEveryFileAsItWas)
 {
-    const QString source = write(QStringLiteral("a.wpd"), "source");
-    const QString readOnly = write(QStringLiteral("ro.wpd"), "read-only");
-    makeReadOnly(readOnly);
-    const QString folder = path(QStringLiteral("folder"));
+    const QString source = write("a.wpd", "source");
+    const QString readOnly = write("ro.wpd", "read-only", 0444);
+    const QString folder = path("folder");
     QDir().mkdir(folder);
-    const QString link = path(QStringLiteral("link.wpd"));
+    const QString link = path("link.wpd");
     QFile::link(source, link);
 
     const std::pair<QString, QString> cases[] = {
-        {path(QStringLiteral("missing.wpd")), path(QStringLiteral("x.wpd"))},
-        {source, source},                                    // onto itself
-        {source, link},                                      // onto itself through a link
-        {source, path(QStringLiteral("no/such/folder.wpd"))},
+        {path("missing.wpd"), path("x.wpd")},
+        {source, source}, // onto itself
+        {source, link},   // onto itself through a link
+        {source, path("no/such/folder.wpd")},
         {source, readOnly},
         {source, folder},
-        {folder, path(QStringLiteral("y.wpd"))},
+        {folder, path("y.wpd")},
         {source, QString()},
     };
     for (const auto& [from, to] : cases) {
         mDialogs.messages.clear();
         mFs.CopyFile(from, to);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{QStringLiteral("Error copying File")})
+        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error copying File|None|OK"})
             << from.toStdString() << " -> " << to.toStdString();
     }
-    EXPECT_EQ(read(source), QByteArray("source"));
-    EXPECT_EQ(read(readOnly), QByteArray("read-only"));
+    EXPECT_EQ(ReadFile(source), "source");
+    EXPECT_EQ(ReadFile(readOnly), "read-only");
     EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("x.wpd"))));
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("y.wpd"))));
+    EXPECT_FALSE(QFileInfo::exists(path("x.wpd")));
+    EXPECT_FALSE(QFileInfo::exists(path("y.wpd")));
     // No half-written copies are left behind.
     EXPECT_EQ(QDir(mFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 4);
 }
 
-TEST_F(FileOperationsTest, MoveFileMovesTheContent)
-{
-    const QString source = write(QStringLiteral("a.wpd"), "content");
-    const QString destination = path(QStringLiteral("b.wpd"));
-    mFs.MoveFile(source, destination);
-    EXPECT_FALSE(QFileInfo::exists(source));
-    EXPECT_EQ(read(destination), QByteArray("content"));
-    EXPECT_TRUE(mDialogs.messages.isEmpty());
-}
-
 TEST_F(FileOperationsTest, MoveFileKeepsTheSourceWhenTheCopyFails)
 {
-    const QString source = write(QStringLiteral("a.wpd"), "content");
+    const QString source = write("a.wpd", "content");
     // Into a missing folder, and onto itself (a copy that "succeeds" onto
     // the source would be followed by deleting the only copy).
-    for (const QString& destination : {path(QStringLiteral("no/such/b.wpd")), source}) {
+    for (const QString& destination : {path("no/such/b.wpd"), source}) {
         mDialogs.messages.clear();
         mFs.MoveFile(source, destination);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{QStringLiteral("Error moving File")}) << destination.toStdString();
-        EXPECT_EQ(read(source), QByteArray("content"));
+        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error moving File|None|OK"}) << destination.toStdString();
+        EXPECT_EQ(ReadFile(source), "content");
     }
 }
 
 // --- MakeDIR and RemoveDIR -------------------------------------------------
 
-TEST_F(FileOperationsTest, MakeAndRemoveAFolder)
-{
-    const QString folder = path(QStringLiteral("new"));
-    mFs.MakeDIR(folder);
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    mFs.RemoveDIR(folder);
-    EXPECT_FALSE(QFileInfo::exists(folder));
-    EXPECT_TRUE(mDialogs.messages.isEmpty());
-}
-
 TEST_F(FileOperationsTest, FolderFailuresShowTheirMessage)
 {
-    const QString full = path(QStringLiteral("full"));
-    QDir().mkdir(full);
-    write(QStringLiteral("full/inside.wpd"), "keep");
-    const QString file = write(QStringLiteral("a.wpd"), "file");
+    const QString full = path("full");
+    const QString inside = write("full/inside.wpd", "keep"), file = write("a.wpd", "file");
 
     const struct {
         void (clsFileSystem::*operation)(const QString&) const;
@@ -418,20 +347,20 @@ TEST_F(FileOperationsTest, FolderFailuresShowTheirMessage)
         const char* message;
     } cases[] = {
         {&clsFileSystem::MakeDIR, full, "Error creating Directory"},
-        {&clsFileSystem::MakeDIR, path(QStringLiteral("no/parent")), "Error creating Directory"},
+        {&clsFileSystem::MakeDIR, path("no/parent"), "Error creating Directory"},
         {&clsFileSystem::MakeDIR, QString(), "Error creating Directory"},
         {&clsFileSystem::RemoveDIR, full, "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, path(QStringLiteral("missing")), "Error removing Directory"},
+        {&clsFileSystem::RemoveDIR, path("missing"), "Error removing Directory"},
         {&clsFileSystem::RemoveDIR, file, "Error removing Directory"},
         {&clsFileSystem::RemoveDIR, QString(), "Error removing Directory"},
     };
     for (const auto& c : cases) {
         mDialogs.messages.clear();
         (mFs.*c.operation)(c.target);
-        EXPECT_EQ(mDialogs.messageTexts(), QStringList{QString::fromUtf8(c.message)}) << c.target.toStdString();
+        EXPECT_EQ(mDialogs.boxes(), QStringList{QString("Tallowin|%1|None|OK").arg(c.message)}) << c.target.toStdString();
     }
-    EXPECT_EQ(read(path(QStringLiteral("full/inside.wpd"))), QByteArray("keep"));
-    EXPECT_EQ(read(file), QByteArray("file"));
+    EXPECT_EQ(ReadFile(inside), "keep");
+    EXPECT_EQ(ReadFile(file), "file");
 }
 
 } // namespace

@@ -37,72 +37,65 @@ QString Apply(const clsFileSystem& fs, Op op, const QString& text)
     return {};
 }
 
-class WindowsPathTest : public testing::TestWithParam<TextCase> {};
-class NativePathTest : public testing::TestWithParam<TextCase> {};
+class PathTextTest : public testing::TestWithParam<std::tuple<Style, TextCase>> {};
 
-TEST_P(WindowsPathTest, Text)
+TEST_P(PathTextTest, Text)
 {
-    const TextCase& c = GetParam();
-    EXPECT_EQ(Apply(clsFileSystem(Style::Windows), c.op, QString::fromUtf8(c.input)), QString::fromUtf8(c.expected));
+    const auto& [style, c] = GetParam();
+    EXPECT_EQ(Apply(clsFileSystem(style), c.op, QString::fromUtf8(c.input)), QString::fromUtf8(c.expected));
 }
 
-TEST_P(NativePathTest, Text)
-{
-    const TextCase& c = GetParam();
-    EXPECT_EQ(Apply(clsFileSystem(Style::Native), c.op, QString::fromUtf8(c.input)), QString::fromUtf8(c.expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(, WindowsPathTest, testing::Values(
-    TextCase{Op::Extension, "report.wpd", "wpd"}, TextCase{Op::Extension, "a.b", "b"},
-    TextCase{Op::Extension, "page.html", "html"}, TextCase{Op::Extension, "archive.tar.gz", "gz"},
-    TextCase{Op::Extension, "data.backup", "Unknown"}, TextCase{Op::Extension, "name.", "Unknown"},
-    TextCase{Op::Extension, "a.TXT", "TXT"}, TextCase{Op::Extension, "", "Unknown"},
-    TextCase{Op::Extension, "C:\\x.y\\ab", "y\\ab"},
+// Names without a folder read alike in both styles.
+const TextCase kBothStyles[] = {
+    {Op::Extension, "report.wpd", "wpd"}, {Op::Extension, "a.b", "b"}, {Op::Extension, "page.html", "html"},
+    {Op::Extension, "archive.tar.gz", "gz"}, {Op::Extension, "data.backup", "Unknown"},
+    {Op::Extension, "name.", "Unknown"}, {Op::Extension, "a.TXT", "TXT"}, {Op::Extension, "", "Unknown"},
     // Shorter than the position tested: the first character is tested.
-    TextCase{Op::Extension, ".a", "a"}, TextCase{Op::Extension, ".wpd", "wpd"}, TextCase{Op::Extension, "ab", "Unknown"},
+    {Op::Extension, ".a", "a"}, {Op::BaseName, "report.wpd", "report"},
+};
 
-    TextCase{Op::BaseName, "C:\\docs\\report.wpd", "report"},
-    TextCase{Op::BaseName, "C:\\docs\\archive.tar.gz", "archive.tar"},
-    TextCase{Op::BaseName, "C:\\docs\\README", "README"}, TextCase{Op::BaseName, "C:\\docs.old\\README", "README"},
-    TextCase{Op::BaseName, "C:report.wpd", "report"}, TextCase{Op::BaseName, "C:\\docs\\.profile", ""},
-    TextCase{Op::BaseName, "report.wpd", "report"}, TextCase{Op::BaseName, "", ""},
-    TextCase{Op::BaseName, "docs/report.wpd", "docs/report"}, // "/" is an ordinary character here
-    TextCase{Op::BaseNameWithPath, "C:\\docs\\report.wpd", "C:\\docs\\report"},
-    TextCase{Op::BaseNameWithPath, "C:\\docs\\README", "C:\\docs\\README"},
-    TextCase{Op::BaseNameWithPath, "C:\\docs.old\\README", "C:\\docs.old\\README"},
+const TextCase kWindows[] = {
+    {Op::Extension, "C:\\x.y\\ab", "y\\ab"}, {Op::Extension, ".wpd", "wpd"}, {Op::Extension, "ab", "Unknown"},
 
-    TextCase{Op::FileName, "C:\\docs\\report.wpd", "report.wpd"}, TextCase{Op::FileName, "C:\\docs\\", ""},
-    TextCase{Op::FileName, "C:\\report.wpd", "report.wpd"},
-    TextCase{Op::FileName, "C:\\docs/report.wpd", "docs/report.wpd"},
+    {Op::BaseName, "C:\\docs\\report.wpd", "report"}, {Op::BaseName, "C:\\docs\\archive.tar.gz", "archive.tar"},
+    {Op::BaseName, "C:\\docs\\README", "README"}, {Op::BaseName, "C:\\docs.old\\README", "README"},
+    {Op::BaseName, "C:report.wpd", "report"}, {Op::BaseName, "C:\\docs\\.profile", ""}, {Op::BaseName, "", ""},
+    {Op::BaseName, "docs/report.wpd", "docs/report"}, // "/" is an ordinary character here
+    {Op::BaseNameWithPath, "C:\\docs\\report.wpd", "C:\\docs\\report"},
+    {Op::BaseNameWithPath, "C:\\docs\\README", "C:\\docs\\README"},
+    {Op::BaseNameWithPath, "C:\\docs.old\\README", "C:\\docs.old\\README"},
 
-    TextCase{Op::Path, "C:\\docs\\report.wpd", "C:\\docs\\"}, TextCase{Op::Path, "C:\\report.wpd", "C:\\"},
-    TextCase{Op::Path, "report.wpd", "\\"}, TextCase{Op::Path, "", "\\"},
-    TextCase{Op::Path, "C:\\a\\b\\c\\d.wpd", "C:\\a\\b\\c\\"}, TextCase{Op::Path, "C:\\docs\\", "C:\\docs\\"},
-    TextCase{Op::Path, "/docs/report.wpd", "\\"}));
+    {Op::FileName, "C:\\docs\\report.wpd", "report.wpd"}, {Op::FileName, "C:\\docs\\", ""},
+    {Op::FileName, "C:\\report.wpd", "report.wpd"}, {Op::FileName, "C:\\docs/report.wpd", "docs/report.wpd"},
 
-INSTANTIATE_TEST_SUITE_P(, NativePathTest, testing::Values(
-    TextCase{Op::Extension, "report.wpd", "wpd"}, TextCase{Op::Extension, "a.b", "b"},
-    TextCase{Op::Extension, "page.html", "html"}, TextCase{Op::Extension, "archive.tar.gz", "gz"},
-    TextCase{Op::Extension, "data.backup", "Unknown"}, TextCase{Op::Extension, "name.", "Unknown"},
-    TextCase{Op::Extension, "a.TXT", "TXT"}, TextCase{Op::Extension, "", "Unknown"},
-    TextCase{Op::Extension, "/x.y/ab", "y/ab"}, TextCase{Op::Extension, ".a", "a"},
+    {Op::Path, "C:\\docs\\report.wpd", "C:\\docs\\"}, {Op::Path, "C:\\report.wpd", "C:\\"},
+    {Op::Path, "report.wpd", "\\"}, {Op::Path, "", "\\"}, {Op::Path, "C:\\a\\b\\c\\d.wpd", "C:\\a\\b\\c\\"},
+    {Op::Path, "C:\\docs\\", "C:\\docs\\"}, {Op::Path, "/docs/report.wpd", "\\"},
+};
 
-    TextCase{Op::BaseName, "/docs/report.wpd", "report"}, TextCase{Op::BaseName, "/docs/archive.tar.gz", "archive.tar"},
-    TextCase{Op::BaseName, "/docs/README", "README"}, TextCase{Op::BaseName, "/docs.old/README", "README"},
-    TextCase{Op::BaseName, "/docs/.profile", ""}, TextCase{Op::BaseName, "report.wpd", "report"},
-    // Natively neither ":" nor "\" separates anything.
-    TextCase{Op::BaseName, "C:report.wpd", "C:report"}, TextCase{Op::BaseName, "/docs/a\\b.wpd", "a\\b"},
-    TextCase{Op::BaseNameWithPath, "/docs/report.wpd", "/docs/report"},
-    TextCase{Op::BaseNameWithPath, "/docs/README", "/docs/README"},
-    TextCase{Op::BaseNameWithPath, "/docs.old/README", "/docs.old/README"},
+const TextCase kNative[] = {
+    {Op::Extension, "/x.y/ab", "y/ab"},
 
-    TextCase{Op::FileName, "/docs/report.wpd", "report.wpd"}, TextCase{Op::FileName, "/docs/", ""},
-    TextCase{Op::FileName, "/report.wpd", "report.wpd"}, // a file in the root folder
-    TextCase{Op::FileName, "/docs/a\\b.wpd", "a\\b.wpd"},
+    {Op::BaseName, "/docs/report.wpd", "report"}, {Op::BaseName, "/docs/archive.tar.gz", "archive.tar"},
+    {Op::BaseName, "/docs/README", "README"}, {Op::BaseName, "/docs.old/README", "README"},
+    {Op::BaseName, "/docs/.profile", ""},
+    // Natively neither ":" nor "\\" separates anything.
+    {Op::BaseName, "C:report.wpd", "C:report"}, {Op::BaseName, "/docs/a\\b.wpd", "a\\b"},
+    {Op::BaseNameWithPath, "/docs/report.wpd", "/docs/report"}, {Op::BaseNameWithPath, "/docs/README", "/docs/README"},
+    {Op::BaseNameWithPath, "/docs.old/README", "/docs.old/README"},
 
-    TextCase{Op::Path, "/docs/report.wpd", "/docs/"}, TextCase{Op::Path, "/report.wpd", "/"},
-    TextCase{Op::Path, "report.wpd", "/"}, TextCase{Op::Path, "", "/"},
-    TextCase{Op::Path, "/a/b/c/d.wpd", "/a/b/c/"}, TextCase{Op::Path, "C:\\docs\\report.wpd", "/"}));
+    {Op::FileName, "/docs/report.wpd", "report.wpd"}, {Op::FileName, "/docs/", ""},
+    {Op::FileName, "/report.wpd", "report.wpd"}, // a file in the root folder
+    {Op::FileName, "/docs/a\\b.wpd", "a\\b.wpd"},
+
+    {Op::Path, "/docs/report.wpd", "/docs/"}, {Op::Path, "/report.wpd", "/"}, {Op::Path, "report.wpd", "/"},
+    {Op::Path, "", "/"}, {Op::Path, "/a/b/c/d.wpd", "/a/b/c/"}, {Op::Path, "C:\\docs\\report.wpd", "/"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Both, PathTextTest,
+                         testing::Combine(testing::Values(Style::Windows, Style::Native), testing::ValuesIn(kBothStyles)));
+INSTANTIATE_TEST_SUITE_P(Windows, PathTextTest, testing::Combine(testing::Values(Style::Windows), testing::ValuesIn(kWindows)));
+INSTANTIATE_TEST_SUITE_P(Native, PathTextTest, testing::Combine(testing::Values(Style::Native), testing::ValuesIn(kNative)));
 
 TEST(JoinPathTest, ExactlyOneSeparator)
 {

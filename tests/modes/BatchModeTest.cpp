@@ -2,13 +2,11 @@
 // the road of a document from a mode through the chain, the queue, the
 // parse object and the decorator into its job.
 #include "core/DocumentList.h"
-#include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/State1.h"
 #include "modes/State2.h"
 #include "modes/StateManager.h"
 #include "pipeline/Stack.h"
-#include "pipeline/cmd1.h"
 #include "support/AppHarness.h"
 
 #include <QDir>
@@ -16,45 +14,24 @@
 #include <gtest/gtest.h>
 
 using testsupport::AppHarness;
-
-namespace {
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
-
-// Temporary copies the server was asked to save that still exist.
-QStringList leftoverTempCopies(testsupport::ScriptedServer& server)
-{
-    QStringList left;
-    for (const QString& path : server.pathsOf("FileSave")) {
-        if (path.endsWith(".TMP") && QFile::exists(path))
-            left << path;
-    }
-    return left;
-}
-
-} // namespace
+using testsupport::FilesIn;
+using testsupport::ReadFile;
 
 TEST(BatchMode, ConvertsAcceptedFilesInListingOrderAndSkipsOthers)
 {
     AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    for (const char* name : {"b.txt", "c.WPD", "a.wpd", ".hidden.wpd"})
-        AppHarness::makeFile(src, name);
-    QDir().mkpath(src + "/sub.wpd"); // a folder is not a document
-    QDir().mkpath(tgt);
+    const auto f = app.folders({"b.txt", "c.WPD", "a.wpd", ".hidden.wpd"});
+    QDir().mkpath(f.doc("sub.wpd")); // a folder is not a document
 
-    app.startBatch(src, tgt);
+    app.startBatch(f);
 
-    EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{src + "/a.wpd", src + "/c.WPD"}));
+    EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{f.doc("a.wpd"), f.doc("c.WPD")}));
     // Descending order in the list; both converted.
-    EXPECT_EQ(app.rows(), (QStringList{src + "/c.WPD|Converted", src + "/a.wpd|Converted"}));
-    EXPECT_EQ(filesIn(tgt), (QStringList{"a.doc", "c.doc"}));
+    EXPECT_EQ(app.rows(), f.rows({"c.WPD|Converted", "a.wpd|Converted"}));
+    EXPECT_EQ(FilesIn(f.target), (QStringList{"a.doc", "c.doc"}));
     // Every document was closed and no temporary copy is left.
     EXPECT_FALSE(app.server().documentOpen());
-    EXPECT_TRUE(leftoverTempCopies(app.server()).isEmpty());
+    EXPECT_TRUE(app.server().tempCopiesLeft().isEmpty());
 }
 
 TEST(BatchMode, FailingDocumentIsMarkedClosedCleanedAndTheBatchGoesOn)
@@ -70,20 +47,16 @@ TEST(BatchMode, FailingDocumentIsMarkedClosedCleanedAndTheBatchGoesOn)
     for (const auto& [member, status] : cases) {
         SCOPED_TRACE(member);
         AppHarness app;
-        const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-        for (const char* name : {"a.wpd", "b.wpd", "c.wpd"})
-            AppHarness::makeFile(src, name);
-        QDir().mkpath(tgt);
-        app.server().failOn(member, src + "/b.wpd");
+        const auto f = app.folders({"a.wpd", "b.wpd", "c.wpd"});
+        app.server().failOn(member, f.doc("b.wpd"));
 
-        app.startBatch(src, tgt);
+        app.startBatch(f);
 
-        EXPECT_EQ(app.rows(), (QStringList{src + "/c.wpd|Converted", src + "/b.wpd|" + status,
-                                           src + "/a.wpd|Converted"}));
+        EXPECT_EQ(app.rows(), f.rows({"c.wpd|Converted", QString("b.wpd|") + status, "a.wpd|Converted"}));
         EXPECT_FALSE(app.server().documentOpen());
-        EXPECT_EQ(QFile::exists(tgt + "/b.doc"), QString(status) == "Converted");
-        EXPECT_TRUE(QFile::exists(tgt + "/c.doc"));
-        EXPECT_TRUE(leftoverTempCopies(app.server()).isEmpty());
+        EXPECT_EQ(QFile::exists(f.target + "/b.doc"), QString(status) == "Converted");
+        EXPECT_TRUE(QFile::exists(f.target + "/c.doc"));
+        EXPECT_TRUE(app.server().tempCopiesLeft().isEmpty());
         EXPECT_FALSE(app.mediator().IsRunning());
     }
 }
@@ -92,11 +65,10 @@ TEST(BatchMode, EmptyOrMissingSourceFolderConvertsNothing)
 {
     for (const QString& source : {QString(), QStringLiteral("/no/such/folder/anywhere"), QStringLiteral("EMPTY")}) {
         AppHarness app;
-        const QString src = source == "EMPTY" ? app.tempDir() + "/empty" : source;
-        QDir().mkpath(app.tempDir() + "/empty");
+        const auto f = app.folders({});
         app.mediator().Documents().Add("old", "old");
 
-        app.startBatch(src, app.tempDir());
+        app.startBatch(source == "EMPTY" ? f.source : source, f.target);
 
         EXPECT_TRUE(app.rows().isEmpty()) << qPrintable(source);
         EXPECT_TRUE(app.server().calls.isEmpty());
@@ -106,15 +78,14 @@ TEST(BatchMode, EmptyOrMissingSourceFolderConvertsNothing)
 TEST(BatchMode, WithoutTargetFolderRefusesToStartAndWritesNothing)
 {
     AppHarness app;
-    const QString src = app.tempDir() + "/src";
-    AppHarness::makeFile(src, "a.wpd");
+    const auto f = app.folders();
 
-    app.startBatch(src, QString());
+    app.startBatch(f.source, QString());
 
-    ASSERT_EQ(app.dialogs().messages.size(), 1);
-    EXPECT_EQ(app.dialogs().messages[0].icon, platform::MsgIcon::Exclamation);
+    EXPECT_EQ(app.dialogs().boxes(),
+              QStringList{"Tallowin|Select a target folder before starting the batch.|Exclamation|OK"});
     EXPECT_TRUE(app.server().calls.isEmpty());
-    EXPECT_EQ(filesIn(src), QStringList{"a.wpd"});
+    EXPECT_EQ(FilesIn(f.source), QStringList{"a.wpd"});
 }
 
 TEST(BatchMode, ARunNeverReplacesATargetItWroteItself)
@@ -136,29 +107,24 @@ TEST(BatchMode, ARunNeverReplacesATargetItWroteItself)
         AppHarness app;
         if (c.extraExtension)
             app.mediator().Extensions().AddItem(c.extraExtension);
-        const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-        for (const QString& name : c.names)
-            AppHarness::makeFile(src, name);
+        const auto f = app.folders(c.names);
         const QString base = c.names[0].left(c.names[0].indexOf('.'));
-        const QString target = tgt + "/" + base + ".doc";
-        AppHarness::makeFile(tgt, base + ".doc", "from an earlier run");
+        const QString target = testsupport::WriteFile(f.target + "/" + base + ".doc", "from an earlier run");
 
-        app.startBatch(src, tgt);
+        app.startBatch(f);
 
-        const QString first = src + "/" + c.names[0], later = src + "/" + c.names[1];
+        const QString first = f.doc(c.names[0]), later = f.doc(c.names[1]);
         EXPECT_EQ(app.server().pathsOf("FileOpen"), QStringList{first});
-        QFile out(target);
-        ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(out.readAll().contains(first.toUtf8()));
+        EXPECT_TRUE(ReadFile(target).contains(first.toUtf8()));
         EXPECT_EQ(app.mediator().Documents().Find(first)->SubItems.value(0), "Converted");
         EXPECT_EQ(app.mediator().Documents().Find(later)->SubItems.value(0), "Failed");
         EXPECT_EQ(app.reasonOf(later), QStringLiteral("The target %1 was already written by %2 in this run; "
                                                       "nothing was written")
                                            .arg(target, first));
-        EXPECT_EQ(filesIn(tgt), QStringList{base + ".doc"});
+        EXPECT_EQ(FilesIn(f.target), QStringList{base + ".doc"});
 
-        // The next run replaces what the last one wrote.
-        app.startBatch(src, tgt);
+        // The next run, from an empty queue, replaces what the last one wrote.
+        app.startBatch(f);
         EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{first, first}));
     }
 }
@@ -166,18 +132,15 @@ TEST(BatchMode, ARunNeverReplacesATargetItWroteItself)
 TEST(BatchMode, ProgressCountsTheDocumentsDoneAndFailed)
 {
     AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    for (const char* name : {"a.wpd", "b.wpd", "c.wpd", "d.txt"})
-        AppHarness::makeFile(src, name);
-    QDir().mkpath(tgt);
-    app.server().failOn("FileOpen", src + "/b.wpd");
+    const auto f = app.folders({"a.wpd", "b.wpd", "c.wpd", "d.txt"});
+    app.server().failOn("FileOpen", f.doc("b.wpd"));
     QStringList seen;
     app.server().duringCall = [&] {
         seen << app.mediator().Progress().Text(app.mediator().Documents());
     };
     EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
 
-    app.startBatch(src, tgt);
+    app.startBatch(f);
 
     // What the status bar said while each FileOpen was under way.
     QStringList atOpen;
@@ -186,39 +149,30 @@ TEST(BatchMode, ProgressCountsTheDocumentsDoneAndFailed)
             atOpen << seen[i];
     EXPECT_EQ(atOpen, (QStringList{"0 of 3 done", "1 of 3 done", "2 of 3 done, 1 failed"}));
     EXPECT_EQ(app.mediator().Progress().Text(app.mediator().Documents()), "Batch done: 2 converted, 1 failed");
-    EXPECT_EQ(app.reasonOf(src + "/b.wpd"), "FileOpen failed (scripted)");
-    EXPECT_TRUE(app.reasonOf(src + "/a.wpd").isEmpty());
+    EXPECT_EQ(app.reasonOf(f.doc("b.wpd")), "FileOpen failed (scripted)");
+    EXPECT_TRUE(app.reasonOf(f.doc("a.wpd")).isEmpty());
 
     // "Close" empties the list, and the progress of its batch goes with it.
     app.mediator().StartStateThree();
     EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
 }
 
-TEST(BatchMode, TargetThatIsTheSourceIsRefusedAndTheSourceKept)
+TEST(BatchAndSingleMode, ATargetThatIsTheSourceIsRefusedAndTheSourceKept)
 {
-    AppHarness app;
-    app.mediator().Extensions().AddItem("doc");
-    const QString src = app.tempDir() + "/src";
-    const QString doc = AppHarness::makeFile(src, "x.doc", "original");
+    for (const bool batch : {true, false}) {
+        AppHarness app;
+        app.mediator().Extensions().AddItem("doc");
+        const QString doc = testsupport::WriteFile(app.path("x.doc"), "original");
+        app.dialogs().fileAnswers = {doc, doc};
 
-    app.startBatch(src, src);
+        if (batch)
+            app.startBatch(app.tempDir(), app.tempDir());
+        else
+            app.mediator().SingleSourceFile();
 
-    EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
-    QFile f(doc);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("original"));
-}
-
-TEST(BatchMode, StartAgainAfterABatchStartsFromAnEmptyQueue)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    AppHarness::makeFile(src, "a.wpd");
-    QDir().mkpath(tgt);
-    app.startBatch(src, tgt);
-    app.startBatch(src, tgt);
-    EXPECT_EQ(app.server().pathsOf("FileOpen").size(), 2);
-    EXPECT_EQ(app.rows(), QStringList{src + "/a.wpd|Converted"});
+        EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"}) << batch;
+        EXPECT_EQ(ReadFile(doc), "original");
+    }
 }
 
 TEST(SingleMode, ConvertsTheChosenDocumentIntoTheNameChosenInSaveAs)
@@ -239,12 +193,13 @@ TEST(SingleMode, ConvertsTheChosenDocumentIntoTheNameChosenInSaveAs)
         AppHarness app;
         if (c.extensionEntry)
             app.mediator().Extensions().AddItem(c.extensionEntry);
-        const QString doc = AppHarness::makeFile(app.tempDir() + "/in dir #1 é", c.name);
+        const QString doc = testsupport::WriteFile(app.path("in dir #1 é/") + c.name);
         const QString out = app.tempDir() + "/out.doc";
         app.dialogs().fileAnswers = {doc, out};
 
         app.mediator().SingleSourceFile();
 
+        ASSERT_EQ(app.mediator().userInterface(), nullptr); // the logic alone shows nothing
         EXPECT_EQ(app.mediator().GetSourceFile(), doc);
         EXPECT_EQ(app.mediator().GetTgtFolder(), app.tempDir() + "/in dir #1 é/");
         if (c.converted) {
@@ -274,33 +229,6 @@ TEST(SingleMode, CancelledOpenLeavesSingleModeCurrentAndTheRecordUnchanged)
     EXPECT_TRUE(app.mediator().GetSourceFile().isEmpty());
 }
 
-TEST(SingleMode, SaveAsCancelledMarksFailedClosesTheDocumentAndIssuesNoCommand)
-{
-    AppHarness app;
-    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd");
-    app.dialogs().fileAnswers = {doc, std::nullopt};
-
-    app.mediator().SingleSourceFile();
-
-    EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
-    EXPECT_FALSE(app.server().documentOpen());
-    EXPECT_EQ(app.server().pathsOf("FileSave").size(), 0);
-}
-
-TEST(SingleMode, ChosenTargetThatIsTheSourceIsRefused)
-{
-    AppHarness app;
-    const QString doc = AppHarness::makeFile(app.tempDir(), "a.wpd", "original");
-    app.dialogs().fileAnswers = {doc, doc};
-
-    app.mediator().SingleSourceFile();
-
-    EXPECT_EQ(app.rows(), QStringList{doc + "|Failed"});
-    QFile f(doc);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("original"));
-}
-
 TEST(StateMachine, CommandsReachTheCurrentStateOnly)
 {
     AppHarness app;
@@ -319,8 +247,7 @@ TEST(StateMachine, CommandsReachTheCurrentStateOnly)
     // SetStateTwo then setStateOne: Command1 reaches State1.
     m.StartStateTwo();
     m.startStateOne();
-    const QString doc = AppHarness::makeFile(app.tempDir(), "a.txt");
-    m.Command1(doc);
+    m.Command1(testsupport::WriteFile(app.path("a.txt")));
     EXPECT_NE(static_cast<State1*>(sm.stateOne())->pending(), nullptr);
     EXPECT_EQ(static_cast<State2*>(sm.stateTwo())->pending(), nullptr);
 
@@ -332,19 +259,16 @@ TEST(StateMachine, CommandsReachTheCurrentStateOnly)
 TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
 {
     AppHarness app;
-    const QString src = app.tempDir() + "/sou rce #1 %20 ü", tgt = app.tempDir() + "/tar'get \"q\" é";
     const QString longName = QString(200, QChar('n')) + ".wpd"; // near the file-name limit once ".doc" is added
     const QStringList names{"a b.wpd", "100%.wpd", "#hash.wpd", "quote's \"x\".wpd", "ñandú.wpd", longName};
-    for (const QString& n : names)
-        AppHarness::makeFile(src, n);
-    QDir().mkpath(tgt);
+    const testsupport::BatchFolders f(app.tempDir(), names, "sou rce #1 %20 ü", "tar'get \"q\" é");
 
-    app.startBatch(src, tgt);
+    app.startBatch(f);
 
     QStringList expected;
     for (const QString& n : names)
         expected << n.left(n.size() - 4) + ".doc";
-    QStringList written = filesIn(tgt);
+    QStringList written = FilesIn(f.target);
     std::sort(expected.begin(), expected.end());
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written, expected);
@@ -362,16 +286,13 @@ TEST(BatchMode, AServerThatAsksForItIsToldTheRunAndTheDocumentsAheadAndNothingEl
     for (int offer : {0, 1, 2}) {
         SCOPED_TRACE(offer);
         AppHarness app;
-        const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-        for (const char* name : {"c.wpd", "a.wpd", "skip.txt", "b.wpd"})
-            AppHarness::makeFile(src, name);
-        QDir().mkpath(tgt);
+        const auto f = app.folders({"c.wpd", "a.wpd", "skip.txt", "b.wpd"});
         if (offer > 0) {
             app.server().offer("BeginRun", offer == 2);
-            app.server().offerAnnouncements(offer == 2);
+            app.server().offer("AnnounceDocuments", offer == 2);
         }
 
-        app.startBatch(src, tgt);
+        app.startBatch(f);
 
         QStringList calls = app.server().memberNames();
         if (offer == 0) {
@@ -388,6 +309,6 @@ TEST(BatchMode, AServerThatAsksForItIsToldTheRunAndTheDocumentsAheadAndNothingEl
             announced << path.toText();
         EXPECT_EQ(announced, app.server().pathsOf("FileOpen"));
         EXPECT_EQ(announced.size(), 3);
-        EXPECT_EQ(filesIn(tgt), (QStringList{"a.doc", "b.doc", "c.doc"}));
+        EXPECT_EQ(FilesIn(f.target), (QStringList{"a.doc", "b.doc", "c.doc"}));
     }
 }

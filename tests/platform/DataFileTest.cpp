@@ -1,9 +1,9 @@
 // Where the program finds the files it ships (the clean-up macro): next to
 // the executable in a build folder, in share/tallowin/ when installed.
 #include "platform/Program.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -27,10 +27,9 @@ TEST(DataFile, BesideTheExecutableFirstThenTheInstalledDataFolder)
         const QDir root(tree.path());
         ASSERT_TRUE(root.mkpath("bin") && root.mkpath("share/tallowin"));
         for (const auto& [wanted, path] : {std::pair{c.beside, "bin/RmvDelayCode.wcm"},
-                                           std::pair{c.installed, "share/tallowin/RmvDelayCode.wcm"}}) {
-            QFile file(root.filePath(path));
-            ASSERT_TRUE(!wanted || file.open(QIODevice::WriteOnly));
-        }
+                                           std::pair{c.installed, "share/tallowin/RmvDelayCode.wcm"}})
+            if (wanted)
+                testsupport::WriteFile(root.filePath(path));
         platform::SetAppPath(root.filePath("bin"));
         EXPECT_EQ(platform::DataFile("RmvDelayCode.wcm").toStdString(), root.filePath(c.expected).toStdString());
         platform::SetAppPath(QString());

@@ -3,6 +3,7 @@
 #include "platform/FileListBox.h"
 #include "platform/RunFolder.h"
 #include "support/QStringPrinter.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,23 +89,17 @@ TEST(FileNames, TheJournalOfWordSavesKeepsNamesAsBytes)
     RunFolder& run = RunFolder::Instance();
     run.notePending(DecodeFileName(pending));
     const QString journal = run.path() + QStringLiteral("/pending");
-    const QStringList notes = QDir(journal).entryList(QDir::Files);
+    const QStringList notes = testsupport::FilesIn(journal);
     ASSERT_EQ(notes.size(), 1);
-    QFile note(journal + QLatin1Char('/') + notes.first());
-    ASSERT_TRUE(note.open(QIODevice::ReadOnly));
-    const QByteArray noted = note.readAll();
+    const QByteArray noted = testsupport::ReadFile(journal + QLatin1Char('/') + notes.first());
     EXPECT_EQ(noted.mid(4), pending); // after its length
     run.clearPending(DecodeFileName(pending));
 
     // A killed run's journal (no lock file: its removal was cut short).
     const QString parent = dir.filePath(QStringLiteral("parent"));
     const QString dead = parent + QStringLiteral("/run-1-") + QString(32, QLatin1Char('0'));
-    ASSERT_TRUE(QDir().mkpath(dead + QStringLiteral("/pending")));
+    testsupport::WriteFile(dead + QStringLiteral("/pending/note"), noted);
     ASSERT_TRUE(QFile(dead).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QFile stale(dead + QStringLiteral("/pending/note"));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write(noted);
-    stale.close();
     RunFolder::CleanStaleRuns(parent);
     EXPECT_NE(::access(pending.constData(), F_OK), 0);
     EXPECT_FALSE(QFileInfo::exists(dead));

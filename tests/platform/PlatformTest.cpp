@@ -8,7 +8,9 @@
 #include "platform/Program.h"
 #include "platform/RuntimeError.h"
 #include "platform/Value.h"
+#include "support/ErrorNumber.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,26 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
-
-namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-void touch(const QString& path)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-}
-
-} // namespace
+using testsupport::ErrorNumber;
 
 TEST(EventPass, EveryPassDeliversWhatWasPostedAndTimersAreServedWithinAMillisecond)
 {
@@ -84,9 +67,9 @@ TEST(Value, ConversionsFollowTheRunTimeRules)
     EXPECT_EQ(Value(7).toText(), "7");
     EXPECT_EQ(Value(true).toText(), "True");
     EXPECT_TRUE(Value().toText().isEmpty());
-    EXPECT_EQ(errorNumber([] { Value::null().toInteger(); }), RuntimeError::TypeMismatch);
-    EXPECT_EQ(errorNumber([] { Value(QStringLiteral("abc")).toInteger(); }), RuntimeError::TypeMismatch);
-    EXPECT_EQ(errorNumber([] { Value(1).toObject<QObject>(); }), RuntimeError::TypeMismatch);
+    EXPECT_EQ(ErrorNumber([] { Value::null().toInteger(); }), RuntimeError::TypeMismatch);
+    EXPECT_EQ(ErrorNumber([] { Value(QStringLiteral("abc")).toInteger(); }), RuntimeError::TypeMismatch);
+    EXPECT_EQ(ErrorNumber([] { Value(1).toObject<QObject>(); }), RuntimeError::TypeMismatch);
     EXPECT_FALSE(Value(true) == Value(-1)); // Boolean and integer are different kinds
     EXPECT_TRUE(Value::null() == Value::null());
 }
@@ -104,21 +87,21 @@ TEST(LateBinding, MissingMemberAndMissingObjectRaiseTheirNumbers)
         }
     } object;
     EXPECT_EQ(CallByName(&object, "twice", {Value(21)}).toInteger(), 42); // letter case ignored
-    EXPECT_EQ(errorNumber([&] { CallByName(&object, "Thrice", {Value(1)}); }), RuntimeError::MemberNotFound);
-    EXPECT_EQ(errorNumber([&] { CallByName(&object, "Twice"); }), RuntimeError::InvalidProcedureCall);
-    EXPECT_EQ(errorNumber([] { CallByName(static_cast<LateBound*>(nullptr), "Twice"); }),
+    EXPECT_EQ(ErrorNumber([&] { CallByName(&object, "Thrice", {Value(1)}); }), RuntimeError::MemberNotFound);
+    EXPECT_EQ(ErrorNumber([&] { CallByName(&object, "Twice"); }), RuntimeError::InvalidProcedureCall);
+    EXPECT_EQ(ErrorNumber([] { CallByName(static_cast<LateBound*>(nullptr), "Twice"); }),
               RuntimeError::ObjectRequired);
 }
 
 TEST(ProgIdRegistry, CreationFailsForUnknownFailingOrEmptyFactories)
 {
-    EXPECT_EQ(errorNumber([] { ProgIdRegistry::CreateObject("No.Such.Server"); }), RuntimeError::CannotCreateObject);
+    EXPECT_EQ(ErrorNumber([] { ProgIdRegistry::CreateObject("No.Such.Server"); }), RuntimeError::CannotCreateObject);
     ProgIdRegistry::Register("Test.Failing", []() -> std::shared_ptr<LateBound> {
         throw RuntimeError(RuntimeError::FileNotFound, "office missing");
     });
-    EXPECT_EQ(errorNumber([] { ProgIdRegistry::CreateObject("test.failing"); }), RuntimeError::CannotCreateObject);
+    EXPECT_EQ(ErrorNumber([] { ProgIdRegistry::CreateObject("test.failing"); }), RuntimeError::CannotCreateObject);
     ProgIdRegistry::Register("Test.Empty", [] { return std::shared_ptr<LateBound>(); });
-    EXPECT_EQ(errorNumber([] { ProgIdRegistry::CreateObject("Test.Empty"); }), RuntimeError::CannotCreateObject);
+    EXPECT_EQ(ErrorNumber([] { ProgIdRegistry::CreateObject("Test.Empty"); }), RuntimeError::CannotCreateObject);
     ProgIdRegistry::Register("Test.Good", [] { return std::make_shared<Dispatchable>(); });
     EXPECT_NE(ProgIdRegistry::CreateObject("TEST.GOOD"), nullptr);
     for (const char* id : {"Test.Failing", "Test.Empty", "Test.Good"})
@@ -130,7 +113,7 @@ TEST(FileListBox, ListsOnlyVisibleRegularFilesInCaseInsensitiveOrder)
     QTemporaryDir dir;
     const QString d = dir.path();
     for (const char* name : {"b.wpd", "A.wpd", "a.wpd", "C.txt", ".hidden", "space name.wpd", "ü.wpd"})
-        touch(d + "/" + name);
+        testsupport::WriteFile(d + "/" + name);
     QDir().mkdir(d + "/folder.wpd");
     ASSERT_EQ(::mkfifo(QFile::encodeName(d + "/pipe.wpd").constData(), 0600), 0);
     QFile::link(d + "/b.wpd", d + "/link.wpd");
@@ -152,7 +135,7 @@ TEST(FileListBox, ListsOnlyVisibleRegularFilesInCaseInsensitiveOrder)
     EXPECT_EQ(list.names(), (QStringList{"A.wpd", "a.wpd", "b.wpd", "C.txt", "link.wpd", "space name.wpd", "ü.wpd"}));
     list.setListIndex(2);
     EXPECT_EQ(list.fileName(), "b.wpd");
-    EXPECT_NE(errorNumber([&] { list.setListIndex(7); }), 0);
+    EXPECT_NE(ErrorNumber([&] { list.setListIndex(7); }), 0);
 }
 
 TEST(FileListBox, EmptyMissingAndRootFolders)
@@ -160,7 +143,7 @@ TEST(FileListBox, EmptyMissingAndRootFolders)
     FileListBox list;
     list.setPath(QString());
     EXPECT_EQ(list.listCount(), 0);
-    EXPECT_EQ(errorNumber([&] { list.setPath("/no/such/folder"); }), RuntimeError::PathNotFound);
+    EXPECT_EQ(ErrorNumber([&] { list.setPath("/no/such/folder"); }), RuntimeError::PathNotFound);
     EXPECT_EQ(list.listCount(), 0);
     list.setPath("/");
     EXPECT_EQ(list.path(), "/"); // the root keeps its separator
@@ -182,7 +165,7 @@ TEST(CommonDialog, FiltersCancelAndFileMustExist)
     EXPECT_EQ(dialog.FileName, "kept");
     EXPECT_FALSE(dialogs.fileRequests[0].mustExist);
     dialog.CancelError = true;
-    EXPECT_EQ(errorNumber([&] { dialog.ShowOpen(); }), RuntimeError::CancelSelected);
+    EXPECT_EQ(ErrorNumber([&] { dialog.ShowOpen(); }), RuntimeError::CancelSelected);
     EXPECT_TRUE(dialogs.fileRequests[1].mustExist);
     dialogs.fileAnswers = {QStringLiteral("/x/y.wpd")};
     dialog.ShowOpen();
@@ -207,8 +190,7 @@ TEST(Program, MessageBoxesCarryTheProgramsTitleByDefault)
     testsupport::ScriptedDialogs dialogs;
     MsgBox("hello");
     MsgBox("there", MsgButtons::OK, MsgIcon::Exclamation, "Caption");
-    EXPECT_EQ(dialogs.messages[0].caption, "Tallowin");
-    EXPECT_EQ(dialogs.messages[1].caption, "Caption");
     RunHandler([] { throw RuntimeError(RuntimeError::FileNotFound, "lost"); });
-    EXPECT_EQ(dialogs.messages[2].text, "lost");
+    EXPECT_EQ(dialogs.boxes(),
+              (QStringList{"Tallowin|hello|None|OK", "Caption|there|Exclamation|OK", "Tallowin|lost|Critical|OK"}));
 }

@@ -2,11 +2,7 @@
 #include "core/Mediator.h"
 #include "support/WindowsHarness.h"
 
-#include <QDir>
-#include <QFile>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
 
 TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
@@ -19,19 +15,14 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
     testsupport::WindowsHarness app(/*showMainWindow=*/true);
     app.server().writeFiles = false;
     app.server().recordCalls = false;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    QDir().mkpath(src);
-    QDir().mkpath(tgt);
-    for (int i = 0; i < kDocuments; ++i) {
-        const QByteArray path = QFile::encodeName(src + QStringLiteral("/d%1.wpd").arg(i, 5, 10, QLatin1Char('0')));
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-    }
+    QStringList names;
+    for (int i = 0; i < kDocuments; ++i)
+        names << QStringLiteral("d%1.wpd").arg(i, 5, 10, QLatin1Char('0'));
+    const auto f = app.folders(names);
     // One document in the middle fails; the batch goes on past it.
-    app.server().failOn("FileOpen", src + "/d10000.wpd");
+    app.server().failOn("FileOpen", f.doc("d10000.wpd"));
 
-    app.startBatch(src, tgt);
+    app.startBatch(f);
 
     const DocumentList& list = app.mediator().Documents();
     ASSERT_EQ(list.Count(), kDocuments);
@@ -43,7 +34,7 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
     }
     EXPECT_EQ(converted, kDocuments - 1);
     EXPECT_EQ(failed, 1);
-    EXPECT_EQ(list.Find(src + "/d10000.wpd")->SubItems.first(), "Failed");
+    EXPECT_EQ(list.Find(f.doc("d10000.wpd"))->SubItems.first(), "Failed");
     EXPECT_EQ(list.ConvertedCount(), kDocuments - 1);
     EXPECT_EQ(list.FailedCount(), 1);
 }

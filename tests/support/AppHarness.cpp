@@ -6,26 +6,18 @@
 #include "pipeline/cmd1.h"
 #include "platform/Program.h"
 
-#include <QDir>
-#include <QFile>
-
 namespace testsupport {
 
 AppHarness::AppHarness(Deferred)
 {
     platform::SetEndProgramHandler([](int code) { throw ProgramEnded(code); });
     platform::SetAppPath(mAppDir.path());
-    makeFile(mAppDir.path(), QStringLiteral("RmvDelayCode.wcm"), "; clean-up macro\n");
-    gMediator = std::make_shared<Mediator>();
+    WriteFile(mAppDir.filePath(QStringLiteral("RmvDelayCode.wcm")), "; clean-up macro\n");
 }
 
 AppHarness::AppHarness() : AppHarness(Deferred{})
 {
-    start();
-}
-
-void AppHarness::start()
-{
+    gMediator = std::make_shared<Mediator>();
     gMediator->init();
 }
 
@@ -52,16 +44,6 @@ void AppHarness::startBatch(const QString& source, const QString& target)
     auto start = std::make_shared<cmd1>();
     start->init(&m);
     static_cast<Command&>(*start).Execute();
-}
-
-QString AppHarness::makeFile(const QString& folder, const QString& name, const QByteArray& content)
-{
-    QDir().mkpath(folder);
-    const QString path = folder + QLatin1Char('/') + name;
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
-    return path;
 }
 
 QStringList AppHarness::rows()

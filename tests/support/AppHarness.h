@@ -3,10 +3,12 @@
 #include "support/QStringPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedServer.h"
+#include "support/TestFiles.h"
 
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 class Mediator;
@@ -29,19 +31,27 @@ public:
     AppHarness();
     virtual ~AppHarness();
 
-    ScriptedServer& server() { return *mRegistration.server; }
+    ScriptedServer& server() { return *mRegistration->server; }
     ScriptedDialogs& dialogs() { return mDialogs; }
     Mediator& mediator();
+    // From now on no word processor is registered.
+    void withoutServer() { mRegistration.reset(); }
 
     // Starts a batch from `source` into `target` as the batch dialog's
     // "Start" does (batch mode current, a new cmd1 executed); returns when
     // the batch has ended.
     void startBatch(const QString& source, const QString& target);
+    void startBatch(const BatchFolders& folders) { startBatch(folders.source, folders.target); }
 
-    // A fresh temporary folder for the test's own files.
+    // A fresh temporary folder for the test's own files, and a path in it.
     QString tempDir() const { return mTemp.path(); }
-    // Creates `name` in `folder` with a little content; returns its path.
-    static QString makeFile(const QString& folder, const QString& name, const QByteArray& content = "x");
+    QString path(const QString& name) const { return mTemp.filePath(name); }
+    // A batch's source folder holding `documents` and an empty target folder,
+    // in the temporary folder.
+    BatchFolders folders(const QStringList& documents = {QStringLiteral("a.wpd")}) const
+    {
+        return BatchFolders(tempDir(), documents);
+    }
 
     // Texts of the document list, row by row: "path|status".
     QStringList rows();
@@ -49,13 +59,12 @@ public:
     QString reasonOf(const QString& path);
 
 protected:
-    // For harnesses that add windows: runs before the Mediator's init.
+    // For harnesses that start the logic themselves: no Mediator yet.
     struct Deferred {};
     explicit AppHarness(Deferred);
-    void start();
 
 private:
-    ScriptedServerRegistration mRegistration;
+    std::optional<ScriptedServerRegistration> mRegistration{std::in_place};
     ScriptedDialogs mDialogs;
     QTemporaryDir mTemp;
     QTemporaryDir mAppDir;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtGlobal>
 
 namespace testsupport {
@@ -30,6 +32,16 @@ private:
     const char* mName;
     QByteArray mOld;
     bool mHad;
+};
+
+// Points TMPDIR at a fresh folder of its own for the lifetime of the object.
+class ScopedTmpDir final {
+public:
+    QString path() const { return mDir.path(); }
+
+private:
+    QTemporaryDir mDir;
+    ScopedEnv mEnv{"TMPDIR", QFile::encodeName(mDir.path())};
 };
 
 } // namespace testsupport

@@ -69,12 +69,16 @@ void ScriptedDialogs::runModal(QObject* window, QObject*)
         QMetaObject::invokeMethod(guard, "hide");
 }
 
-QStringList ScriptedDialogs::messageTexts() const
+QStringList ScriptedDialogs::boxes() const
 {
-    QStringList texts;
+    static const char* const icons[] = {"None", "Critical", "Question", "Exclamation", "Information"};
+    static const char* const buttons[] = {"OK", "OKCancel", "YesNo", "YesNoCancel"};
+    QStringList shown;
     for (const auto& m : messages)
-        texts.append(m.text);
-    return texts;
+        shown.append(QStringList{m.caption, m.text, QLatin1String(icons[int(m.icon)]),
+                                 QLatin1String(buttons[int(m.buttons)])}
+                         .join(QLatin1Char('|')));
+    return shown;
 }
 
 } // namespace testsupport

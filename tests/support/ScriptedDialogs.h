@@ -49,8 +49,9 @@ public:
     QString browseForFolder(const QString& prompt) override;
     void runModal(QObject* window, QObject* owner) override;
 
-    // Texts of the recorded message boxes, in order.
-    QStringList messageTexts() const;
+    // The recorded message boxes, in order, each as "caption|text|icon|
+    // buttons" with the icon and the buttons by name ("Exclamation", "OK").
+    QStringList boxes() const;
 
 private:
     platform::DialogProvider* mPrevious;

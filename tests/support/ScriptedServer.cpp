@@ -12,39 +12,18 @@ namespace testsupport {
 
 ScriptedServer::ScriptedServer()
 {
-    addMember(QStringLiteral("FileOpen"), [this](const QList<Value>& a) {
-        checkArgCount(QStringLiteral("FileOpen"), a, 1, 1);
-        record(QStringLiteral("FileOpen"), a);
-        maybeFail(QStringLiteral("FileOpen"), a.at(0).toText());
+    addScripted(QStringLiteral("FileOpen"), 1, [this](const QList<Value>& a) {
         mCurrent = a.at(0).toText();
         return Value();
     });
-    addMember(QStringLiteral("envDocBlank"), [this](const QList<Value>& a) {
-        record(QStringLiteral("envDocBlank"), a);
-        maybeFail(QStringLiteral("envDocBlank"), QString());
-        return docBlank;
-    });
-    addMember(QStringLiteral("PosDocVeryTop"), [this](const QList<Value>& a) {
-        record(QStringLiteral("PosDocVeryTop"), a);
-        maybeFail(QStringLiteral("PosDocVeryTop"), QString());
-        return Value();
-    });
-    addMember(QStringLiteral("MacroFilePlay"), [this](const QList<Value>& a) {
-        checkArgCount(QStringLiteral("MacroFilePlay"), a, 1, 1);
-        record(QStringLiteral("MacroFilePlay"), a);
-        maybeFail(QStringLiteral("MacroFilePlay"), a.at(0).toText());
-        return Value();
-    });
-    addMember(QStringLiteral("envMacroPlaying"), [this](const QList<Value>& a) {
-        record(QStringLiteral("envMacroPlaying"), a);
-        maybeFail(QStringLiteral("envMacroPlaying"), QString());
+    addScripted(QStringLiteral("envDocBlank"), 0, [this](const QList<Value>&) { return docBlank; });
+    addScripted(QStringLiteral("PosDocVeryTop"), 0, [](const QList<Value>&) { return Value(); });
+    addScripted(QStringLiteral("MacroFilePlay"), 1, [](const QList<Value>&) { return Value(); });
+    addScripted(QStringLiteral("envMacroPlaying"), 0, [this](const QList<Value>&) {
         return macroPlaying.isEmpty() ? Value(false) : macroPlaying.takeFirst();
     });
-    addMember(QStringLiteral("FileSave"), [this](const QList<Value>& a) {
-        checkArgCount(QStringLiteral("FileSave"), a, 1, 2);
-        record(QStringLiteral("FileSave"), a);
+    addScripted(QStringLiteral("FileSave"), 2, [this](const QList<Value>& a) {
         const QString path = a.at(0).toText();
-        maybeFail(QStringLiteral("FileSave"), path);
         if (mCurrent.isEmpty())
             throw platform::RuntimeError(platform::RuntimeError::AutomationError,
                                          QStringLiteral("No document is open"), QStringLiteral("ScriptedServer"));
@@ -59,39 +38,40 @@ ScriptedServer::ScriptedServer()
         }
         return Value();
     });
-    addMember(QStringLiteral("CloseNoSave"), [this](const QList<Value>& a) {
-        record(QStringLiteral("CloseNoSave"), a);
-        maybeFail(QStringLiteral("CloseNoSave"), QString());
+    addScripted(QStringLiteral("CloseNoSave"), 0, [this](const QList<Value>&) {
         mCurrent.clear();
         return Value();
     });
 }
 
-void ScriptedServer::offer(const QString& member, bool failing)
+void ScriptedServer::addScripted(const QString& member, int maxArgs,
+                                 const std::function<Value(const QList<Value>&)>& answer)
 {
-    addMember(member, [this, member, failing](const QList<Value>& a) {
+    // Recorded, then failed on demand (the path being the first argument,
+    // if any), then answered; members that take a path need it.
+    addMember(member, [this, member, maxArgs, answer](const QList<Value>& a) {
+        if (maxArgs > 0)
+            checkArgCount(member, a, 1, maxArgs);
+        record(member, a);
+        maybeFail(member, maxArgs > 0 ? a.at(0).toText() : QString());
+        return answer(a);
+    });
+}
+
+void ScriptedServer::offer(const QString& member, bool failing, const Value& answer)
+{
+    addMember(member, [this, member, failing, answer](const QList<Value>& a) {
         record(member, a);
         if (failing)
             throw platform::RuntimeError(platform::RuntimeError::AutomationError, QStringLiteral("Not now"),
                                          QStringLiteral("ScriptedServer"));
-        return Value();
+        return answer;
     });
-}
-
-void ScriptedServer::offerAnnouncements(bool failing)
-{
-    offer(QStringLiteral("AnnounceDocuments"), failing);
 }
 
 void ScriptedServer::offerConversionNotes(const QString& notes, bool failing)
 {
-    addMember(QStringLiteral("envConversionNotes"), [this, notes, failing](const QList<Value>& a) {
-        record(QStringLiteral("envConversionNotes"), a);
-        if (failing)
-            throw platform::RuntimeError(platform::RuntimeError::AutomationError, QStringLiteral("Not now"),
-                                         QStringLiteral("ScriptedServer"));
-        return Value(notes);
-    });
+    offer(QStringLiteral("envConversionNotes"), failing, Value(notes));
 }
 
 void ScriptedServer::failOn(const QString& member, const QString& path)
@@ -135,6 +115,15 @@ QStringList ScriptedServer::pathsOf(const QString& member) const
         if (c.member == member && !c.args.isEmpty())
             paths.append(c.args.at(0).toText());
     return paths;
+}
+
+QStringList ScriptedServer::tempCopiesLeft() const
+{
+    QStringList left;
+    for (const QString& path : pathsOf(QStringLiteral("FileSave")))
+        if (path.endsWith(QLatin1String(".TMP")) && QFile::exists(path))
+            left << path;
+    return left;
 }
 
 ScriptedServerRegistration::ScriptedServerRegistration() : server(std::make_shared<ScriptedServer>())

@@ -39,15 +39,11 @@ public:
     // Makes `member` fail; with `path`, only when the call's path argument
     // or the current document is that path.
     void failOn(const QString& member, const QString& path = QString());
-    void clearFailures() { mFailures.clear(); }
-    // Adds an optional member that returns nothing ("BeginRun",
-    // "WaitForStart"), recorded like the others; with `failing`, it fails.
-    void offer(const QString& member, bool failing = false);
-    // Adds the optional member "AnnounceDocuments" (recorded like the
-    // others; with `failing`, it fails), which the server lacks otherwise.
-    void offerAnnouncements(bool failing = false);
-    // Adds the optional member "envConversionNotes", which answers `notes`
-    // (with `failing`, it fails), recorded like the others.
+    // Adds an optional member the server lacks otherwise ("BeginRun",
+    // "WaitForStart", "AnnounceDocuments"), recorded like the others, which
+    // answers `answer`; with `failing`, it fails.
+    void offer(const QString& member, bool failing = false, const platform::Value& answer = {});
+    // Adds the optional member "envConversionNotes", which answers `notes`.
     void offerConversionNotes(const QString& notes, bool failing = false);
 
     QList<Call> calls;
@@ -55,10 +51,13 @@ public:
     QStringList memberNames() const;
     // The path arguments of the calls to `member`, in order.
     QStringList pathsOf(const QString& member) const;
-    QString currentDocument() const { return mCurrent; }
+    // The temporary copies (".TMP") it was asked to save that still exist.
+    QStringList tempCopiesLeft() const;
     bool documentOpen() const { return !mCurrent.isEmpty(); }
 
 private:
+    void addScripted(const QString& member, int maxArgs,
+                     const std::function<platform::Value(const QList<platform::Value>&)>& answer);
     void record(const QString& member, const QList<platform::Value>& args);
     void maybeFail(const QString& member, const QString& path) const;
 

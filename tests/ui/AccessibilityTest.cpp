@@ -8,12 +8,11 @@
 #include "ui/Forms.h"
 #include "ui/frmAbout.h"
 #include "ui/frmExtension.h"
+#include "UiTestSupport.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
-#include <QDir>
 #include <QTableView>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,8 +35,8 @@ QString Plain(QString caption)
     return caption.remove('&').trimmed();
 }
 
-// Every control of `window` with the name it must have; controls that show
-// a caption must be named by it.
+// Every control of `window` is named, those that show a caption by it, and
+// those in `expected` by the name given there.
 void ExpectNamedControls(QWidget* window, const QMap<QString, QString>& expected)
 {
     QStringList unnamed;
@@ -71,57 +70,41 @@ void ExpectNamedControls(QWidget* window, const QMap<QString, QString>& expected
 
 } // namespace
 
-TEST(Accessibility, BatchDialogBoxesAndListAreNamedByTheirLabels)
+// Every control of every window is named: buttons, links and labels by the
+// text they show, boxes and lists by the label beside them. Tab visits the
+// controls in the order given, starting at the first.
+TEST(Accessibility, EveryControlOfEveryWindowIsNamedAndReachedByTabInOrder)
 {
     AppHarness app;
-    ExpectNamedControls(&app.batchDialog(), {{"txtSrcFolder", "Source:"},
-                                             {"txtTgtFolder", "Target:"},
-                                             {"List1", "Found Documents"},
-                                             {"btnSource", "Select..."},
-                                             {"Command1", "Start"}});
-}
-
-TEST(Accessibility, StartChooserControlsAreNamedByTheirCaptions)
-{
-    AppHarness app;
-    ExpectNamedControls(&Forms::Get<Form3>(), {{"btnSingle", "Open Document"},
-                                               {"btnBatch", "BatchDocuments"},
-                                               {"btnCancel", "Cancel"},
-                                               {"Label3", "www.marrowfield.example"}});
-}
-
-TEST(Accessibility, AboutBoxControlsAreNamedByTheirCaptions)
-{
-    AppHarness app;
-    ExpectNamedControls(&Forms::Get<frmAbout>(),
-                        {{"cmdOK", "OK"}, {"lblTitle", "Tallowin"}, {"lblVersion", "Version 2.0.31"}});
-}
-
-TEST(Accessibility, ExtensionManagerControlsAreNamed)
-{
-    AppHarness app;
-    ExpectNamedControls(&Forms::Get<frmExtension>(), {{"txtExtension", "Extension:"},
-                                                      {"cmdAddMovie", "Add"},
-                                                      {"Command2", "Remove"},
-                                                      {"cmdExit", "Exit"}});
-}
-
-TEST(Accessibility, MainWindowControlsAreNamed)
-{
-    AppHarness app;
-    ExpectNamedControls(&app.mainWindow(), {{"btnExit", "Exit"}, {"Next", "Next Document"}});
+    const std::tuple<QWidget*, QMap<QString, QString>, QStringList> windows[] = {
+        {&app.batchDialog(),
+         {{"txtSrcFolder", "Source:"}, {"txtTgtFolder", "Target:"}, {"List1", "Found Documents"}},
+         {"Command1", "Command2", "txtSrcFolder", "txtTgtFolder", "btnSource", "btnTarget", "List1"}},
+        {&Forms::Get<frmExtension>(), {{"txtExtension", "Extension:"}},
+         {"LstExt", "txtExtension", "cmdAddMovie", "Command2", "cmdExit"}},
+        {&Forms::Get<Form3>(), {}, {"btnSingle", "btnBatch", "btnCancel", "Label3"}},
+        {&Forms::Get<frmAbout>(), {}, {"cmdOK", "lblTitle", "Label3"}},
+        {&app.mainWindow(), {}, {}},
+    };
+    for (const auto& [window, byLabel, tabOrder] : windows) {
+        SCOPED_TRACE(qPrintable(window->objectName()));
+        ExpectNamedControls(window, byLabel);
+        if (tabOrder.isEmpty())
+            continue;
+        QStringList visited;
+        for (QWidget* w : uitest::TabChain(window->findChild<QWidget*>(tabOrder[0])))
+            visited << w->objectName();
+        EXPECT_EQ(visited, tabOrder);
+    }
 }
 
 TEST(Accessibility, DocumentListIsATableWithHeadersRowsCellsAndReasons)
 {
     AppHarness app(/*showMainWindow=*/true);
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    for (const char* name : {"a.wpd", "b.wpd"})
-        AppHarness::makeFile(src, name);
-    QDir().mkpath(tgt);
-    app.server().failOn("FileOpen", src + "/b.wpd");
+    const auto f = app.folders({"a.wpd", "b.wpd"});
+    app.server().failOn("FileOpen", f.doc("b.wpd"));
     app.server().offerConversionNotes("The Word file lacks 1 of 2 pictures");
-    app.startBatch(src, tgt);
+    app.startBatch(f);
 
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(app.mainWindow().ListView1());
     ASSERT_NE(table, nullptr);
@@ -140,8 +123,8 @@ TEST(Accessibility, DocumentListIsATableWithHeadersRowsCellsAndReasons)
         QString name, status, description;
         DocumentList::Mark mark;
     } expected[] = {
-        {0, src + "/b.wpd", "Failed", "Error: FileOpen failed (scripted)", DocumentList::Mark::Failed},
-        {1, src + "/a.wpd", "Converted", "Warning: The Word file lacks 1 of 2 pictures", DocumentList::Mark::Incomplete}};
+        {0, f.doc("b.wpd"), "Failed", "Error: FileOpen failed (scripted)", DocumentList::Mark::Failed},
+        {1, f.doc("a.wpd"), "Converted", "Warning: The Word file lacks 1 of 2 pictures", DocumentList::Mark::Incomplete}};
     for (const auto& e : expected) {
         QAccessibleInterface* name = cells->cellAt(e.row, 0);
         QAccessibleInterface* status = cells->cellAt(e.row, 1);

@@ -1,8 +1,6 @@
 // The batch folder dialog: what it shows, that "Start" converts exactly the
 // folders it shows, cancelling, the close box, and the run guard.
-#include "core/General.h"
 #include "core/Mediator.h"
-#include "modes/StateManager.h"
 #include "support/WindowsHarness.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
@@ -11,7 +9,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,14 +19,10 @@
 #include <gtest/gtest.h>
 
 using AppHarness = testsupport::WindowsHarness;
+using testsupport::FilesIn;
 using uitest::Entries;
 
 namespace {
-
-QStringList FilesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
 
 // Opens the batch dialog from the main window's "Batch" and runs `whileShown`
 // while it is on screen.
@@ -45,30 +38,23 @@ void WithBatchDialog(AppHarness& app, const std::function<void(Form1&)>& whileSh
 
 } // namespace
 
-TEST(BatchDialog, LoadsEmptyWithReadOnlyFolderBoxes)
+// Text typed into the read-only boxes is neither kept nor used: Start
+// converts the folders selected.
+TEST(BatchDialog, LoadsEmptyShowsTheFoldersSelectedWholeAndHowManyDocumentsWereFoundAndStartConvertsThem)
 {
     AppHarness app;
+    const QString longName = "Minutes of the general meeting, 14 March 2002.wpd";
+    const testsupport::BatchFolders f(app.tempDir(), {"a.wpd", "b.txt", "C.WPD", ".hidden.wpd", longName},
+                                      "my docs #1/of 2002");
+    const QString src = f.source, tgt = f.target;
     Form1& dialog = app.batchDialog();
     EXPECT_EQ(dialog.windowTitle(), "Batch Documents");
     EXPECT_EQ(dialog.size(), QSize(446, 242));
-    EXPECT_TRUE(dialog.txtSrcFolder()->isReadOnly());
-    EXPECT_TRUE(dialog.txtTgtFolder()->isReadOnly());
-    EXPECT_TRUE(dialog.txtSrcFolder()->text().isEmpty());
-    EXPECT_TRUE(dialog.txtTgtFolder()->text().isEmpty());
-    EXPECT_TRUE(Entries(dialog.List1()).isEmpty());
     EXPECT_EQ(dialog.findChild<QGroupBox*>()->title(), "Select folders:");
     EXPECT_EQ(dialog.palette().color(QPalette::Window), QColor(192, 192, 192));
-}
-
-TEST(BatchDialog, SelectingFoldersShowsThemWholeAndHowManyDocumentsWereFound)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/my docs #1/of 2002", tgt = app.tempDir() + "/out";
-    const QString longName = "Minutes of the general meeting, 14 March 2002.wpd";
-    for (const QString& name : {QString("a.wpd"), QString("b.txt"), QString("C.WPD"), QString(".hidden.wpd"), longName})
-        AppHarness::makeFile(src, name);
-    QDir().mkpath(tgt);
-    Form1& dialog = app.batchDialog();
+    EXPECT_TRUE(dialog.txtSrcFolder()->isReadOnly() && dialog.txtTgtFolder()->isReadOnly());
+    EXPECT_EQ(QStringList({dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()}) + Entries(dialog.List1()),
+              QStringList({"", ""}));
     EXPECT_EQ(dialog.Label3()->text(), "Found Documents");
     app.dialogs().folderAnswers = {src, tgt};
 
@@ -85,50 +71,39 @@ TEST(BatchDialog, SelectingFoldersShowsThemWholeAndHowManyDocumentsWereFound)
     EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(src));
     EXPECT_GE(dialog.List1()->contentsRect().width(), dialog.List1()->sizeHintForColumn(0));
     EXPECT_LE(dialog.width(), dialog.screen()->availableGeometry().width());
-}
 
-TEST(BatchDialog, CancellingTheSourceBrowserKeepsWhatTheDialogShowed)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src";
-    AppHarness::makeFile(src, "a.wpd");
-    Form1& dialog = app.batchDialog();
-    app.dialogs().folderAnswers = {src, QString()};
-
-    dialog.btnSource()->click();
-    dialog.btnSource()->click(); // cancelled
-
+    QTest::keyClicks(dialog.txtSrcFolder(), "/elsewhere");
+    QTest::keyClicks(dialog.txtTgtFolder(), "/elsewhere");
     EXPECT_EQ(dialog.txtSrcFolder()->text(), src);
-    EXPECT_EQ(app.mediator().GetSourceFolder(), src);
-    EXPECT_EQ(Entries(dialog.List1()), QStringList{"a.wpd"});
+    EXPECT_EQ(dialog.txtTgtFolder()->text(), tgt);
+    dialog.show();
+    dialog.Command1()->click();
+    EXPECT_EQ(FilesIn(tgt), (QStringList{"C.doc", "Minutes of the general meeting, 14 March 2002.doc", "a.doc"}));
 }
 
-TEST(BatchDialog, CancellingTheTargetBrowserEmptiesTheTargetBoxAndRecord)
+// What a root lists is tested where the root can be a folder of the test's
+// own (the Mediator's tests); here, that the dialog shows it as it is.
+TEST(BatchDialog, ARootIsShownAsItIsCancellingKeepsTheSourceButEmptiesTheTarget)
 {
     AppHarness app;
+    const auto f = app.folders();
     Form1& dialog = app.batchDialog();
-    app.dialogs().folderAnswers = {app.tempDir(), QString()};
-
-    dialog.btnTarget()->click();
-    ASSERT_EQ(dialog.txtTgtFolder()->text(), app.tempDir());
-    dialog.btnTarget()->click(); // cancelled
-
-    EXPECT_TRUE(dialog.txtTgtFolder()->text().isEmpty());
-    EXPECT_TRUE(app.mediator().GetTgtFolder().isEmpty());
-}
-
-TEST(BatchDialog, FileSystemRootAsSourceFolderIsShownAsIs)
-{
-    // What a root lists is tested where the root can be a folder of the
-    // test's own (the Mediator's tests); here, how the dialog shows it.
-    AppHarness app;
-    Form1& dialog = app.batchDialog();
-    app.dialogs().folderAnswers = {"/"};
+    app.dialogs().folderAnswers = {"/", f.source, QString(), f.target, QString()};
 
     dialog.btnSource()->click();
-
     EXPECT_EQ(dialog.txtSrcFolder()->text(), "/");
     EXPECT_EQ(app.mediator().GetSourceFolder(), "/");
+    dialog.btnSource()->click();
+    dialog.btnSource()->click(); // cancelled
+    EXPECT_EQ(dialog.txtSrcFolder()->text(), f.source);
+    EXPECT_EQ(app.mediator().GetSourceFolder(), f.source);
+    EXPECT_EQ(Entries(dialog.List1()), QStringList{"a.wpd"});
+
+    dialog.btnTarget()->click();
+    ASSERT_EQ(dialog.txtTgtFolder()->text(), f.target);
+    dialog.btnTarget()->click(); // cancelled
+    EXPECT_TRUE(dialog.txtTgtFolder()->text().isEmpty());
+    EXPECT_TRUE(app.mediator().GetTgtFolder().isEmpty());
 }
 
 TEST(BatchDialog, StartWithoutFoldersHidesTheDialogRefusesAndWritesNothing)
@@ -140,34 +115,12 @@ TEST(BatchDialog, StartWithoutFoldersHidesTheDialogRefusesAndWritesNothing)
     WithBatchDialog(app, [](Form1& dialog) { dialog.Command1()->click(); });
 
     EXPECT_FALSE(app.batchDialog().isVisible());
-    ASSERT_EQ(app.dialogs().messages.size(), 1);
-    EXPECT_EQ(app.dialogs().messages[0].icon, platform::MsgIcon::Exclamation);
+    EXPECT_EQ(app.dialogs().boxes(),
+              QStringList{"Tallowin|Select a target folder before starting the batch.|Exclamation|OK"});
     EXPECT_TRUE(hiddenWhenRefused);
     EXPECT_TRUE(app.server().calls.isEmpty());
     EXPECT_TRUE(app.rows().isEmpty());
     EXPECT_TRUE(app.batchDialog().Command1()->isEnabled());
-}
-
-TEST(BatchDialog, TextTypedIntoTheBoxesIsNeitherKeptNorUsed)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    AppHarness::makeFile(src, "a.wpd");
-    QDir().mkpath(tgt);
-    Form1& dialog = app.batchDialog();
-    app.dialogs().folderAnswers = {src, tgt};
-    dialog.btnSource()->click();
-    dialog.btnTarget()->click();
-
-    QTest::keyClicks(dialog.txtSrcFolder(), "/elsewhere");
-    QTest::keyClicks(dialog.txtTgtFolder(), "/elsewhere");
-    EXPECT_EQ(dialog.txtSrcFolder()->text(), src);
-    EXPECT_EQ(dialog.txtTgtFolder()->text(), tgt);
-
-    dialog.show();
-    dialog.Command1()->click();
-    EXPECT_EQ(app.rows(), QStringList{src + "/a.wpd|Converted"});
-    EXPECT_EQ(FilesIn(tgt), QStringList{"a.doc"});
 }
 
 // After the user picked target X in the dialog and then converted one
@@ -176,10 +129,9 @@ TEST(BatchDialog, TextTypedIntoTheBoxesIsNeitherKeptNorUsed)
 TEST(BatchDialog, ShowsTheFoldersStartUsesAlsoAfterASingleDocumentConversion)
 {
     AppHarness app;
-    const QString src = app.tempDir() + "/src", x = app.tempDir() + "/x", y = app.tempDir() + "/y";
-    AppHarness::makeFile(src, "a.wpd");
-    QDir().mkpath(x);
-    const QString single = AppHarness::makeFile(y, "one.wpd");
+    const auto f = app.folders();
+    const QString src = f.source, x = f.target, y = app.path("y");
+    const QString single = testsupport::WriteFile(y + "/one.wpd");
     app.dialogs().folderAnswers = {src, x};
     WithBatchDialog(app, [](Form1& dialog) {
         dialog.btnSource()->click();
@@ -209,124 +161,39 @@ TEST(BatchDialog, ShowsTheFoldersStartUsesAlsoAfterASingleDocumentConversion)
     EXPECT_TRUE(FilesIn(x).isEmpty());
 }
 
-TEST(BatchDialog, CancelHidesAndTheNextBatchShowsTheSameFoldersAndDocuments)
+// Cancel hides the dialog: the next batch shows it again, the same, with
+// the same folders and documents. The close box unloads it: loaded afresh,
+// it lists no documents but shows the record's folders. Either way Start
+// then converts the folders shown.
+TEST(BatchDialog, CancelHidesItTheCloseBoxUnloadsItAndStartUsesTheChosenFoldersEitherWay)
 {
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    AppHarness::makeFile(src, "a.wpd");
-    QDir().mkpath(tgt);
-    app.dialogs().folderAnswers = {src, tgt};
-    Form1* first = nullptr;
-    WithBatchDialog(app, [&](Form1& dialog) {
-        first = &dialog;
-        dialog.btnSource()->click();
-        dialog.btnTarget()->click();
-        dialog.Command2()->click();
-        EXPECT_FALSE(dialog.isVisible());
-    });
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
+        AppHarness app;
+        const auto f = app.folders();
+        app.dialogs().folderAnswers = {f.source, f.target};
+        Form1* first = nullptr;
+        WithBatchDialog(app, [&](Form1& dialog) {
+            first = &dialog;
+            dialog.btnSource()->click();
+            dialog.btnTarget()->click();
+            closeBox ? void(dialog.close()) : dialog.Command2()->click();
+            EXPECT_FALSE(dialog.isVisible());
+        });
+        EXPECT_EQ(Forms::IsLoaded<Form1>(), !closeBox);
+        EXPECT_TRUE(app.server().calls.isEmpty());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    Form1* second = nullptr;
-    QStringList shown;
-    WithBatchDialog(app, [&](Form1& dialog) {
-        second = &dialog;
-        shown = {dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()};
-        shown += Entries(dialog.List1());
-    });
+        QStringList shown;
+        WithBatchDialog(app, [&](Form1& dialog) {
+            EXPECT_TRUE(closeBox || &dialog == first);
+            shown = QStringList{dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()} + Entries(dialog.List1());
+            dialog.Command1()->click();
+        });
 
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(shown, (QStringList{src, tgt, "a.wpd"}));
-    EXPECT_TRUE(app.server().calls.isEmpty());
-    EXPECT_EQ(app.dialogs().modalTitles, (QStringList{"Batch Documents", "Batch Documents"}));
-}
-
-TEST(BatchDialog, CloseBoxUnloadsItButStartStillUsesTheChosenFolders)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    AppHarness::makeFile(src, "a.wpd");
-    QDir().mkpath(tgt);
-    app.dialogs().folderAnswers = {src, tgt};
-    WithBatchDialog(app, [](Form1& dialog) {
-        dialog.btnSource()->click();
-        dialog.btnTarget()->click();
-        dialog.close(); // the title-bar close box
-    });
-    EXPECT_FALSE(Forms::IsLoaded<Form1>());
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    QStringList shown;
-    WithBatchDialog(app, [&](Form1& dialog) {
-        shown = {dialog.txtSrcFolder()->text(), dialog.txtTgtFolder()->text()};
-        shown += Entries(dialog.List1());
-        dialog.Command1()->click();
-    });
-
-    // Loaded afresh: no documents listed, but the boxes show the record's
-    // folders, which are the ones converted.
-    EXPECT_EQ(shown, (QStringList{src, tgt}));
-    EXPECT_EQ(app.rows(), QStringList{src + "/a.wpd|Converted"});
-    EXPECT_EQ(FilesIn(tgt), QStringList{"a.doc"});
-}
-
-TEST(BatchDialog, StartKeepsItsCommandObjectAndReplacesItNextTime)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    QDir().mkpath(src);
-    QDir().mkpath(tgt);
-    app.mediator().SetSourceFolder(src);
-    app.mediator().SetTgtFolder(tgt);
-    Form1& dialog = app.batchDialog();
-    EXPECT_EQ(dialog.lastCommand(), nullptr);
-
-    dialog.Command1()->click();
-    const auto first = dialog.lastCommand();
-    dialog.Command1()->click();
-
-    EXPECT_NE(first, nullptr);
-    EXPECT_NE(dialog.lastCommand(), first);
-    EXPECT_EQ(app.mediator().stateManager()->current(), app.mediator().stateManager()->stateTwo());
-}
-
-TEST(BatchDialog, SelectAndStartAreDisabledWhileARunLasts)
-{
-    AppHarness app;
-    const QString src = app.tempDir() + "/src", tgt = app.tempDir() + "/tgt";
-    AppHarness::makeFile(src, "a.wpd");
-    QDir().mkpath(tgt);
-    Form1& dialog = app.batchDialog();
-    Form2& main = app.mainWindow();
-    QList<bool> enabledDuringRun, menusDuringRun;
-    QObject::connect(&app.mediator(), &Mediator::runningChanged, [&](bool running) {
-        if (!running)
-            return;
-        enabledDuringRun = {dialog.btnSource()->isEnabled(), dialog.btnTarget()->isEnabled(),
-                            dialog.Command1()->isEnabled(), dialog.Command2()->isEnabled()};
-        // Open, Close and Batch are off; the rest stays usable.
-        menusDuringRun = {main.mnuOpen()->isEnabled(), main.mnuClose()->isEnabled(),
-                          main.mnuBatch()->isEnabled(), main.mnuExtensions()->isEnabled(),
-                          main.mnuInfo()->isEnabled(), main.mnuExit()->isEnabled()};
-    });
-    app.mediator().SetSourceFolder(src);
-    app.mediator().SetTgtFolder(tgt);
-
-    dialog.show();
-    dialog.Command1()->click();
-
-    EXPECT_EQ(enabledDuringRun, (QList<bool>{false, false, false, true}));
-    EXPECT_EQ(menusDuringRun, (QList<bool>{false, false, false, true, true, true}));
-    EXPECT_TRUE(dialog.btnSource()->isEnabled());
-    EXPECT_TRUE(dialog.btnTarget()->isEnabled());
-    EXPECT_TRUE(dialog.Command1()->isEnabled());
-    EXPECT_EQ(app.rows(), QStringList{src + "/a.wpd|Converted"});
-}
-
-TEST(BatchDialog, TabVisitsStartCancelTheBoxesTheButtonsThenTheList)
-{
-    AppHarness app;
-    Form1& d = app.batchDialog();
-    EXPECT_EQ(uitest::TabChain(d.Command1()),
-              (QList<QWidget*>{d.Command1(), d.Command2(), d.txtSrcFolder(), d.txtTgtFolder(), d.btnSource(),
-                               d.btnTarget(), d.List1()}));
+        EXPECT_EQ(shown, QStringList({f.source, f.target}) + (closeBox ? QStringList() : QStringList{"a.wpd"}));
+        EXPECT_EQ(app.dialogs().modalTitles, (QStringList{"Batch Documents", "Batch Documents"}));
+        EXPECT_EQ(app.rows(), f.rows({"a.wpd|Converted"}));
+        EXPECT_EQ(FilesIn(f.target), QStringList{"a.doc"});
+    }
 }

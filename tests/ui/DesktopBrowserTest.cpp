@@ -14,6 +14,7 @@
 
 using platform::BrowserCommand;
 using platform::DesktopBrowser;
+using testsupport::WriteFile;
 using uitest::ScopedEnv;
 
 namespace {
@@ -34,17 +35,6 @@ QStringList WithAddress(const QStringList& args)
     for (const QString& a : args)
         out << QString(a).replace("@", kAddress);
     return out;
-}
-
-void WriteFile(const QString& path, const QByteArray& content, bool executable = false)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-    f.close();
-    if (executable)
-        f.setPermissions(f.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }
 
 } // namespace
@@ -123,7 +113,7 @@ protected:
     }
     void Tool(const char* name, const QByteArray& script)
     {
-        WriteFile(mBin + "/" + name, "#!/bin/sh\n" + script + "\n", true);
+        WriteFile(mBin + "/" + name, "#!/bin/sh\n" + script + "\n", 0700);
     }
     QString dataDir() const { return mDir.path() + "/sys"; }
 
@@ -132,34 +122,35 @@ protected:
     std::optional<ScopedEnv> mPath, mDataHome, mDataDirs;
 };
 
-TEST_F(DesktopQuery, AsksXdgSettingsFirst)
+// xdg-settings first, xdg-mime for http after it; an answer that is no
+// entry id, no tools at all, or an entry that is not installed (none is
+// here) means no browser.
+TEST_F(DesktopQuery, AsksXdgSettingsFirstThenXdgMimeForHttp)
 {
-    Tool("xdg-settings", "[ \"$1 $2\" = 'get default-web-browser' ] && echo first.desktop");
-    Tool("xdg-mime", "echo second.desktop");
-    EXPECT_EQ(DesktopBrowser::QueryDefaultEntry(), "first.desktop");
-}
-
-TEST_F(DesktopQuery, FallsBackOnXdgMimeForHttp)
-{
-    Tool("xdg-settings", "exit 1");
-    Tool("xdg-mime", "[ \"$*\" = 'query default x-scheme-handler/http' ] && echo second.desktop");
-    EXPECT_EQ(DesktopBrowser::QueryDefaultEntry(), "second.desktop");
-}
-
-TEST_F(DesktopQuery, AnswersThatAreNoEntryIdMeanNoBrowser)
-{
-    for (const QByteArray& answer : {QByteArray("echo"), QByteArray("echo firefox"),
-                                     QByteArray("echo /tmp/evil.desktop"), QByteArray("printf 'a.desktop\\nb.desktop'")}) {
-        Tool("xdg-settings", answer);
-        Tool("xdg-mime", answer);
-        EXPECT_TRUE(DesktopBrowser::QueryDefaultEntry().isEmpty()) << answer.constData();
+    const struct {
+        const char* settings;
+        const char* mime;
+        const char* entry;
+    } cases[] = {
+        {"[ \"$1 $2\" = 'get default-web-browser' ] && echo first.desktop", "echo second.desktop", "first.desktop"},
+        {"exit 1", "[ \"$*\" = 'query default x-scheme-handler/http' ] && echo second.desktop", "second.desktop"},
+        {"echo", "echo", ""},
+        {"echo firefox", "echo firefox", ""},
+        {"echo /tmp/evil.desktop", "echo /tmp/evil.desktop", ""},
+        {"printf 'a.desktop\\nb.desktop'", "printf 'a.desktop\\nb.desktop'", ""},
+        {nullptr, nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings ? c.settings : "no tools");
+        QFile::remove(mBin + "/xdg-settings");
+        QFile::remove(mBin + "/xdg-mime");
+        if (c.settings) {
+            Tool("xdg-settings", c.settings);
+            Tool("xdg-mime", c.mime);
+        }
+        EXPECT_EQ(DesktopBrowser::QueryDefaultEntry(), c.entry);
+        EXPECT_FALSE(DesktopBrowser().defaultBrowser(kAddress).has_value());
     }
-}
-
-TEST_F(DesktopQuery, WithoutTheToolsThereIsNoBrowser)
-{
-    DesktopBrowser desktop;
-    EXPECT_FALSE(desktop.defaultBrowser(kAddress).has_value());
 }
 
 TEST_F(DesktopQuery, TheEntrysExecBecomesTheCommand)
@@ -174,44 +165,21 @@ TEST_F(DesktopQuery, TheEntrysExecBecomesTheCommand)
     EXPECT_EQ(command->arguments, (QStringList{"--new-tab", kAddress}));
 }
 
-TEST_F(DesktopQuery, AnEntryThatIsNotInstalledMeansNoBrowser)
-{
-    Tool("xdg-settings", "echo gone.desktop");
-    DesktopBrowser desktop;
-    EXPECT_FALSE(desktop.defaultBrowser(kAddress).has_value());
-}
-
-TEST_F(DesktopQuery, WebLinkWithoutABrowserSaysSoAndWritesNoFile)
+TEST_F(DesktopQuery, WebLinkWithoutABrowserOrWhoseBrowserCannotStartSaysSoAndWritesNoFile)
 {
     // A temporary folder of its own, so that other tests running at the same
     // time cannot change what is in it.
-    QTemporaryDir tmp;
-    ScopedEnv tmpDir("TMPDIR", QFile::encodeName(tmp.path()));
+    testsupport::ScopedTmpDir tmp;
     testsupport::AppHarness app;
-    const QStringList before = QDir(QDir::tempPath()).entryList(QDir::Files | QDir::Hidden);
+    const QStringList before = QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden);
     WebLink::Open(WebLink::ProductAddress(), nullptr);
-    ASSERT_EQ(app.dialogs().messages.size(), 1);
-    EXPECT_EQ(app.dialogs().messages[0].text, "Could not find associated Browser");
-    EXPECT_EQ(app.dialogs().messages[0].caption, "Browser Not Found");
-    EXPECT_EQ(app.dialogs().messages[0].icon, platform::MsgIcon::Exclamation);
-    EXPECT_EQ(QDir(QDir::tempPath()).entryList(QDir::Files | QDir::Hidden), before);
-}
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), before);
 
-TEST_F(DesktopQuery, WebLinkWhoseBrowserCannotStartSaysSo)
-{
     Tool("xdg-settings", "echo web.desktop");
     WriteFile(dataDir() + "/applications/web.desktop", "[Desktop Entry]\nExec=/no/such/browser %u\n");
-    testsupport::AppHarness app;
     WebLink::Open(WebLink::MakerAddress(), nullptr);
-    ASSERT_EQ(app.dialogs().messages.size(), 1);
-    EXPECT_EQ(app.dialogs().messages[0].text, "Web Page not Opened");
-    EXPECT_EQ(app.dialogs().messages[0].caption, "URL Failed");
-    EXPECT_EQ(app.dialogs().messages[0].icon, platform::MsgIcon::Exclamation);
-}
 
-TEST(DesktopBrowser, StartingAMissingProgramFails)
-{
-    DesktopBrowser desktop;
-    EXPECT_FALSE(desktop.startDetached(BrowserCommand{"/no/such/browser", {kAddress}}));
-    EXPECT_FALSE(desktop.startDetached(BrowserCommand{QString(), {kAddress}}));
+    EXPECT_EQ(app.dialogs().boxes(), (QStringList{"Browser Not Found|Could not find associated Browser|Exclamation|OK",
+                                                  "URL Failed|Web Page not Opened|Exclamation|OK"}));
+    EXPECT_FALSE(DesktopBrowser().startDetached(BrowserCommand{QString(), {kAddress}})); // nor does no program
 }

@@ -24,15 +24,12 @@ namespace {
 
 void Add(frmExtension& w, const QString& text)
 {
-    w.txtExtension()->setText(text);
+    w.txtExtension()->clear();
+    QTest::keyClicks(w.txtExtension(), text);
     w.cmdAddMovie()->click();
 }
 
-void Select(frmExtension& w, const QList<int>& rows)
-{
-    uitest::SelectRows(w.LstExt(), rows);
-}
-
+// Whether the extension chain accepts a file with this extension.
 bool Accepted(QString extension)
 {
     gAccepted = false;
@@ -42,27 +39,47 @@ bool Accepted(QString extension)
 
 } // namespace
 
-TEST(ExtensionManager, StartsWithWpdAndIsShownModelessFromTheToolsMenu)
+// Loaded hidden with "wpd" at start-up, shown modeless from the Tools menu;
+// Exit hides it and keeps the list, the close box unloads it and the list
+// is "wpd" again.
+TEST(ExtensionManager, StartsWithWpdShownModelessExitHidesItTheCloseBoxUnloadsIt)
 {
     AppHarness app;
-    frmExtension& w = Forms::Get<frmExtension>();
-    EXPECT_EQ(Entries(w.LstExt()), QStringList{"wpd"});
-    EXPECT_FALSE(w.isVisible());
+    frmExtension* first = &Forms::Get<frmExtension>();
+    EXPECT_EQ(Entries(first->LstExt()), QStringList{"wpd"});
+    EXPECT_FALSE(first->isVisible());
 
     app.mainWindow().mnuExtensions()->trigger();
 
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.isModal());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isModal());
     EXPECT_TRUE(app.dialogs().modalTitles.isEmpty());
-    EXPECT_EQ(w.windowTitle(), "Extension manager");
-    EXPECT_EQ(w.size(), QSize(318, 190));
-    EXPECT_EQ(w.LstExt()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(first->windowTitle(), "Extension manager");
+    EXPECT_EQ(first->size(), QSize(318, 190));
+    EXPECT_EQ(first->LstExt()->selectionMode(), QAbstractItemView::ExtendedSelection);
+
+    Add(*first, "txt");
+    first->cmdExit()->click();
+    EXPECT_FALSE(first->isVisible());
+    app.mainWindow().mnuExtensions()->trigger();
+    EXPECT_EQ(&Forms::Get<frmExtension>(), first);
+    EXPECT_EQ(Entries(first->LstExt()), (QStringList{"wpd", "txt"}));
+
+    first->close();
+    EXPECT_FALSE(Forms::IsLoaded<frmExtension>());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(Accepted("txt")); // the chain reads a freshly loaded list
+    EXPECT_EQ(Entries(Forms::Get<frmExtension>().LstExt()), QStringList{"wpd"});
 }
 
+// Add appends exactly what was typed and keeps the text for another Add;
+// the chain then accepts the entry in any letter case, but never one typed
+// with its dot.
 struct AddCase {
     const char* name;
     QStringList typed; // each typed and added in turn
     QStringList expected;
+    QStringList accepted = {}, refused = {};
 };
 
 class ExtensionAdd : public ::testing::TestWithParam<AddCase> {};
@@ -74,36 +91,23 @@ TEST_P(ExtensionAdd, AppendsExactlyWhatWasTyped)
     for (const QString& text : GetParam().typed)
         Add(w, text);
     EXPECT_EQ(Entries(w.LstExt()), GetParam().expected);
+    EXPECT_EQ(w.txtExtension()->text(), GetParam().typed.last());
     EXPECT_TRUE(app.dialogs().messages.isEmpty());
+    for (const QString& extension : GetParam().accepted)
+        EXPECT_TRUE(Accepted(extension)) << qPrintable(extension);
+    for (const QString& extension : GetParam().refused)
+        EXPECT_FALSE(Accepted(extension)) << qPrintable(extension);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExtensionAdd,
-    ::testing::Values(AddCase{"Empty", {""}, {"wpd"}},
+    ::testing::Values(AddCase{"Empty", {""}, {"wpd"}, {"wpd"}, {""}},
                       AddCase{"Blanks", {"   "}, {"wpd", "   "}},
-                      AddCase{"WithDot", {".doc"}, {"wpd", ".doc"}},
-                      AddCase{"TwiceTheSame", {"txt", "txt"}, {"wpd", "txt", "txt"}},
-                      AddCase{"CaseKept", {"DOC"}, {"wpd", "DOC"}},
+                      AddCase{"WithDot", {".doc"}, {"wpd", ".doc"}, {}, {"doc"}},
+                      AddCase{"TwiceTheSame", {"txt", "txt"}, {"wpd", "txt", "txt"}, {"txt"}},
+                      AddCase{"CaseKept", {"WP5"}, {"wpd", "WP5"}, {"wp5", "WP5"}, {"wp6"}},
                       AddCase{"Duplicate", {"wpd"}, {"wpd", "wpd"}}),
     [](const ::testing::TestParamInfo<AddCase>& info) { return std::string(info.param.name); });
-
-TEST(ExtensionManager, AddKeepsTheTextForAnotherAdd)
-{
-    AppHarness app;
-    frmExtension& w = Forms::Get<frmExtension>();
-    QTest::keyClicks(w.txtExtension(), "wp5");
-    w.cmdAddMovie()->click();
-    EXPECT_EQ(w.txtExtension()->text(), "wp5");
-    EXPECT_TRUE(Accepted("wp5"));
-    EXPECT_TRUE(Accepted("WP5"));
-}
-
-TEST(ExtensionManager, AnEntryWithItsDotNeverMatches)
-{
-    AppHarness app;
-    Add(Forms::Get<frmExtension>(), ".doc");
-    EXPECT_FALSE(Accepted("doc"));
-}
 
 TEST(ExtensionManager, RemoveWithNothingSelectedSaysSoAndRemovesNothing)
 {
@@ -115,15 +119,12 @@ TEST(ExtensionManager, RemoveWithNothingSelectedSaysSoAndRemovesNothing)
 
     w.Command2()->click();
 
-    ASSERT_EQ(app.dialogs().messages.size(), 1);
-    const auto& m = app.dialogs().messages[0];
-    EXPECT_EQ(m.text, "You did not select an extension to remove.");
-    EXPECT_EQ(m.caption, "Tallowin");
-    EXPECT_EQ(m.icon, platform::MsgIcon::None);
-    EXPECT_EQ(m.buttons, platform::MsgButtons::OK);
+    EXPECT_EQ(app.dialogs().boxes(), QStringList{"Tallowin|You did not select an extension to remove.|None|OK"});
     EXPECT_EQ(Entries(w.LstExt()), (QStringList{"wpd", "txt"}));
 }
 
+// Remove takes every selected entry and only those; the chain accepts
+// only what is left (nothing, once wpd is gone, until an entry is added).
 struct RemoveCase {
     const char* name;
     QStringList entries;
@@ -138,12 +139,14 @@ TEST_P(ExtensionRemove, RemovesEverySelectedEntryAndOnlyThose)
     AppHarness app;
     frmExtension& w = Forms::Get<frmExtension>();
     gMediator->Extensions().setStringList(GetParam().entries);
-    Select(w, GetParam().selected);
+    uitest::SelectRows(w.LstExt(), GetParam().selected);
 
     w.Command2()->click();
 
     EXPECT_EQ(Entries(w.LstExt()), GetParam().left);
     EXPECT_TRUE(app.dialogs().messages.isEmpty());
+    for (const QString& entry : GetParam().entries)
+        EXPECT_EQ(Accepted(entry), GetParam().left.contains(entry)) << qPrintable(entry);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -155,41 +158,3 @@ INSTANTIATE_TEST_SUITE_P(
                       RemoveCase{"OnlyWpd", {"wpd"}, {0}, {}}),
     [](const ::testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
 
-TEST(ExtensionManager, WithWpdRemovedNothingIsAcceptedUntilAnExtensionIsAdded)
-{
-    AppHarness app;
-    frmExtension& w = Forms::Get<frmExtension>();
-    Select(w, {0});
-    w.Command2()->click();
-    EXPECT_FALSE(Accepted("wpd"));
-    Add(w, "WPD");
-    EXPECT_TRUE(Accepted("wpd"));
-}
-
-TEST(ExtensionManager, ExitHidesAndKeepsTheListTheCloseBoxUnloadsIt)
-{
-    AppHarness app;
-    app.mainWindow().mnuExtensions()->trigger();
-    frmExtension* first = &Forms::Get<frmExtension>();
-    Add(*first, "txt");
-
-    first->cmdExit()->click();
-    EXPECT_FALSE(first->isVisible());
-    app.mainWindow().mnuExtensions()->trigger();
-    EXPECT_EQ(&Forms::Get<frmExtension>(), first);
-    EXPECT_EQ(Entries(first->LstExt()), (QStringList{"wpd", "txt"}));
-
-    first->close();
-    EXPECT_FALSE(Forms::IsLoaded<frmExtension>());
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(Accepted("txt")); // the chain reads a freshly loaded list
-    EXPECT_EQ(Entries(Forms::Get<frmExtension>().LstExt()), QStringList{"wpd"});
-}
-
-TEST(ExtensionManager, TabVisitsListTextAddRemoveExit)
-{
-    AppHarness app;
-    frmExtension& w = Forms::Get<frmExtension>();
-    EXPECT_EQ(uitest::TabChain(w.LstExt()), (QList<QWidget*>{w.LstExt(), w.txtExtension(), w.cmdAddMovie(),
-                                                             w.Command2(), w.cmdExit()}));
-}

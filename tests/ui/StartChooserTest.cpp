@@ -1,10 +1,8 @@
-// Start-up with the real start chooser, and the chooser's buttons.
-#include "app/StartUp.h"
+// The start chooser's buttons, texts and link.
 #include "core/DocumentList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/StateManager.h"
-#include "platform/Program.h"
 #include "support/WindowsHarness.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Form1.h"
@@ -12,121 +10,67 @@
 #include "ui/Form3.h"
 #include "ui/Forms.h"
 #include "ui/WebLink.h"
-#include "ui/frmExtension.h"
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-using testsupport::ProgramEnded;
-
 namespace {
 
-// Runs Main as the program does, against the scripted server and dialogs;
-// `inChooser` acts while the start chooser is shown.
-class MainRun {
-public:
-    MainRun() { platform::SetEndProgramHandler([](int code) { throw ProgramEnded(code); }); }
-    ~MainRun()
+// The program started as it starts, chooser and all; `whileShown` acts in
+// the chooser.
+struct MainRun : testsupport::WindowsHarness {
+    MainRun() : WindowsHarness(NotStarted{}) {}
+    void run(const std::function<void(Form3&)>& whileShown)
     {
-        Forms::UnloadAll();
-        gMediator.reset();
-        gAutomation.reset();
-        gAccepted = false;
-        platform::SetEndProgramHandler({});
+        inChooser = whileShown;
+        runMain();
     }
-
-    void run(const std::function<void(Form3&)>& inChooser)
-    {
-        dialogs.onModal = [&](QObject* window) {
-            if (auto* chooser = qobject_cast<Form3*>(window)) {
-                mainVisibleBehindChooser = Forms::Get<Form2>().isVisible();
-                if (inChooser)
-                    inChooser(*chooser);
-            } else if (auto* batch = qobject_cast<Form1*>(window)) {
-                if (inBatchDialog)
-                    inBatchDialog(*batch);
-            }
-        };
-        General::Main();
-        dialogs.onModal = nullptr;
-    }
-
-    bool inStartState() const
-    {
-        return gMediator->stateManager()->current() == gMediator->stateManager()->stateThree();
-    }
-
-    testsupport::ScriptedServerRegistration server;
-    testsupport::ScriptedDialogs dialogs;
-    std::function<void(Form1&)> inBatchDialog;
-    bool mainVisibleBehindChooser = false;
 };
 
 } // namespace
 
-TEST(StartChooser, MainShowsTheMainWindowThenTheChooserInFrontOfIt)
+TEST(StartChooser, CancelHidesItTheCloseBoxUnloadsItAndNothingElseHappens)
 {
-    MainRun app;
-    QString chooserTitle;
-    app.run([&](Form3& chooser) {
-        chooserTitle = chooser.windowTitle();
-        chooser.btnCancel()->click();
-    });
-    EXPECT_EQ(app.dialogs.modalTitles, QStringList{"Quick Start"});
-    EXPECT_EQ(chooserTitle, "Quick Start");
-    EXPECT_TRUE(app.mainVisibleBehindChooser);
+    for (const bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
+        MainRun app;
+        app.run([&](Form3& chooser) { closeBox ? void(chooser.close()) : chooser.btnCancel()->click(); });
+
+        EXPECT_EQ(Forms::IsLoaded<Form3>(), !closeBox);
+        EXPECT_FALSE(Forms::IsLoaded<Form3>() && Forms::Get<Form3>().isVisible());
+        EXPECT_TRUE(app.mainWindow().isVisible());
+        EXPECT_EQ(gMediator->Documents().Count(), 0);
+        EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateThree());
+        EXPECT_TRUE(app.dialogs().messages.isEmpty());
+        EXPECT_TRUE(app.dialogs().fileRequests.isEmpty());
+        EXPECT_EQ(app.dialogs().modalTitles, QStringList{"Quick Start"});
+    }
 }
 
-TEST(StartChooser, CancelLeavesAnEmptyMainWindowInTheStartState)
+TEST(StartChooser, OpenDocumentHidesTheChooserAndConvertsTheChosenDocumentInSingleMode)
 {
-    MainRun app;
-    app.run([](Form3& chooser) { chooser.btnCancel()->click(); });
+    for (const bool chosen : {false, true}) {
+        SCOPED_TRACE(chosen ? "chosen" : "cancelled");
+        MainRun app;
+        const QString doc = testsupport::WriteFile(app.path("letter.wpd"));
+        if (chosen)
+            app.dialogs().fileAnswers = {doc, app.path("letter.doc")};
+        bool chooserHiddenWhenAsked = false;
+        app.dialogs().duringDialog = [&] { chooserHiddenWhenAsked = !Forms::Get<Form3>().isVisible(); };
+        app.run([](Form3& chooser) { chooser.btnSingle()->click(); });
 
-    EXPECT_FALSE(Forms::Get<Form3>().isVisible());
-    EXPECT_TRUE(Forms::Get<Form2>().isVisible());
-    EXPECT_EQ(gMediator->Documents().Count(), 0);
-    EXPECT_TRUE(app.inStartState());
-    EXPECT_TRUE(app.dialogs.messages.isEmpty());
-    EXPECT_TRUE(app.dialogs.fileRequests.isEmpty());
-}
-
-TEST(StartChooser, OpenDocumentCancelledLeavesSingleModeAndNoMessage)
-{
-    MainRun app;
-    bool chooserHiddenWhenAsked = false;
-    app.dialogs.duringDialog = [&] { chooserHiddenWhenAsked = !Forms::Get<Form3>().isVisible(); };
-    app.run([](Form3& chooser) { chooser.btnSingle()->click(); });
-
-    ASSERT_EQ(app.dialogs.fileRequests.size(), 1);
-    EXPECT_TRUE(chooserHiddenWhenAsked);
-    EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateOne());
-    EXPECT_TRUE(app.dialogs.messages.isEmpty());
-    EXPECT_TRUE(Forms::Get<Form2>().isVisible());
-    EXPECT_FALSE(Forms::Get<Form2>().Next()->isVisible());
-    EXPECT_TRUE(gMediator->GetSourceFile().isEmpty());
-}
-
-TEST(StartChooser, OpenDocumentConvertsTheChosenDocument)
-{
-    MainRun app;
-    QTemporaryDir dir;
-    const QString doc = testsupport::AppHarness::makeFile(dir.path(), "letter.wpd");
-    app.dialogs.fileAnswers = {doc, dir.path() + "/letter.doc"};
-    platform::SetAppPath(dir.path());
-    testsupport::AppHarness::makeFile(dir.path(), "RmvDelayCode.wcm", "; macro\n");
-
-    app.run([](Form3& chooser) { chooser.btnSingle()->click(); });
-    platform::SetAppPath(QString());
-
-    const DocumentList& list = gMediator->Documents();
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list.CellText(0, 0), doc);
-    EXPECT_EQ(list.CellText(0, 1), "Converted");
+        EXPECT_EQ(app.dialogs().fileRequests.size(), chosen ? 2 : 1);
+        EXPECT_TRUE(chooserHiddenWhenAsked);
+        EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateOne());
+        EXPECT_TRUE(app.dialogs().messages.isEmpty());
+        EXPECT_TRUE(app.mainWindow().isVisible());
+        EXPECT_FALSE(app.mainWindow().Next()->isVisible());
+        EXPECT_EQ(gMediator->GetSourceFile(), chosen ? doc : QString());
+        EXPECT_EQ(app.rows(), chosen ? QStringList{doc + "|Converted"} : QStringList());
+    }
 }
 
 TEST(StartChooser, BatchDocumentsOpensTheBatchDialogAndCancellingItLeavesBothHidden)
@@ -140,26 +84,13 @@ TEST(StartChooser, BatchDocumentsOpensTheBatchDialogAndCancellingItLeavesBothHid
     };
     app.run([](Form3& chooser) { chooser.btnBatch()->click(); });
 
-    EXPECT_EQ(app.dialogs.modalTitles, (QStringList{"Quick Start", "Batch Documents"}));
+    EXPECT_EQ(app.dialogs().modalTitles, (QStringList{"Quick Start", "Batch Documents"}));
     EXPECT_TRUE(chooserHiddenFirst);
     EXPECT_FALSE(Forms::Get<Form1>().isVisible());
     EXPECT_FALSE(Forms::Get<Form3>().isVisible());
-    EXPECT_TRUE(Forms::Get<Form2>().isVisible());
-    EXPECT_TRUE(Forms::Get<Form2>().mnuBatch()->isEnabled());
-    EXPECT_TRUE(app.dialogs.messages.isEmpty());
-}
-
-TEST(StartChooser, CloseBoxUnloadsTheChooserAndNothingElseHappens)
-{
-    MainRun app;
-    app.run([](Form3& chooser) { chooser.close(); });
-
-    EXPECT_FALSE(Forms::IsLoaded<Form3>());
-    EXPECT_TRUE(Forms::Get<Form2>().isVisible());
-    EXPECT_TRUE(app.inStartState());
-    EXPECT_TRUE(app.dialogs.messages.isEmpty());
-    EXPECT_TRUE(app.dialogs.fileRequests.isEmpty());
-    EXPECT_TRUE(app.dialogs.modalTitles == QStringList{"Quick Start"});
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    EXPECT_TRUE(app.mainWindow().mnuBatch()->isEnabled());
+    EXPECT_TRUE(app.dialogs().messages.isEmpty());
 }
 
 TEST(StartChooser, ShowsItsTextsAtTheirSizes)
@@ -181,41 +112,30 @@ TEST(StartChooser, ShowsItsTextsAtTheirSizes)
     EXPECT_EQ(chooser.Label3()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_TRUE(chooser.findChild<QLabel*>("Label2")->font().bold());
     EXPECT_EQ(chooser.findChild<QWidget*>("panel")->palette().color(QPalette::Window), QColor(Qt::white));
-    EXPECT_EQ(uitest::TabChain(chooser.btnSingle()),
-              (QList<QWidget*>{chooser.btnSingle(), chooser.btnBatch(), chooser.btnCancel(), chooser.Label3()}));
 }
 
-TEST(StartChooser, MakerLinkByKeyboardOpensTheMakersAddress)
+// The maker's link, by Return or Space: the maker's address opens; clicked
+// when the desktop names no browser: a message, and the chooser stays.
+TEST(StartChooser, MakerLinkOpensTheMakersAddressOrSaysThereIsNoBrowser)
 {
     MainRun app;
     uitest::FakeBrowser browser;
     browser.program = "/usr/bin/some-browser";
-    app.run([](Form3& chooser) {
+    bool stillShown = false;
+    app.run([&](Form3& chooser) {
         QTest::keyClick(chooser.Label3(), Qt::Key_Return);
         QTest::keyClick(chooser.Label3(), Qt::Key_Space);
+        EXPECT_TRUE(app.dialogs().messages.isEmpty());
+        browser.program.clear();
+        QTest::mouseClick(chooser.Label3(), Qt::LeftButton);
+        stillShown = chooser.isVisible();
         chooser.btnCancel()->click();
     });
 
     ASSERT_EQ(browser.started.size(), 2);
     EXPECT_EQ(browser.started[0].program, "/usr/bin/some-browser");
     EXPECT_EQ(browser.started[0].arguments.count(WebLink::MakerAddress()), 1);
-    EXPECT_TRUE(app.dialogs.messages.isEmpty());
-}
-
-TEST(StartChooser, MakerLinkWithoutABrowserSaysSoAndTheChooserStays)
-{
-    MainRun app;
-    uitest::FakeBrowser browser; // the desktop names no browser
-    bool stillShown = false;
-    app.run([&](Form3& chooser) {
-        QTest::mouseClick(chooser.Label3(), Qt::LeftButton);
-        stillShown = chooser.isVisible();
-        chooser.btnCancel()->click();
-    });
-
-    EXPECT_EQ(browser.askedFor, QStringList{WebLink::MakerAddress()});
-    ASSERT_EQ(app.dialogs.messages.size(), 1);
-    EXPECT_EQ(app.dialogs.messages[0].text, "Could not find associated Browser");
-    EXPECT_EQ(app.dialogs.messages[0].caption, "Browser Not Found");
+    EXPECT_EQ(browser.askedFor, QStringList(3, WebLink::MakerAddress()));
+    EXPECT_EQ(app.dialogs().boxes(), QStringList{"Browser Not Found|Could not find associated Browser|Exclamation|OK"});
     EXPECT_TRUE(stillShown);
 }
