@@ -16,6 +16,8 @@ packages=(
   # the WordPerfect and WordPerfect Graphics readers the office itself uses:
   # the engine reads the pictures embedded in documents with them
   libwpd-dev libwpg-dev librevenge-dev
+  # zlib, with which the engine reads back the .docx and .odt files it writes
+  zlib1g-dev
   # readers of the other formats the tests check (pdfinfo, pdftotext and
   # pdftocairo for PDF/A), and GNU parallel, which the test of the README's
   # way of spreading an archive over processes runs

@@ -1,6 +1,7 @@
 #include "engine/document/OfficeDocument.h"
 
 #include "engine/document/DocumentImport.h"
+#include "engine/document/PackageContents.h"
 
 #include "engine/document/PlainTextCopy.h"
 #include "engine/document/SaveFormat.h"
@@ -280,33 +281,43 @@ bool OfficeDocument::storeWordPrivately(OfficeSession& session, const QString& p
     struct stat info {};
     if (::lstat(native(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
         return false;
-    check(path);
+    check(path, format);
     return true;
 }
 
-void OfficeDocument::check(const QString& path)
+void OfficeDocument::check(const QString& path, const SaveFormat& format)
 {
     // What the document holds: its pictures as loaded (a clean-up macro
     // that takes one away makes the Word file lack it), its text as it is
     // now. Note reference marks stand for the numbers the text has in their
     // place, which may run to three digits each.
+    mCheck.clear();
+    if (format.isPdf())
+        return;
     const int letters = WordFileContents::Letters(UnoRuntime::ToQString(text()));
     QString whyNot;
-    const WordFileContents contents = WordFileContents::Read(path, &whyNot);
+    const WordFileContents contents =
+        format.code() == SaveFormat::kWord97 ? WordFileContents::Read(path, &whyNot)
+        : PackageContents::Read(path,
+                                format.code() == SaveFormat::kWord2007 ? PackageContents::Kind::Word2007
+                                                                        : PackageContents::Kind::OpenDocument,
+                                &whyNot);
+    const QString file = format.code() == SaveFormat::kOpenDocument ? QStringLiteral("OpenDocument file")
+                                                                    : QStringLiteral("Word file");
     const QLocale locale;
     QStringList found;
     if (!whyNot.isEmpty()) {
-        found << QStringLiteral("The Word file could not be checked: %1").arg(whyNot);
+        found << QStringLiteral("The %1 could not be checked: %2").arg(file, whyNot);
     } else {
         if (contents.pictures < mPicturesExpected)
-            found << QStringLiteral("The Word file lacks %1 of %2 %3")
-                         .arg(locale.toString(mPicturesExpected - contents.pictures),
+            found << QStringLiteral("The %1 lacks %2 of %3 %4")
+                         .arg(file, locale.toString(mPicturesExpected - contents.pictures),
                               locale.toString(mPicturesExpected),
                               mPicturesExpected == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
         const int allowance = 2 + 3 * contents.referenceMarks;
         if (letters - contents.letters > allowance)
-            found << QStringLiteral("The Word file has %1 of %2 characters")
-                         .arg(locale.toString(contents.letters), locale.toString(letters));
+            found << QStringLiteral("The %1 has %2 of %3 characters")
+                         .arg(file, locale.toString(contents.letters), locale.toString(letters));
     }
     mCheck = found.join(QStringLiteral(". "));
 }

@@ -115,8 +115,9 @@ private:
     Fields fields();
     // How many pictures the document holds now.
     int pictureCount();
-    // Compares the Word file at `path` with what the document holds.
-    void check(const QString& path);
+    // Compares the file at `path`, written in `format`, with what the
+    // document holds (a PDF is not read back).
+    void check(const QString& path, const SaveFormat& format);
     // Gives the document a hidden view (and so a layout).
     void layOut(OfficeSession& session);
 
