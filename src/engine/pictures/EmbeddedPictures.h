@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/pictures/EmbeddedPicture.h"
+#include "engine/pictures/reader/EmbeddedPicture.h"
 
 #include <QList>
 #include <QString>
@@ -15,11 +15,15 @@ namespace engine {
 class OfficeSession;
 
 // The pictures room (engine/pictures): the pictures embedded in WordPerfect
-// documents, which the office's own import drops. Reading and drawing them
-// needs no office (the library tallowin_pictures: PictureProbe,
-// PictureCollector, WordPerfectBoxes, WordPerfectHeader, PictureConverter,
-// WmfDrawing); putting them into the office's document does
-// (EmbeddedPictures, PictureInserter, FramePlacement).
+// documents, which the office's own import drops. This folder is the
+// engine's side: the look at a document's prefix (PictureProbe,
+// WordPerfectHeader), the start of the picture reader (PictureReader), and
+// putting the pictures into the office's document (EmbeddedPictures,
+// PictureInserter, FramePlacement). Two rooms within it need no office and
+// make the library tallowin_pictures, which only the picture reader links:
+// reader/ (the reader process: finding the pictures and their frames,
+// costing and converting them, its sandbox and its answer) and drawing/ (a
+// drawing written as a Windows metafile).
 //
 // The pictures embedded in a WordPerfect document, which the office's own
 // import drops, put back into the document it loaded.

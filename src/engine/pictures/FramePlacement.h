@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/pictures/EmbeddedPicture.h"
+#include "engine/pictures/reader/EmbeddedPicture.h"
 
 #include <optional>
 #include <sal/types.h>

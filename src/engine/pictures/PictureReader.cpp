@@ -1,7 +1,7 @@
 #include "engine/pictures/PictureReader.h"
 
 #include "engine/office/NetworkBlock.h"
-#include "engine/pictures/PictureTransfer.h"
+#include "engine/pictures/reader/PictureTransfer.h"
 #include "platform/FileNames.h"
 
 #include <QDir>
@@ -265,7 +265,7 @@ PictureReader::Result PictureReader::Read(const QString& path, int declared,
     // Killed for its time or its answer's size, out of its memory, or killed
     // by the kernel for memory: too large.
     const bool tooLarge = received.stop == Stop::OverLimit || late || (killed && received.stop != Stop::End && !wrong)
-                          || (WIFEXITED(status) && WEXITSTATUS(status) == kOutOfMemory)
+                          || (WIFEXITED(status) && WEXITSTATUS(status) == PictureTransfer::kOutOfMemory)
                           || (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL && !killed);
     if (!received.framesArrived)
         return nothingBack(tooLarge);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/pictures/EmbeddedPicture.h"
+#include "engine/pictures/reader/EmbeddedPicture.h"
 
 #include <QList>
 #include <QString>
@@ -52,9 +52,6 @@ public:
     // `timeLimit` replaces TimeLimit's when set.
     enum class Fault { None, Hang, ExhaustMemory };
     static void SetFaultForTests(Fault fault, std::chrono::milliseconds timeLimit = {});
-
-    // The reader's exit code when an allocation failed.
-    static constexpr int kOutOfMemory = 3;
 };
 
 } // namespace engine

@@ -1,3 +1,6 @@
+// The picture reader's room (engine/pictures/reader): this program and what
+// it links besides the drawing (../drawing), no office and no UNO.
+//
 // The picture reader: reads the pictures embedded in one WordPerfect
 // document with libwpd and converts them with libwpg, for the engine, in a
 // process of its own (see PictureReader, which starts it with its limits).
@@ -9,14 +12,13 @@
 // (PictureTransfer) to its standard output: the frames first, then each
 // different picture once, as soon as it is converted, so that memory holds
 // one converted picture at a time. An allocation that fails ends it with
-// PictureReader::kOutOfMemory. The options --hang-for-tests and
+// PictureTransfer::kOutOfMemory. The options --hang-for-tests and
 // --exhaust-memory-for-tests make it misbehave after the frames, for tests.
-#include "engine/pictures/BitmapBudget.h"
-#include "engine/pictures/PictureCollector.h"
-#include "engine/pictures/PictureConverter.h"
-#include "engine/pictures/PictureReader.h"
-#include "engine/pictures/PictureReaderSandbox.h"
-#include "engine/pictures/PictureTransfer.h"
+#include "engine/pictures/reader/BitmapBudget.h"
+#include "engine/pictures/reader/PictureCollector.h"
+#include "engine/pictures/reader/PictureConverter.h"
+#include "engine/pictures/reader/PictureReaderSandbox.h"
+#include "engine/pictures/reader/PictureTransfer.h"
 #include "platform/TempFiles.h"
 
 #include <QHash>
@@ -130,7 +132,7 @@ bool sendPictures(Different& pictures, const QList<bool>& tooLarge, qint64 room)
 
 int main(int argc, char** argv)
 {
-    std::set_new_handler([] { ::_exit(PictureReader::kOutOfMemory); });
+    std::set_new_handler([] { ::_exit(PictureTransfer::kOutOfMemory); });
     // A process this short keeps what it frees for its next allocation:
     // returning memory to the kernel and taking it back costs it a page
     // fault a page.

@@ -1,8 +1,8 @@
-#include "engine/pictures/WmfDrawing.h"
+#include "engine/pictures/drawing/WmfDrawing.h"
 
-#include "engine/pictures/MetafileRecords.h"
-#include "engine/pictures/PathFlattener.h"
-#include "engine/pictures/RevengeValue.h"
+#include "engine/pictures/drawing/MetafileRecords.h"
+#include "engine/pictures/drawing/PathFlattener.h"
+#include "engine/pictures/drawing/RevengeValue.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "engine/pictures/WordPerfectBoxes.h"
+#include "engine/pictures/reader/WordPerfectBoxes.h"
 
 #include <QtEndian>
 

@@ -1,7 +1,7 @@
-#include "engine/pictures/PictureConverter.h"
+#include "engine/pictures/reader/PictureConverter.h"
 
-#include "engine/pictures/BitmapBudget.h"
-#include "engine/pictures/WmfDrawing.h"
+#include "engine/pictures/reader/BitmapBudget.h"
+#include "engine/pictures/drawing/WmfDrawing.h"
 
 #include <QtEndian>
 #include <libwpg/libwpg.h>

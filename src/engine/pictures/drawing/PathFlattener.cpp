@@ -1,6 +1,6 @@
-#include "engine/pictures/PathFlattener.h"
+#include "engine/pictures/drawing/PathFlattener.h"
 
-#include "engine/pictures/RevengeValue.h"
+#include "engine/pictures/drawing/RevengeValue.h"
 
 #include <QString>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "engine/pictures/PictureTransfer.h"
+#include "engine/pictures/reader/PictureTransfer.h"
 
 #include <QtEndian>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/pictures/MetafileRecords.h"
+#include "engine/pictures/drawing/MetafileRecords.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "engine/pictures/PictureCollector.h"
+#include "engine/pictures/reader/PictureCollector.h"
 
-#include "engine/pictures/RevengeValue.h"
+#include "engine/pictures/drawing/RevengeValue.h"
 #include "platform/FileNames.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "engine/pictures/RevengeValue.h"
+#include "engine/pictures/drawing/RevengeValue.h"
 
 #include <librevenge/librevenge.h>
 

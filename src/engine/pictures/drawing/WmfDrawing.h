@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/pictures/MetafileRecords.h"
+#include "engine/pictures/drawing/MetafileRecords.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -11,6 +11,11 @@
 
 namespace engine {
 
+// The drawing room (engine/pictures/drawing): a picture's drawing written as
+// a Windows metafile (WmfDrawing, with PathFlattener for curves and arcs,
+// MetafileRecords for the file's records, RevengeValue for librevenge's
+// values).
+//
 // A librevenge drawing (what libwpg makes of a WordPerfect Graphics picture)
 // written as a Windows metafile with a placeable header: the vector format
 // Word 97 documents hold natively, which the office inserts and its Word

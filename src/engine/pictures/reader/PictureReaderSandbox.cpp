@@ -1,4 +1,4 @@
-#include "engine/pictures/PictureReaderSandbox.h"
+#include "engine/pictures/reader/PictureReaderSandbox.h"
 
 #include <cerrno>
 #include <cstddef>

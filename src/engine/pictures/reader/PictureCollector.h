@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/pictures/EmbeddedPicture.h"
-#include "engine/pictures/WordPerfectBoxes.h"
+#include "engine/pictures/reader/EmbeddedPicture.h"
+#include "engine/pictures/reader/WordPerfectBoxes.h"
 
 #include <QList>
 #include <QString>

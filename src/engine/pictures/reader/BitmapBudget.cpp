@@ -1,4 +1,4 @@
-#include "engine/pictures/BitmapBudget.h"
+#include "engine/pictures/reader/BitmapBudget.h"
 
 #include <QtEndian>
 #include <algorithm>

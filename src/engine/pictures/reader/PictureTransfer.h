@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/pictures/EmbeddedPicture.h"
-#include "engine/pictures/PictureConverter.h"
+#include "engine/pictures/reader/EmbeddedPicture.h"
+#include "engine/pictures/reader/PictureConverter.h"
 
 #include <QByteArray>
 #include <QList>
@@ -40,6 +40,8 @@ public:
     PictureTransfer() = delete;
 
     using Outcome = PictureConverter::Outcome;
+    // The reader's exit code when an allocation failed.
+    static constexpr int kOutOfMemory = 3;
     // A picture message's own bytes, at most (its data aside).
     static constexpr qint64 kPictureMessageBytes = 5 + 6 + 32;
 
