@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
 #include "engine/server/EngineRegistration.h"
-#include "platform/Dialogs.h"
-#include "platform/Program.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Program.h"
 #include "platform/gui/QtDialogProvider.h"
 
 #include <QApplication>

@@ -14,9 +14,9 @@
 #include "engine/server/EngineRegistration.h"
 #include "engine/server/ServerDiagnostics.h"
 #include "engine/server/WordPerfectServer.h"
-#include "platform/LateBinding.h"
-#include "platform/ProgIdRegistry.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/LateBinding.h"
+#include "platform/automation/ProgIdRegistry.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QCoreApplication>
 #include <QDir>

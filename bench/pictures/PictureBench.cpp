@@ -14,8 +14,8 @@
 //
 //   bench_pictures [rounds=20]
 #include "engine/document/WordFileContents.h"
-#include "engine/pictures/PictureCollector.h"
-#include "engine/pictures/PictureConverter.h"
+#include "engine/pictures/reader/PictureCollector.h"
+#include "engine/pictures/reader/PictureConverter.h"
 #include "engine/pictures/PictureProbe.h"
 #include "engine/pictures/PictureReader.h"
 

@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
-#include "platform/FileNames.h"
-#include "platform/Program.h"
+#include "platform/files/FileNames.h"
+#include "platform/desktop/Program.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,9 +8,9 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "pipeline/cmd1.h"
-#include "platform/FileNames.h"
-#include "platform/Files.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/Files.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QLocale>
 #include <QSet>

@@ -3,10 +3,10 @@
 #include "app/ConvertOptions.h"
 #include "core/FolderListing.h"
 #include "fs/clsFileSystem.h"
-#include "platform/FileListBox.h"
-#include "platform/FileNames.h"
-#include "platform/Files.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileListBox.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/Files.h"
+#include "platform/automation/RuntimeError.h"
 
 ConvertSources::ConvertSources(const ConvertOptions& options, QString base)
     : mOptions(options), mBase(std::move(base))

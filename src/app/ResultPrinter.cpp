@@ -1,7 +1,7 @@
 #include "app/ResultPrinter.h"
 
 #include "core/DocumentList.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -4,8 +4,8 @@
 
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "platform/Dialogs.h"
-#include "platform/FileNames.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/files/FileNames.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Forms.h"

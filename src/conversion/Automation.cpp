@@ -1,8 +1,8 @@
 #include "conversion/Automation.h"
 
 #include "core/General.h"
-#include "platform/LateBinding.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/LateBinding.h"
+#include "platform/automation/RuntimeError.h"
 
 using platform::CallByName;
 using platform::Value;

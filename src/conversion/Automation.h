@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/SaveFormats.h"
-#include "platform/Value.h"
+#include "platform/automation/SaveFormats.h"
+#include "platform/automation/Value.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 void DecObj::Execute()
 {

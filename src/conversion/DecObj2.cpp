@@ -6,8 +6,8 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
-#include "platform/CommonDialog.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/CommonDialog.h"
+#include "platform/automation/RuntimeError.h"
 
 void DecObj2::Execute()
 {

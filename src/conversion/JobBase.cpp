@@ -5,8 +5,8 @@
 #include "core/Mediator.h"
 #include "fs/clsFileSystem.h"
 #include "pipeline/Cmd2.h"
-#include "platform/EventPass.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/EventPass.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "conversion/Automation.h"
-#include "platform/LateBinding.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/LateBinding.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QString>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "conversion/RmvDelayCode.h"
 
 #include "conversion/Automation.h"
-#include "platform/EventPass.h"
-#include "platform/Program.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/EventPass.h"
+#include "platform/desktop/Program.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QElapsedTimer>
 

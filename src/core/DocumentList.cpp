@@ -1,6 +1,6 @@
 #include "core/DocumentList.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
 #include "core/FlattenedCall.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 void FlattenedCall::run(const std::function<void()>& call, const std::function<bool()>& goOnAfterFailure)
 {

@@ -3,8 +3,8 @@
 #include "core/General.h"
 #include "fs/clsFileSystem.h"
 #include "pipeline/Chain.h"
-#include "platform/FileListBox.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileListBox.h"
+#include "platform/automation/RuntimeError.h"
 
 QStringList FolderListing::AcceptedDocuments(platform::FileListBox& files, const QString& folder)
 {

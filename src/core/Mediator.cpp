@@ -10,12 +10,12 @@
 #include "pipeline/Chain.h"
 #include "pipeline/Cmd2.h"
 #include "pipeline/cmd1.h"
-#include "platform/Dialogs.h"
-#include "platform/FileNames.h"
-#include "platform/ProgIdRegistry.h"
-#include "platform/Program.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/ProgIdRegistry.h"
+#include "platform/desktop/Program.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDir>
 

@@ -5,8 +5,8 @@
 #include "core/BatchProgress.h"
 #include "core/DocumentList.h"
 #include "core/ExtensionList.h"
-#include "platform/CommonDialog.h"
-#include "platform/FileListBox.h"
+#include "platform/desktop/CommonDialog.h"
+#include "platform/files/FileListBox.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,11 +1,11 @@
 #include "fs/clsFileSystem.h"
 
-#include "platform/Dialogs.h"
-#include "platform/FileNames.h"
-#include "platform/Program.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/files/FileNames.h"
+#include "platform/desktop/Program.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDateTime>
 #include <QDir>

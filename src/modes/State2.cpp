@@ -7,8 +7,8 @@
 #include "pipeline/Cmd2.h"
 #include "pipeline/ParseObject.h"
 #include "pipeline/Stack.h"
-#include "platform/Dialogs.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/automation/RuntimeError.h"
 
 void State2::State_Command1(const QString&)
 {

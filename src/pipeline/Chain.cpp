@@ -3,7 +3,7 @@
 #include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 namespace {
 bool passOn(const std::shared_ptr<Chain>& next, QString& mesg)

@@ -1,7 +1,7 @@
 #include "pipeline/Cmd2.h"
 
 #include "core/Mediator.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 void Cmd2::init(Mediator* md)
 {

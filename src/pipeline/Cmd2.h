@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pipeline/Command.h"
-#include "platform/LateBinding.h"
+#include "platform/automation/LateBinding.h"
 
 #include <memory>
 

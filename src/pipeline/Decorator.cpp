@@ -1,6 +1,6 @@
 #include "pipeline/Decorator.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 platform::Value AbstractDecorator::invokeMember(const QString& member, const QList<platform::Value>& args)
 {

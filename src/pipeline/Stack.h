@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/LateBinding.h"
+#include "platform/automation/LateBinding.h"
 
 #include <deque>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "pipeline/cmd1.h"
 
 #include "core/Mediator.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 void cmd1::init(Mediator* md)
 {

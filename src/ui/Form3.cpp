@@ -2,7 +2,7 @@
 
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "platform/Dialogs.h"
+#include "platform/desktop/Dialogs.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Fonts.h"
 #include "ui/Form1.h"

@@ -1,7 +1,7 @@
 #include "ui/WebLink.h"
 
-#include "platform/Browser.h"
-#include "platform/Dialogs.h"
+#include "platform/desktop/Browser.h"
+#include "platform/desktop/Dialogs.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "ui/frmAbout.h"
 
-#include "platform/Dialogs.h"
-#include "platform/Program.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/Program.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"

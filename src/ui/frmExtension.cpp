@@ -3,7 +3,7 @@
 #include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
-#include "platform/Dialogs.h"
+#include "platform/desktop/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/Forms.h"
 #include "ui/Twips.h"

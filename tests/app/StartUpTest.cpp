@@ -8,7 +8,7 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/StateManager.h"
-#include "platform/ProgIdRegistry.h"
+#include "platform/automation/ProgIdRegistry.h"
 #include "support/WindowsHarness.h"
 #include "ui/Form2.h"
 #include "ui/Forms.h"

@@ -6,9 +6,9 @@
 #include "conversion/RmvDelayCode.h"
 #include "core/DocumentList.h"
 #include "core/Mediator.h"
-#include "platform/EventPass.h"
-#include "platform/Program.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/EventPass.h"
+#include "platform/desktop/Program.h"
+#include "platform/automation/RuntimeError.h"
 #include "support/AppHarness.h"
 
 #include <QFile>

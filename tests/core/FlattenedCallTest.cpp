@@ -1,7 +1,7 @@
 // A call its own work asks for again runs as a loop: in order, one deep, and
 // on past failures only when told to.
 #include "core/FlattenedCall.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "EngineTestSupport.h"
 
 #include "engine/server/EngineRegistration.h"
-#include "platform/FileNames.h"
-#include "platform/ProgIdRegistry.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/ProgIdRegistry.h"
 
 #include <QCryptographicHash>
 #include <QDir>

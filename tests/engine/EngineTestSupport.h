@@ -2,8 +2,8 @@
 
 #include "engine/server/ServerDiagnostics.h"
 #include "engine/server/WordPerfectServer.h"
-#include "platform/LateBinding.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/LateBinding.h"
+#include "platform/automation/RuntimeError.h"
 #include "support/QStringPrinter.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "HelperProcess.h"
 
-#include "platform/RunFolder.h"
+#include "platform/files/RunFolder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -9,8 +9,8 @@
 #include "HelperProcess.h"
 
 #include "fs/clsFileSystem.h"
-#include "platform/RunFolder.h"
-#include "platform/TempFiles.h"
+#include "platform/files/RunFolder.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "EngineTestSupport.h"
 #include "HelperProcess.h"
 
-#include "platform/RunFolder.h"
+#include "platform/files/RunFolder.h"
 
 #include <QDir>
 #include <QDirIterator>

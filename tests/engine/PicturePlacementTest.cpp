@@ -5,8 +5,8 @@
 #include "engine/document/CompoundFile.h"
 #include "engine/document/WordFileContents.h"
 #include "engine/pictures/FramePlacement.h"
-#include "engine/pictures/PictureConverter.h"
-#include "engine/pictures/WordPerfectBoxes.h"
+#include "engine/pictures/reader/PictureConverter.h"
+#include "engine/pictures/reader/WordPerfectBoxes.h"
 
 #include <QRandomGenerator>
 

@@ -2,10 +2,10 @@
 // accepts of its answer: no office needed.
 #include "EngineTestSupport.h"
 
-#include "engine/pictures/BitmapBudget.h"
-#include "engine/pictures/PictureConverter.h"
-#include "engine/pictures/PictureReaderSandbox.h"
-#include "engine/pictures/PictureTransfer.h"
+#include "engine/pictures/reader/BitmapBudget.h"
+#include "engine/pictures/reader/PictureConverter.h"
+#include "engine/pictures/reader/PictureReaderSandbox.h"
+#include "engine/pictures/reader/PictureTransfer.h"
 
 #include <QtEndian>
 #include <cerrno>

@@ -8,7 +8,7 @@
 #include "engine/document/WordFileContents.h"
 #include "engine/office/OfficeSession.h"
 #include "engine/pictures/EmbeddedPictures.h"
-#include "engine/pictures/PictureCollector.h"
+#include "engine/pictures/reader/PictureCollector.h"
 #include "engine/pictures/PictureProbe.h"
 #include "engine/pictures/PictureReader.h"
 

@@ -5,7 +5,7 @@
 
 #include "engine/office/OfficeSession.h"
 #include "engine/pictures/EmbeddedPictures.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QDir>
 #include <QFile>

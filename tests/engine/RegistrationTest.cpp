@@ -5,7 +5,7 @@
 
 #include "engine/office/OfficeInstallation.h"
 #include "engine/server/EngineRegistration.h"
-#include "platform/ProgIdRegistry.h"
+#include "platform/automation/ProgIdRegistry.h"
 
 #include <QElapsedTimer>
 #include <QFile>

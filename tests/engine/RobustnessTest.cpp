@@ -6,9 +6,9 @@
 
 #include "engine/office/OfficeInstallation.h"
 #include "engine/server/EngineThread.h"
-#include "platform/Program.h"
-#include "platform/RunFolder.h"
-#include "platform/TempFiles.h"
+#include "platform/desktop/Program.h"
+#include "platform/files/RunFolder.h"
+#include "platform/files/TempFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "HelperProcess.h"
 
 #include "engine/office/OfficePipes.h"
-#include "platform/TempFiles.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDir>
 #include <QRegularExpression>

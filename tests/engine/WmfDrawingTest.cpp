@@ -1,8 +1,8 @@
 // WordPerfect Graphics pictures drawn into Windows metafiles, and their
 // paths cut into straight segments: no office needed.
-#include "engine/pictures/MetafileRecords.h"
-#include "engine/pictures/PathFlattener.h"
-#include "engine/pictures/WmfDrawing.h"
+#include "engine/pictures/drawing/MetafileRecords.h"
+#include "engine/pictures/drawing/PathFlattener.h"
+#include "engine/pictures/drawing/WmfDrawing.h"
 
 #include <QtEndian>
 #include <cmath>

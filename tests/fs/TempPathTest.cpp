@@ -3,9 +3,9 @@
 // no two calls share a name (also from several processes at once), and the
 // error-report box when none can be made.
 #include "fs/clsFileSystem.h"
-#include "platform/Program.h"
-#include "platform/RunFolder.h"
-#include "platform/TempFiles.h"
+#include "platform/desktop/Program.h"
+#include "platform/files/RunFolder.h"
+#include "platform/files/TempFiles.h"
 #include "support/QStringPrinter.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedDialogs.h"

@@ -1,6 +1,6 @@
 // Where the program finds the files it ships (the clean-up macro): next to
 // the executable in a build folder, in share/tallowin/ when installed.
-#include "platform/Program.h"
+#include "platform/desktop/Program.h"
 #include "support/TestFiles.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // File names that are not valid UTF-8 keep their bytes through the program.
-#include "platform/FileNames.h"
-#include "platform/FileListBox.h"
-#include "platform/RunFolder.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/FileListBox.h"
+#include "platform/files/RunFolder.h"
 #include "support/QStringPrinter.h"
 #include "support/TestFiles.h"
 

@@ -4,7 +4,7 @@
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "pipeline/cmd1.h"
-#include "platform/Program.h"
+#include "platform/desktop/Program.h"
 
 namespace testsupport {
 

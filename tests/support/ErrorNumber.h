@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <functional>
 

@@ -1,8 +1,8 @@
 #include "support/ScriptedServer.h"
 
-#include "platform/EventPass.h"
-#include "platform/ProgIdRegistry.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/EventPass.h"
+#include "platform/automation/ProgIdRegistry.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QFile>
 

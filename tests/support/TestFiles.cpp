@@ -1,6 +1,6 @@
 #include "support/TestFiles.h"
 
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QDir>
 #include <QFile>

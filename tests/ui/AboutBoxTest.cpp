@@ -1,5 +1,5 @@
 // The About box: its texts, how it is closed, and its links.
-#include "platform/Program.h"
+#include "platform/desktop/Program.h"
 #include "support/WindowsHarness.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Form2.h"

@@ -2,7 +2,7 @@
 // turning its Exec line into a command with the address as one argument.
 // Nothing here starts a browser: the desktop's tools are stand-in scripts
 // on PATH, and only commands that cannot start are started.
-#include "platform/DesktopBrowser.h"
+#include "platform/desktop/DesktopBrowser.h"
 #include "support/WindowsHarness.h"
 #include "ui/WebLink.h"
 #include "UiTestSupport.h"

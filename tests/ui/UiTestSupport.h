@@ -2,7 +2,7 @@
 
 // Helpers shared by the window tests: a browser that is never started, an
 // environment variable set for one scope, the texts of a list box.
-#include "platform/Browser.h"
+#include "platform/desktop/Browser.h"
 #include "support/ScopedEnv.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "StillServer.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 #include "engine/office/OfficeSession.h"
 #include "engine/office/UnoRuntime.h"
 #include "engine/pictures/WordPerfectHeader.h"
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QByteArray>
 #include <fcntl.h>

@@ -11,10 +11,10 @@
 #include "engine/office/OfficeSession.h"
 #include "engine/office/UnoRuntime.h"
 #include "engine/pictures/EmbeddedPictures.h"
-#include "platform/FileNames.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDir>
 #include <QLocale>

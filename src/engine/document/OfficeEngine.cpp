@@ -1,10 +1,10 @@
 #include "engine/document/OfficeEngine.h"
 
 #include "engine/office/UnoRuntime.h"
-#include "platform/FileNames.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFileInfo>
 #include <com/sun/star/lang/DisposedException.hpp>

@@ -4,7 +4,7 @@
 #include "engine/document/OfficeDocument.h"
 #include "engine/document/PreparedDocument.h"
 #include "engine/office/OfficeSession.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QString>
 #include <chrono>

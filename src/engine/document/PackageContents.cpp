@@ -1,6 +1,6 @@
 #include "engine/document/PackageContents.h"
 
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QRegularExpression>
 #include <QXmlStreamReader>

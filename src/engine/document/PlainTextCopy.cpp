@@ -1,8 +1,8 @@
 #include "engine/document/PlainTextCopy.h"
 
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <cerrno>

@@ -2,7 +2,7 @@
 
 #include "engine/document/FileIdentity.h"
 #include "engine/document/SaveFormat.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SaveFormats.h"
+#include "platform/automation/SaveFormats.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "engine/document/SourceSnapshot.h"
 
-#include "platform/FileNames.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <fcntl.h>

@@ -1,9 +1,9 @@
 #include "engine/document/WordFile.h"
 
-#include "platform/FileNames.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "engine/document/WordFileContents.h"
 
 #include "engine/document/CompoundFile.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QStringDecoder>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "engine/office/OfficeInstallation.h"
 
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QFile>
 #include <QRegularExpression>

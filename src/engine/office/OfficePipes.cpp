@@ -1,8 +1,8 @@
 #include "engine/office/OfficePipes.h"
 
 #include "engine/office/UnoRuntime.h"
-#include "platform/FileNames.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/TempFiles.h"
 
 #include <QCryptographicHash>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "engine/office/OfficeProcess.h"
 
 #include "engine/office/NetworkBlock.h"
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QFile>
 #include <QThread>

@@ -4,9 +4,9 @@
 #include "engine/office/OfficePipes.h"
 #include "engine/office/OfficeProfile.h"
 #include "engine/office/UnoRuntime.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "engine/office/UnoRuntime.h"
 
 #include "engine/office/OfficeInstallation.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDir>
 #include <cppuhelper/bootstrap.hxx>

@@ -4,9 +4,9 @@
 #include "engine/pictures/PictureInserter.h"
 #include "engine/pictures/PictureProbe.h"
 #include "engine/pictures/PictureReader.h"
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <cstring>
 #include <exception>

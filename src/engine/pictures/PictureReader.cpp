@@ -2,7 +2,7 @@
 
 #include "engine/office/NetworkBlock.h"
 #include "engine/pictures/reader/PictureTransfer.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QDir>
 #include <QFileInfo>

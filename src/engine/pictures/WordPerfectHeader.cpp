@@ -1,5 +1,5 @@
 #include "engine/pictures/WordPerfectHeader.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QFile>
 #include <fcntl.h>

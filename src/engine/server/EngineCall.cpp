@@ -1,7 +1,7 @@
 #include "engine/server/EngineCall.h"
 
 #include "engine/server/EngineThread.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

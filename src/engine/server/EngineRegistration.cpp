@@ -3,8 +3,8 @@
 #include "engine/office/OfficeInstallation.h"
 #include "engine/office/OfficeProcess.h"
 #include "engine/server/WordPerfectServer.h"
-#include "platform/ProgIdRegistry.h"
-#include "platform/RunFolder.h"
+#include "platform/automation/ProgIdRegistry.h"
+#include "platform/files/RunFolder.h"
 
 namespace engine {
 

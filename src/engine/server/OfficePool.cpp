@@ -5,10 +5,10 @@
 #include "engine/pictures/WordPerfectHeader.h"
 #include "engine/server/EngineCall.h"
 #include "engine/server/EngineThread.h"
-#include "platform/FileNames.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include "engine/server/EngineThread.h"
 #include "engine/server/OfficePool.h"
 #include "engine/server/WordPerfectServer.h"
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 using platform::RuntimeError;
 

@@ -11,10 +11,10 @@
 #include "engine/server/EngineCall.h"
 #include "engine/server/EngineThread.h"
 #include "engine/server/OfficePool.h"
-#include "platform/FileNames.h"
-#include "platform/RunFolder.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/RunFolder.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

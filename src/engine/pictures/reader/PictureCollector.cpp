@@ -1,7 +1,7 @@
 #include "engine/pictures/reader/PictureCollector.h"
 
 #include "engine/pictures/drawing/RevengeValue.h"
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QFile>
 #include <libwpd/libwpd.h>

@@ -19,7 +19,7 @@
 #include "engine/pictures/reader/PictureConverter.h"
 #include "engine/pictures/reader/PictureReaderSandbox.h"
 #include "engine/pictures/reader/PictureTransfer.h"
-#include "platform/TempFiles.h"
+#include "platform/files/TempFiles.h"
 
 #include <QHash>
 #include <cerrno>

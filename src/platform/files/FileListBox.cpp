@@ -1,7 +1,7 @@
-#include "platform/FileListBox.h"
+#include "platform/files/FileListBox.h"
 
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "platform/LateBinding.h"
+#include "platform/automation/LateBinding.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 namespace platform {
 

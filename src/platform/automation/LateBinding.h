@@ -1,6 +1,11 @@
 #pragma once
 
-#include "platform/Value.h"
+// The automation room (platform/automation): the program's failure type
+// (RuntimeError), late-bound values (Value) and calls by name (this file),
+// automation servers created by their ProgID (ProgIdRegistry), and the
+// format codes the word processor saves in (SaveFormats).
+
+#include "platform/automation/Value.h"
 
 #include <QHash>
 #include <QList>

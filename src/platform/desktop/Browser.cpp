@@ -1,6 +1,6 @@
-#include "platform/Browser.h"
+#include "platform/desktop/Browser.h"
 
-#include "platform/DesktopBrowser.h"
+#include "platform/desktop/DesktopBrowser.h"
 
 namespace platform {
 

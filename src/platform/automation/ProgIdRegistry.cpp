@@ -1,6 +1,6 @@
-#include "platform/ProgIdRegistry.h"
+#include "platform/automation/ProgIdRegistry.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QHash>
 

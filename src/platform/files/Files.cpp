@@ -1,6 +1,6 @@
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <cerrno>
 #include <sys/stat.h>

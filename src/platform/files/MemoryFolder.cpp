@@ -1,9 +1,9 @@
-#include "platform/MemoryFolder.h"
+#include "platform/files/MemoryFolder.h"
 
-#include "platform/FileNames.h"
-#include "platform/RunRecord.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/RunRecord.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QFile>
 #include <QStringList>

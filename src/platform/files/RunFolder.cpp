@@ -1,11 +1,11 @@
-#include "platform/RunFolder.h"
+#include "platform/files/RunFolder.h"
 
-#include "platform/FileNames.h"
-#include "platform/MemoryFolder.h"
-#include "platform/Program.h"
-#include "platform/RunRecord.h"
-#include "platform/RuntimeError.h"
-#include "platform/TempFiles.h"
+#include "platform/files/FileNames.h"
+#include "platform/files/MemoryFolder.h"
+#include "platform/desktop/Program.h"
+#include "platform/files/RunRecord.h"
+#include "platform/automation/RuntimeError.h"
+#include "platform/files/TempFiles.h"
 
 #include <QDateTime>
 #include <QDir>

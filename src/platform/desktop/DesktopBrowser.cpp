@@ -1,4 +1,4 @@
-#include "platform/DesktopBrowser.h"
+#include "platform/desktop/DesktopBrowser.h"
 
 #include <QDir>
 #include <QFile>

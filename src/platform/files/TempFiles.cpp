@@ -1,7 +1,7 @@
-#include "platform/TempFiles.h"
+#include "platform/files/TempFiles.h"
 
-#include "platform/FileNames.h"
-#include "platform/RuntimeError.h"
+#include "platform/files/FileNames.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/EventPass.h"
+#include "platform/desktop/EventPass.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

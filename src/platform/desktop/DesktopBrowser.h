@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Browser.h"
+#include "platform/desktop/Browser.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "platform/Value.h"
+#include "platform/automation/Value.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/FileNames.h"
+#include "platform/files/FileNames.h"
 
 #include <QDir>
 #include <fcntl.h>

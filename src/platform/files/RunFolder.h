@@ -1,5 +1,11 @@
 #pragma once
 
+// The files room (platform/files): file names as the system keeps them
+// (FileNames, Files), the list of a folder's files (FileListBox), temporary
+// files (TempFiles), and this class, the run's private folders (with
+// MemoryFolder in memory-backed storage and RunRecord, which lets a later
+// start clean up after a killed run).
+
 #include <QString>
 #include <QStringList>
 #include <atomic>

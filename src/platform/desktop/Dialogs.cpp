@@ -1,7 +1,7 @@
-#include "platform/Dialogs.h"
+#include "platform/desktop/Dialogs.h"
 
-#include "platform/Program.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/Program.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <cstdio>
 

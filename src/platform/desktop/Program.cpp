@@ -1,4 +1,4 @@
-#include "platform/Program.h"
+#include "platform/desktop/Program.h"
 
 #include <QCoreApplication>
 #include <QDir>

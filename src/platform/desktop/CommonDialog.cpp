@@ -1,7 +1,7 @@
-#include "platform/CommonDialog.h"
+#include "platform/desktop/CommonDialog.h"
 
-#include "platform/Dialogs.h"
-#include "platform/RuntimeError.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/automation/RuntimeError.h"
 
 #include <QStringList>
 

@@ -1,5 +1,10 @@
 #pragma once
 
+// The desktop room (platform/desktop): what the desktop gives the program
+// behind seams tests can answer: message boxes and dialogs (this file and
+// CommonDialog), event passes (EventPass), the program's end (Program) and
+// the default web browser (Browser, DesktopBrowser).
+
 #include <QString>
 #include <QStringList>
 #include <functional>

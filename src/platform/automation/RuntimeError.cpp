@@ -1,4 +1,4 @@
-#include "platform/RuntimeError.h"
+#include "platform/automation/RuntimeError.h"
 
 namespace platform {
 
