@@ -21,6 +21,7 @@
 namespace {
 
 using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // Sets the default locale for its lifetime.
 class ScopedLocale {
@@ -37,15 +38,13 @@ protected:
     QString path(const QString& name) const { return mFolder.filePath(name); }
     QString write(const QString& name, const QByteArray& content, mode_t mode = 0600) const
     {
-        return testsupport::WriteFile(path(name), content, mode);
+        return WriteFile(path(name), content, mode);
     }
 
     QTemporaryDir mFolder;
     testsupport::ScriptedDialogs mDialogs;
     clsFileSystem mFs;
 };
-
-// --- DeleteFile ------------------------------------------------------------
 
 TEST_F(FileOperationsTest, EachOperationDoesItsWorkWithoutAMessage)
 {
@@ -85,8 +84,6 @@ TEST_F(FileOperationsTest, DeleteFileRefusesWhatIsNotAWritableFileWithOneMessage
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(ReadFile(readOnly), "keep me");
 }
-
-// --- FileExist, FileReal, Save ---------------------------------------------
 
 class CurrentFolder {
 public:
@@ -151,10 +148,6 @@ TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)
     }
 }
 
-// --- GetFileSize -----------------------------------------------------------
-
-class GetFileSizeTest : public testing::TestWithParam<std::pair<qint64, const char*>> {};
-
 // A file of `size` bytes; sparse, so even sizes of several gigabytes take no
 // room.
 QString FileOfSize(const QTemporaryDir& folder, qint64 size)
@@ -164,29 +157,17 @@ QString FileOfSize(const QTemporaryDir& folder, qint64 size)
     return file.fileName();
 }
 
-TEST_P(GetFileSizeTest, BytesThenKilobytes)
+TEST(GetFileSizeTest, BytesThenKilobytesInTheLocalesWayAndZeroWithoutAFile)
 {
+    // 1025 is 1.0009765625 KB, 1056 is 1.03125 (halves round up), 2047 is 1.9990234375.
+    const std::pair<qint64, const char*> cases[] = {
+        {0, "0B"}, {1, "1B"}, {1023, "1023B"}, {1024, "1KB"}, {1025, "1.001KB"}, {1536, "1.5KB"},
+        {1056, "1.0313KB"}, {2047, "1.999KB"}, {1048575, "1023.999KB"}, {32768 * 1024LL, "32768KB"},
+        {(3LL << 30) + 5, "3145728.0049KB"}, {5LL << 30, "5242880KB"}};
     QTemporaryDir folder;
-    EXPECT_EQ(clsFileSystem().GetFileSize(FileOfSize(folder, GetParam().first)), QString::fromUtf8(GetParam().second));
-}
-
-INSTANTIATE_TEST_SUITE_P(, GetFileSizeTest, testing::Values(
-    std::pair<qint64, const char*>{0, "0B"},
-    std::pair<qint64, const char*>{1, "1B"},
-    std::pair<qint64, const char*>{1023, "1023B"},
-    std::pair<qint64, const char*>{1024, "1KB"},
-    std::pair<qint64, const char*>{1025, "1.001KB"},        // 1.0009765625
-    std::pair<qint64, const char*>{1536, "1.5KB"},
-    std::pair<qint64, const char*>{1056, "1.0313KB"},       // 1.03125: halves round up
-    std::pair<qint64, const char*>{2047, "1.999KB"},        // 1.9990234375
-    std::pair<qint64, const char*>{1048575, "1023.999KB"},
-    std::pair<qint64, const char*>{32768 * 1024LL, "32768KB"},
-    std::pair<qint64, const char*>{(3LL << 30) + 5, "3145728.0049KB"},
-    std::pair<qint64, const char*>{5LL << 30, "5242880KB"}));
-
-TEST(GetFileSizeOtherTest, ZeroBytesWhenThereIsNoFileAndTheLocalesDecimalSeparator)
-{
-    QTemporaryDir folder;
+    for (const auto& [size, expected] : cases)
+        EXPECT_EQ(clsFileSystem().GetFileSize(FileOfSize(folder, size)), QString::fromUtf8(expected)) << size;
+    // Zero bytes when there is no file, and the locale's decimal separator.
     const clsFileSystem fs;
     for (const QString& none : {folder.filePath("missing"), folder.path(), QString()})
         EXPECT_EQ(fs.GetFileSize(none), "0B") << none.toStdString();
@@ -194,8 +175,6 @@ TEST(GetFileSizeOtherTest, ZeroBytesWhenThereIsNoFileAndTheLocalesDecimalSeparat
     ScopedLocale german(QLocale::German, QLocale::Germany);
     EXPECT_EQ(fs.GetFileSize(file), "1,5KB");
 }
-
-// --- Attributes ------------------------------------------------------------
 
 struct AttribCase {
     const char* name;
@@ -212,11 +191,6 @@ TEST_P(GetAttribTest, NamesASingleAttributeAndNumbersCombinations)
     EXPECT_EQ(clsFileSystem().GetAttrib(target), QString::fromUtf8(GetParam().expected));
 }
 
-QString MakeFile(const QString& fullPath, mode_t mode)
-{
-    return testsupport::WriteFile(fullPath, {}, mode);
-}
-
 QString MakeFolder(const QString& fullPath, mode_t mode)
 {
     QDir().mkdir(fullPath);
@@ -225,10 +199,10 @@ QString MakeFolder(const QString& fullPath, mode_t mode)
 }
 
 INSTANTIATE_TEST_SUITE_P(, GetAttribTest, testing::Values(
-    AttribCase{"File", [](const QString& f) { return MakeFile(f + "/a.wpd", 0644); }, "Archive"},
-    AttribCase{"OwnerOnlyFile", [](const QString& f) { return MakeFile(f + "/a.wpd", 0200); }, "Archive"},
-    AttribCase{"ReadOnlyFile", [](const QString& f) { return MakeFile(f + "/a.wpd", 0444); }, "33"},
-    AttribCase{"HiddenFile", [](const QString& f) { return MakeFile(f + "/.a", 0644); }, "34"},
+    AttribCase{"File", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0644); }, "Archive"},
+    AttribCase{"OwnerOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0200); }, "Archive"},
+    AttribCase{"ReadOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0444); }, "33"},
+    AttribCase{"HiddenFile", [](const QString& f) { return WriteFile(f + "/.a", {}, 0644); }, "34"},
     AttribCase{"Folder", [](const QString& f) { return MakeFolder(f + "/d", 0755); }, "Directory"},
     AttribCase{"ReadOnlyFolder", [](const QString& f) { return MakeFolder(f + "/d", 0555); }, "17"},
     AttribCase{"HiddenFolder", [](const QString& f) { return MakeFolder(f + "/.d", 0755); }, "18"},
@@ -238,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(, GetAttribTest, testing::Values(
         ::mkfifo(QFile::encodeName(p).constData(), 0644);
         return p; }, "Normal"},
     AttribCase{"LinkFollowed", [](const QString& f) {
-        QFile::link(MakeFile(f + "/a.wpd", 0644), f + "/l");
+        QFile::link(WriteFile(f + "/a.wpd", {}, 0644), f + "/l");
         return f + "/l"; }, "Archive"},
     AttribCase{"Missing", [](const QString& f) { return f + "/none"; }, "Unknown"},
     AttribCase{"Empty", [](const QString&) { return QString(); }, "Unknown"}),
@@ -267,8 +241,6 @@ TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
     EXPECT_TRUE(mDialogs.messages.isEmpty());
 }
 
-// --- GetFileDate -----------------------------------------------------------
-
 TEST_F(FileOperationsTest, GetFileDateGivesTheLastChangeWithSeconds)
 {
     const QString file = write("a.wpd", "data");
@@ -284,8 +256,6 @@ TEST_F(FileOperationsTest, GetFileDateGivesTheLastChangeWithSeconds)
     }
     EXPECT_EQ(mFs.GetFileDate(path("missing")), QString());
 }
-
-// --- CopyFile and MoveFile -------------------------------------------------
 
 TEST_F(FileOperationsTest, CopyFileFailuresLeaveEveryFileAsItWas)
 {
@@ -333,8 +303,6 @@ TEST_F(FileOperationsTest, MoveFileKeepsTheSourceWhenTheCopyFails)
         EXPECT_EQ(ReadFile(source), "content");
     }
 }
-
-// --- MakeDIR and RemoveDIR -------------------------------------------------
 
 TEST_F(FileOperationsTest, FolderFailuresShowTheirMessage)
 {

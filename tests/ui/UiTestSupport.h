@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QAbstractItemView>
-#include <QItemSelectionModel>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -55,27 +54,6 @@ inline QStringList Entries(const QAbstractItemView* list)
     for (int i = 0; model && i < model->rowCount(); ++i)
         texts << model->index(i, 0).data().toString();
     return texts;
-}
-
-// Selects exactly the rows `rows` of a list, as the user would.
-inline void SelectRows(QAbstractItemView* list, const QList<int>& rows)
-{
-    list->selectionModel()->clearSelection();
-    for (int row : rows)
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
-}
-
-// The widgets Tab visits, in order, starting at `first`.
-inline QList<QWidget*> TabChain(QWidget* first)
-{
-    QList<QWidget*> chain;
-    QWidget* w = first;
-    do {
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(w->window()) && w->isEnabled())
-            chain.append(w);
-        w = w->nextInFocusChain();
-    } while (w && w != first);
-    return chain;
 }
 
 } // namespace uitest
