@@ -201,7 +201,7 @@ TEST(ConvertCommand, AConvertedDocumentsReasonFollowsItsTarget)
     // What the Word file lacks, as the server says it after the save.
     AppHarness app;
     const QString in = app.folders().source;
-    app.server().offerConversionNotes("The Word file lacks 1 of 2 pictures");
+    app.server().offer("envConversionNotes", false, QStringLiteral("The Word file lacks 1 of 2 pictures"));
 
     const Outcome lines = convert({in + "/a.wpd"}, QString(), false);
     EXPECT_EQ(lines.exitCode, 0);

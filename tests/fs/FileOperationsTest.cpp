@@ -70,21 +70,6 @@ TEST_F(FileOperationsTest, EachOperationDoesItsWorkWithoutAMessage)
     EXPECT_TRUE(mDialogs.messages.isEmpty());
 }
 
-TEST_F(FileOperationsTest, DeleteFileRefusesWhatIsNotAWritableFileWithOneMessage)
-{
-    const QString folder = path("folder");
-    ASSERT_TRUE(QDir().mkdir(folder));
-    const QString readOnly = write("kept.wpd", "keep me", 0444);
-
-    for (const QString& target : {path("missing.TMP"), folder, readOnly, QString()}) {
-        mDialogs.messages.clear();
-        mFs.DeleteFile(target);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error deleting File|None|OK"}) << target.toStdString();
-    }
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(ReadFile(readOnly), "keep me");
-}
-
 class CurrentFolder {
 public:
     explicit CurrentFolder(const QString& folder) : mPrevious(QDir::currentPath()) { QDir::setCurrent(folder); }
@@ -257,78 +242,51 @@ TEST_F(FileOperationsTest, GetFileDateGivesTheLastChangeWithSeconds)
     EXPECT_EQ(mFs.GetFileDate(path("missing")), QString());
 }
 
-TEST_F(FileOperationsTest, CopyFileFailuresLeaveEveryFileAsItWas)
+// Each failure shows its one message and leaves every file as it was: no
+// half-written copy is left, and a move whose copy fails keeps its source
+// (onto itself, a copy that "succeeds" would be followed by deleting the
+// only copy).
+TEST_F(FileOperationsTest, EachFailureShowsItsOneMessageAndLeavesEveryFileAsItWas)
 {
-    const QString source = write("a.wpd", "source");
-    const QString readOnly = write("ro.wpd", "read-only", 0444);
-    const QString folder = path("folder");
+    const QString source = write("a.wpd", "source"), readOnly = write("ro.wpd", "read-only", 0444);
+    const QString full = path("full"), inside = write("full/inside.wpd", "keep");
+    const QString folder = path("folder"), link = path("link.wpd");
     QDir().mkdir(folder);
-    const QString link = path("link.wpd");
     QFile::link(source, link);
-
-    const std::pair<QString, QString> cases[] = {
-        {path("missing.wpd"), path("x.wpd")},
-        {source, source}, // onto itself
-        {source, link},   // onto itself through a link
-        {source, path("no/such/folder.wpd")},
-        {source, readOnly},
-        {source, folder},
-        {folder, path("y.wpd")},
-        {source, QString()},
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"Error deleting File", [&] { mFs.DeleteFile(path("missing.TMP")); }},
+        {"Error deleting File", [&] { mFs.DeleteFile(folder); }},
+        {"Error deleting File", [&] { mFs.DeleteFile(readOnly); }},
+        {"Error deleting File", [&] { mFs.DeleteFile(QString()); }},
+        {"Error copying File", [&] { mFs.CopyFile(path("missing.wpd"), path("x.wpd")); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, source); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, link); }}, // onto itself through a link
+        {"Error copying File", [&] { mFs.CopyFile(source, path("no/such/folder.wpd")); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, readOnly); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, folder); }},
+        {"Error copying File", [&] { mFs.CopyFile(folder, path("y.wpd")); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, QString()); }},
+        {"Error moving File", [&] { mFs.MoveFile(source, path("no/such/b.wpd")); }},
+        {"Error moving File", [&] { mFs.MoveFile(source, source); }},
+        {"Error creating Directory", [&] { mFs.MakeDIR(full); }},
+        {"Error creating Directory", [&] { mFs.MakeDIR(path("no/parent")); }},
+        {"Error creating Directory", [&] { mFs.MakeDIR(QString()); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(full); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(path("missing")); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(source); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(QString()); }},
     };
-    for (const auto& [from, to] : cases) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
         mDialogs.messages.clear();
-        mFs.CopyFile(from, to);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error copying File|None|OK"})
-            << from.toStdString() << " -> " << to.toStdString();
+        cases[i].second();
+        EXPECT_EQ(mDialogs.boxes(), QStringList{QString("Tallowin|%1|None|OK").arg(cases[i].first)}) << "case " << i;
     }
     EXPECT_EQ(ReadFile(source), "source");
     EXPECT_EQ(ReadFile(readOnly), "read-only");
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_FALSE(QFileInfo::exists(path("x.wpd")));
-    EXPECT_FALSE(QFileInfo::exists(path("y.wpd")));
-    // No half-written copies are left behind.
-    EXPECT_EQ(QDir(mFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 4);
-}
-
-TEST_F(FileOperationsTest, MoveFileKeepsTheSourceWhenTheCopyFails)
-{
-    const QString source = write("a.wpd", "content");
-    // Into a missing folder, and onto itself (a copy that "succeeds" onto
-    // the source would be followed by deleting the only copy).
-    for (const QString& destination : {path("no/such/b.wpd"), source}) {
-        mDialogs.messages.clear();
-        mFs.MoveFile(source, destination);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error moving File|None|OK"}) << destination.toStdString();
-        EXPECT_EQ(ReadFile(source), "content");
-    }
-}
-
-TEST_F(FileOperationsTest, FolderFailuresShowTheirMessage)
-{
-    const QString full = path("full");
-    const QString inside = write("full/inside.wpd", "keep"), file = write("a.wpd", "file");
-
-    const struct {
-        void (clsFileSystem::*operation)(const QString&) const;
-        QString target;
-        const char* message;
-    } cases[] = {
-        {&clsFileSystem::MakeDIR, full, "Error creating Directory"},
-        {&clsFileSystem::MakeDIR, path("no/parent"), "Error creating Directory"},
-        {&clsFileSystem::MakeDIR, QString(), "Error creating Directory"},
-        {&clsFileSystem::RemoveDIR, full, "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, path("missing"), "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, file, "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, QString(), "Error removing Directory"},
-    };
-    for (const auto& c : cases) {
-        mDialogs.messages.clear();
-        (mFs.*c.operation)(c.target);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{QString("Tallowin|%1|None|OK").arg(c.message)}) << c.target.toStdString();
-    }
     EXPECT_EQ(ReadFile(inside), "keep");
-    EXPECT_EQ(ReadFile(file), "file");
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(QDir(mFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+              (QStringList{"a.wpd", "folder", "full", "link.wpd", "ro.wpd"}));
 }
 
 } // namespace

@@ -29,14 +29,6 @@ struct ExecCase {
     QStringList arguments; // "@" stands for the address
 };
 
-QStringList WithAddress(const QStringList& args)
-{
-    QStringList out;
-    for (const QString& a : args)
-        out << QString(a).replace("@", kAddress);
-    return out;
-}
-
 } // namespace
 
 class ExecExpansion : public ::testing::TestWithParam<ExecCase> {};
@@ -49,7 +41,7 @@ TEST_P(ExecExpansion, PutsTheAddressInAsOneArgument)
     if (!c.valid)
         return;
     EXPECT_EQ(command->program, c.program);
-    EXPECT_EQ(command->arguments, WithAddress(c.arguments));
+    EXPECT_EQ(command->arguments, QStringList(c.arguments).replaceInStrings("@", kAddress));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -33,9 +33,9 @@ QStringList captions(const QList<QAction*>& actions)
 
 } // namespace
 
-TEST(MainWindow, MenusHaveTheirCaptionsInOrder)
+TEST(MainWindow, MenusHaveTheirCaptionsInOrderAndTheDocumentListIsATwoColumnTableInBoldWithUniformRows)
 {
-    AppHarness app;
+    AppHarness app(/*showMainWindow=*/true);
     Form2& main = app.mainWindow();
     const QList<QAction*> top = main.menuBar()->actions();
     EXPECT_EQ(captions(top), (QStringList{"&File", "Tools", "About"}));
@@ -44,12 +44,8 @@ TEST(MainWindow, MenusHaveTheirCaptionsInOrder)
     EXPECT_EQ(captions(top[1]->menu()->actions()), (QStringList{"Batch", "Extensions..."}));
     EXPECT_EQ(captions(top[2]->menu()->actions()), QStringList{"Info"});
     EXPECT_EQ(main.windowTitle(), "Tallowin");
-}
 
-TEST(MainWindow, DocumentListIsATwoColumnTableInBoldWithUniformRows)
-{
-    AppHarness app(/*showMainWindow=*/true);
-    QTableView* list = app.mainWindow().ListView1();
+    QTableView* list = main.ListView1();
     ASSERT_EQ(list->model(), &app.mediator().Documents());
     const QHeaderView* columns = list->horizontalHeader();
     EXPECT_EQ(columns->count(), 2); // what they say: the document list's tests
@@ -62,7 +58,7 @@ TEST(MainWindow, DocumentListIsATwoColumnTableInBoldWithUniformRows)
     // As large as before: the list fills the panel's top, the columns its width.
     EXPECT_EQ(list->geometry(), QRect(0, 0, 761, 361));
     EXPECT_LE(columns->sectionSize(0) + columns->sectionSize(1), list->viewport()->width());
-    EXPECT_EQ(app.mainWindow().size().width(), 766);
+    EXPECT_EQ(main.size().width(), 766);
 }
 
 TEST(MainWindow, ExitButtonExitMenuAndCloseBoxEndTheProgram)

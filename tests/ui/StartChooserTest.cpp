@@ -1,5 +1,7 @@
 // The start chooser's buttons, texts and link.
+#include "app/StartUp.h"
 #include "core/DocumentList.h"
+#include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/StateManager.h"
@@ -10,6 +12,7 @@
 #include "ui/Form3.h"
 #include "ui/Forms.h"
 #include "ui/WebLink.h"
+#include "ui/frmExtension.h"
 #include "UiTestSupport.h"
 
 #include <QLabel>
@@ -20,7 +23,10 @@
 // Each test runs the program as it starts, chooser and all.
 using testsupport::WindowsHarness;
 
-TEST(StartChooser, CancelHidesItTheCloseBoxUnloadsItAndNothingElseHappens)
+// Start-up shows the main window, then the chooser in front of it, in the
+// start state with the extension list loaded hidden; the windows are what
+// the logic shows.
+TEST(StartChooser, ComesUpInFrontOfTheMainWindowCancelHidesItTheCloseBoxUnloadsItAndNothingElseHappens)
 {
     for (const bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox ? "close box" : "Cancel");
@@ -30,9 +36,15 @@ TEST(StartChooser, CancelHidesItTheCloseBoxUnloadsItAndNothingElseHappens)
 
         EXPECT_EQ(Forms::IsLoaded<Form3>(), !closeBox);
         EXPECT_FALSE(Forms::IsLoaded<Form3>() && Forms::Get<Form3>().isVisible());
+        EXPECT_TRUE(app.mainVisibleBehindChooser);
         EXPECT_TRUE(app.mainWindow().isVisible());
+        EXPECT_EQ(app.mainWindow().windowTitle(), "Tallowin");
+        EXPECT_FALSE(app.mainWindow().Next()->isVisible());
         EXPECT_EQ(gMediator->Documents().Count(), 0);
         EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateThree());
+        EXPECT_EQ(gMediator->Extensions().stringList(), QStringList{"wpd"});
+        EXPECT_TRUE(Forms::IsLoaded<frmExtension>() && !Forms::Get<frmExtension>().isVisible());
+        EXPECT_EQ(gMediator->userInterface(), &General::Windows());
         EXPECT_TRUE(app.dialogs().messages.isEmpty());
         EXPECT_TRUE(app.dialogs().fileRequests.isEmpty());
         EXPECT_EQ(app.dialogs().modalTitles, QStringList{"Quick Start"});
