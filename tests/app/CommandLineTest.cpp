@@ -18,15 +18,6 @@ struct Case {
     QString error = {};
 };
 
-CommandLine::Options options(Mode mode, const QStringList& paths = {}, const QString& error = {})
-{
-    CommandLine::Options result;
-    result.mode = mode;
-    result.paths = paths;
-    result.error = error;
-    return result;
-}
-
 } // namespace
 
 TEST(CommandLine, ParsesEachForm)
@@ -95,10 +86,10 @@ TEST(CommandLine, HelpNamesEveryOptionAndExitCode)
 
 TEST(CommandLine, AnswersAtOnceOnlyWhatNeedsNoProgram)
 {
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Version)), CommandLine::ExitSuccess);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::UsageError, {}, "unknown option -x")), CommandLine::ExitUsage);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Windows)), std::nullopt);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Convert, {"a.wpd"})), std::nullopt);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"--version"})), CommandLine::ExitSuccess);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"-x"})), CommandLine::ExitUsage);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({})), std::nullopt);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"--convert", "a.wpd"})), std::nullopt);
     EXPECT_EQ(CommandLine::VersionText(), QStringLiteral("tallowin %1.%2.%3\n")
                                               .arg(TALLOWIN_VERSION_MAJOR)
                                               .arg(TALLOWIN_VERSION_MINOR)

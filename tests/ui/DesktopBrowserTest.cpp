@@ -3,6 +3,7 @@
 // Nothing here starts a browser: the desktop's tools are stand-in scripts
 // on PATH, and only commands that cannot start are started.
 #include "platform/DesktopBrowser.h"
+#include "support/ScopedEnv.h"
 #include "support/WindowsHarness.h"
 #include "ui/WebLink.h"
 #include "UiTestSupport.h"
@@ -15,7 +16,7 @@
 using platform::BrowserCommand;
 using platform::DesktopBrowser;
 using testsupport::WriteFile;
-using uitest::ScopedEnv;
+using testsupport::ScopedEnv;
 
 namespace {
 

@@ -1,11 +1,9 @@
 #pragma once
 
-// Helpers shared by the window tests: a browser that is never started, an
-// environment variable set for one scope, the texts of a list box.
+// Helpers shared by the window tests: a browser that is never started, the
+// texts of a list box.
 #include "platform/Browser.h"
-#include "support/ScopedEnv.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QAbstractItemView>
 #include <QString>
@@ -43,8 +41,6 @@ public:
         return true;
     }
 };
-
-using testsupport::ScopedEnv;
 
 // The texts a list shows, row by row.
 inline QStringList Entries(const QAbstractItemView* list)
