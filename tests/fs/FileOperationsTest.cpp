@@ -161,21 +161,6 @@ TEST(GetFileSizeTest, BytesThenKilobytesInTheLocalesWayAndZeroWithoutAFile)
     EXPECT_EQ(fs.GetFileSize(file), "1,5KB");
 }
 
-struct AttribCase {
-    const char* name;
-    std::function<QString(const QString& folder)> make; // returns the path
-    const char* expected;
-};
-
-class GetAttribTest : public testing::TestWithParam<AttribCase> {};
-
-TEST_P(GetAttribTest, NamesASingleAttributeAndNumbersCombinations)
-{
-    QTemporaryDir folder;
-    const QString target = GetParam().make(folder.path());
-    EXPECT_EQ(clsFileSystem().GetAttrib(target), QString::fromUtf8(GetParam().expected));
-}
-
 QString MakeFolder(const QString& fullPath, mode_t mode)
 {
     QDir().mkdir(fullPath);
@@ -183,25 +168,33 @@ QString MakeFolder(const QString& fullPath, mode_t mode)
     return fullPath;
 }
 
-INSTANTIATE_TEST_SUITE_P(, GetAttribTest, testing::Values(
-    AttribCase{"File", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0644); }, "Archive"},
-    AttribCase{"OwnerOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0200); }, "Archive"},
-    AttribCase{"ReadOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0444); }, "33"},
-    AttribCase{"HiddenFile", [](const QString& f) { return WriteFile(f + "/.a", {}, 0644); }, "34"},
-    AttribCase{"Folder", [](const QString& f) { return MakeFolder(f + "/d", 0755); }, "Directory"},
-    AttribCase{"ReadOnlyFolder", [](const QString& f) { return MakeFolder(f + "/d", 0555); }, "17"},
-    AttribCase{"HiddenFolder", [](const QString& f) { return MakeFolder(f + "/.d", 0755); }, "18"},
-    AttribCase{"CurrentFolderIsNotHidden", [](const QString& f) { return MakeFolder(f + "/d", 0755) + "/."; }, "Directory"},
-    AttribCase{"Pipe", [](const QString& f) {
-        const QString p = f + "/pipe";
-        ::mkfifo(QFile::encodeName(p).constData(), 0644);
-        return p; }, "Normal"},
-    AttribCase{"LinkFollowed", [](const QString& f) {
-        QFile::link(WriteFile(f + "/a.wpd", {}, 0644), f + "/l");
-        return f + "/l"; }, "Archive"},
-    AttribCase{"Missing", [](const QString& f) { return f + "/none"; }, "Unknown"},
-    AttribCase{"Empty", [](const QString&) { return QString(); }, "Unknown"}),
-    [](const testing::TestParamInfo<AttribCase>& info) { return std::string(info.param.name); });
+// A single attribute by its name, combinations by their number.
+TEST(GetAttribTest, NamesASingleAttributeAndNumbersCombinations)
+{
+    const std::tuple<const char*, std::function<QString(const QString& folder)>, const char*> cases[] = {
+        {"File", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0644); }, "Archive"},
+        {"OwnerOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0200); }, "Archive"},
+        {"ReadOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0444); }, "33"},
+        {"HiddenFile", [](const QString& f) { return WriteFile(f + "/.a", {}, 0644); }, "34"},
+        {"Folder", [](const QString& f) { return MakeFolder(f + "/d", 0755); }, "Directory"},
+        {"ReadOnlyFolder", [](const QString& f) { return MakeFolder(f + "/d", 0555); }, "17"},
+        {"HiddenFolder", [](const QString& f) { return MakeFolder(f + "/.d", 0755); }, "18"},
+        {"CurrentFolderIsNotHidden", [](const QString& f) { return MakeFolder(f + "/d", 0755) + "/."; }, "Directory"},
+        {"Pipe", [](const QString& f) {
+            const QString p = f + "/pipe";
+            ::mkfifo(QFile::encodeName(p).constData(), 0644);
+            return p; }, "Normal"},
+        {"LinkFollowed", [](const QString& f) {
+            QFile::link(WriteFile(f + "/a.wpd", {}, 0644), f + "/l");
+            return f + "/l"; }, "Archive"},
+        {"Missing", [](const QString& f) { return f + "/none"; }, "Unknown"},
+        {"Empty", [](const QString&) { return QString(); }, "Unknown"},
+    };
+    for (const auto& [name, make, expected] : cases) {
+        QTemporaryDir folder;
+        EXPECT_EQ(clsFileSystem().GetAttrib(make(folder.path())), QString::fromUtf8(expected)) << name;
+    }
+}
 
 TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
 {

@@ -2,13 +2,10 @@
 # Builds the Debian package from the build folder (cpack) and installs it into
 # a minimal Debian 12 root made with debootstrap, with apt resolving its
 # dependencies from the Debian mirror, as on a machine that has never seen
-# Tallowin. Then runs, inside that root (chroot, no display):
-#   tallowin --version
-#   tallowin --convert --target /tmp/out /tmp/in/a.wpd   (and reads a.doc)
-#   tallowin --convert of a document with pictures, which the installed
-#   picture reader (/usr/libexec/tallowin/) must read: no picture left out
-# Before that, lintian (Debian's checks) must report no error.
-# Each step says its name, how long it took, and which step failed.
+# Tallowin, once lintian (Debian's checks) reports no error of it. Then runs
+# inside that root (chroot, no display) tallowin --version, and --convert of
+# a document (a.doc read back) and of one with pictures, which the installed
+# picture reader (/usr/libexec/tallowin/) must read: no picture left out.
 #
 # Needs root (debootstrap, chroot, mounts) and the mirror; exits 77 (CTest's
 # "skipped") when not root. The mounts live in a mount namespace of their
