@@ -33,13 +33,11 @@ Outcome convert(const ConvertCommand::Options& options, const QByteArray& stdinT
     Outcome run;
     run.exitCode = ConvertCommand(options, in, out, terminal ? out : nullptr, nullptr).Run();
     std::rewind(out);
-    QByteArray text;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
-        text.append(buffer, static_cast<qsizetype>(n));
+    QFile written;
+    written.open(out, QIODevice::ReadOnly);
+    run.text = QString::fromUtf8(written.readAll());
     std::fclose(in);
     std::fclose(out);
-    run.text = QString::fromUtf8(text);
     run.lines = run.text.split('\n', Qt::SkipEmptyParts);
     return run;
 }

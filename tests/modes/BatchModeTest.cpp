@@ -224,12 +224,9 @@ TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
 
     app.startBatch(f);
 
-    QStringList expected;
-    for (const QString& n : names)
-        expected << n.left(n.size() - 4) + ".doc";
-    QStringList written = FilesIn(f.target);
-    std::sort(expected.begin(), expected.end());
-    std::sort(written.begin(), written.end());
+    QStringList expected = QStringList(names).replaceInStrings(".wpd", ".doc"), written = FilesIn(f.target);
+    expected.sort();
+    written.sort();
     EXPECT_EQ(written, expected);
     for (const QString& row : app.rows())
         EXPECT_TRUE(row.endsWith("|Converted")) << qPrintable(row);
