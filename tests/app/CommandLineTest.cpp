@@ -18,57 +18,40 @@ struct Case {
     QString error = {};
 };
 
-CommandLine::Options options(Mode mode, const QStringList& paths = {}, const QString& error = {})
-{
-    CommandLine::Options result;
-    result.mode = mode;
-    result.paths = paths;
-    result.error = error;
-    return result;
-}
-
-QStringList args(std::initializer_list<const char*> list)
-{
-    QStringList result;
-    for (const char* a : list)
-        result << QString::fromUtf8(a);
-    return result;
-}
-
 } // namespace
 
 TEST(CommandLine, ParsesEachForm)
 {
     const Case cases[] = {
         {"nothing: the windows as today", {}, Mode::Windows},
-        {"Open With: documents in order", args({"/a/x.wpd", "/b/y y.wpd"}), Mode::Windows, args({"/a/x.wpd", "/b/y y.wpd"})},
-        {"-- lets a file start with a dash", args({"--", "-x.wpd", "--json"}), Mode::Windows, args({"-x.wpd", "--json"})},
-        {"Qt's options are not files", args({"-platform", "offscreen", "-style=fusion", "-reverse", "a.wpd"}), Mode::Windows, args({"a.wpd"})},
-        {"convert documents and folders", args({"--convert", "a.wpd", "dir"}), Mode::Convert, args({"a.wpd", "dir"})},
-        {"options in any order", args({"a.wpd", "--json", "--target", "out", "--convert"}), Mode::Convert, args({"a.wpd"}), "out", true},
-        {"--target=DIR", args({"--convert", "--target=out=1", "a.wpd"}), Mode::Convert, args({"a.wpd"}), "out=1"},
-        {"- keeps its place among the paths", args({"--convert", "a.wpd", "-", "b.wpd"}), Mode::Convert, args({"a.wpd", "-", "b.wpd"})},
-        {"--help wins over everything", args({"--convert", "--bogus", "--help"}), Mode::Help},
-        {"-h", args({"-h"}), Mode::Help},
-        {"--help wins over --version", args({"--version", "--help"}), Mode::Help},
-        {"--version", args({"a.wpd", "--version"}), Mode::Version},
-        {"--help after -- is a file", args({"--", "--help"}), Mode::Windows, args({"--help"})},
-        {"unknown option", args({"--convert", "--bogus", "a.wpd"}), Mode::UsageError, {}, {}, false, "unknown option --bogus"},
-        {"single-dash unknown option", args({"-x"}), Mode::UsageError, {}, {}, false, "unknown option -x"},
-        {"--convert without a path", args({"--convert", "--json"}), Mode::UsageError, {}, {}, false, "--convert needs a PATH (or - for standard input)"},
-        {"--target at the end", args({"--convert", "a.wpd", "--target"}), Mode::UsageError, {}, {}, false, "--target needs a folder"},
-        {"--target= empty", args({"--convert", "--target=", "a.wpd"}), Mode::UsageError, {}, {}, false, "--target needs a folder"},
-        {"--target twice", args({"--convert", "--target", "a", "--target", "b", "x.wpd"}), Mode::UsageError, {}, {}, false, "--target is given more than once"},
-        {"--target without --convert", args({"--target", "out", "a.wpd"}), Mode::UsageError, {}, {}, false, "--target only goes with --convert"},
-        {"--json without --convert", args({"--json", "a.wpd"}), Mode::UsageError, {}, {}, false, "--json only goes with --convert"},
-        {"- without --convert", args({"-"}), Mode::UsageError, {}, {}, false, "- (paths from standard input) only goes with --convert"},
-        {"- twice", args({"--convert", "-", "-"}), Mode::UsageError, {}, {}, false, "- is given more than once"},
-        {"an empty path", args({"--convert", ""}), Mode::UsageError, {}, {}, false, "an empty path"},
-        {"--base without --target", args({"--convert", "--base", "b", "x"}), Mode::UsageError, {}, {}, false, "--base only goes with --target"},
-        {"an unknown format", args({"--convert", "--to", "rtf", "x"}), Mode::UsageError, {}, {}, false, "--to must be doc, docx, odt or pdf, not rtf"},
-        {"an empty extension", args({"--convert", "--extensions", "wpd,,wp", "x"}), Mode::UsageError, {}, {}, false, "--extensions needs extensions separated by commas, as wpd,wp5"},
-        {"-r without --convert", args({"-r", "x"}), Mode::UsageError, {}, {}, false, "-r only goes with --convert"},
-        {"no display for the windows", args({"x.wpd"}), Mode::NoDisplay, args({"x.wpd"})},
+        {"Open With: documents in order", {"/a/x.wpd", "/b/y y.wpd"}, Mode::Windows, {"/a/x.wpd", "/b/y y.wpd"}},
+        {"-- lets a file start with a dash", {"--", "-x.wpd", "--json"}, Mode::Windows, {"-x.wpd", "--json"}},
+        {"Qt's options are not files", {"-platform", "offscreen", "-style=fusion", "-reverse", "a.wpd"}, Mode::Windows, {"a.wpd"}},
+        {"convert documents and folders", {"--convert", "a.wpd", "dir"}, Mode::Convert, {"a.wpd", "dir"}},
+        {"options in any order", {"a.wpd", "--json", "--target", "out", "--convert"}, Mode::Convert, {"a.wpd"}, "out", true},
+        {"--target=DIR", {"--convert", "--target=out=1", "a.wpd"}, Mode::Convert, {"a.wpd"}, "out=1"},
+        {"- keeps its place among the paths", {"--convert", "a.wpd", "-", "b.wpd"}, Mode::Convert, {"a.wpd", "-", "b.wpd"}},
+        {"--help wins over everything", {"--convert", "--bogus", "--help"}, Mode::Help},
+        {"-h", {"-h"}, Mode::Help},
+        {"--help wins over --version", {"--version", "--help"}, Mode::Help},
+        {"--version", {"a.wpd", "--version"}, Mode::Version},
+        {"--help after -- is a file", {"--", "--help"}, Mode::Windows, {"--help"}},
+        {"unknown option", {"--convert", "--bogus", "a.wpd"}, Mode::UsageError, {}, {}, false, "unknown option --bogus"},
+        {"single-dash unknown option", {"-x"}, Mode::UsageError, {}, {}, false, "unknown option -x"},
+        {"--convert without a path", {"--convert", "--json"}, Mode::UsageError, {}, {}, false, "--convert needs a PATH (or - for standard input)"},
+        {"--target at the end", {"--convert", "a.wpd", "--target"}, Mode::UsageError, {}, {}, false, "--target needs a folder"},
+        {"--target= empty", {"--convert", "--target=", "a.wpd"}, Mode::UsageError, {}, {}, false, "--target needs a folder"},
+        {"--target twice", {"--convert", "--target", "a", "--target", "b", "x.wpd"}, Mode::UsageError, {}, {}, false, "--target is given more than once"},
+        {"--target without --convert", {"--target", "out", "a.wpd"}, Mode::UsageError, {}, {}, false, "--target only goes with --convert"},
+        {"--json without --convert", {"--json", "a.wpd"}, Mode::UsageError, {}, {}, false, "--json only goes with --convert"},
+        {"- without --convert", {"-"}, Mode::UsageError, {}, {}, false, "- (paths from standard input) only goes with --convert"},
+        {"- twice", {"--convert", "-", "-"}, Mode::UsageError, {}, {}, false, "- is given more than once"},
+        {"an empty path", {"--convert", ""}, Mode::UsageError, {}, {}, false, "an empty path"},
+        {"--base without --target", {"--convert", "--base", "b", "x"}, Mode::UsageError, {}, {}, false, "--base only goes with --target"},
+        {"an unknown format", {"--convert", "--to", "rtf", "x"}, Mode::UsageError, {}, {}, false, "--to must be doc, docx, odt or pdf, not rtf"},
+        {"an empty extension", {"--convert", "--extensions", "wpd,,wp", "x"}, Mode::UsageError, {}, {}, false, "--extensions needs extensions separated by commas, as wpd,wp5"},
+        {"-r without --convert", {"-r", "x"}, Mode::UsageError, {}, {}, false, "-r only goes with --convert"},
+        {"no display for the windows", {"x.wpd"}, Mode::NoDisplay, {"x.wpd"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -81,11 +64,11 @@ TEST(CommandLine, ParsesEachForm)
         EXPECT_EQ(parsed.error, c.error);
     }
     const CommandLine::Options tree = CommandLine::Parse(
-        args({"--convert", "-r", "-q", "--to=pdf", "--skip-existing", "--extensions", " wpd,.WP5", "--target", "o",
+        QStringList({"--convert", "-r", "-q", "--to=pdf", "--skip-existing", "--extensions", " wpd,.WP5", "--target", "o",
               "--base", "b", "-"}));
     EXPECT_TRUE(tree.recursive && tree.quiet && tree.skipExisting && !tree.json);
     EXPECT_EQ(tree.format, Automation::PdfFormat);
-    EXPECT_EQ(tree.extensions, args({"wpd", "WP5"}));
+    EXPECT_EQ(tree.extensions, (QStringList{"wpd", "WP5"}));
     EXPECT_EQ(tree.base, "b");
 }
 
@@ -103,10 +86,10 @@ TEST(CommandLine, HelpNamesEveryOptionAndExitCode)
 
 TEST(CommandLine, AnswersAtOnceOnlyWhatNeedsNoProgram)
 {
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Version)), CommandLine::ExitSuccess);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::UsageError, {}, "unknown option -x")), CommandLine::ExitUsage);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Windows)), std::nullopt);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(options(Mode::Convert, {"a.wpd"})), std::nullopt);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"--version"})), CommandLine::ExitSuccess);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"-x"})), CommandLine::ExitUsage);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({})), std::nullopt);
+    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"--convert", "a.wpd"})), std::nullopt);
     EXPECT_EQ(CommandLine::VersionText(), QStringLiteral("tallowin %1.%2.%3\n")
                                               .arg(TALLOWIN_VERSION_MAJOR)
                                               .arg(TALLOWIN_VERSION_MINOR)

@@ -1,6 +1,6 @@
-// Start-up as the program does it: the main window, then the start chooser;
-// the documents named, each straight to Save As; or, without a word
-// processor, one message and the end.
+// Start-up as the program does it: the documents named, each straight to
+// Save As; or, without a word processor, one message and the end. (The main
+// window, then the start chooser: the start chooser's tests.)
 #include "app/ConvertOptions.h"
 #include "app/StartUp.h"
 #include "core/DocumentList.h"
@@ -12,9 +12,7 @@
 #include "support/WindowsHarness.h"
 #include "ui/Form2.h"
 #include "ui/Forms.h"
-#include "ui/frmExtension.h"
 
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 using testsupport::ProgramEnded;
@@ -45,27 +43,6 @@ TEST(StartUp, WithoutAWordProcessorOneMessageAndTheProgramEnds)
     } catch (const ProgramEnded& end) {
         EXPECT_EQ(end.exitCode, 3);
     }
-}
-
-TEST(StartUp, MainShowsTheMainWindowThenTheStartChooserAndStaysInTheStartState)
-{
-    WindowsHarness app{WindowsHarness::NotStarted{}};
-
-    app.runMain();
-
-    EXPECT_EQ(app.dialogs().modalTitles, QStringList{"Quick Start"});
-    EXPECT_TRUE(app.mainVisibleBehindChooser);
-    Form2& main = app.mainWindow();
-    EXPECT_EQ(main.windowTitle(), "Tallowin");
-    EXPECT_EQ(gMediator->Documents().Count(), 0);
-    EXPECT_FALSE(main.Next()->isVisible());
-    EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateThree());
-    EXPECT_EQ(gMediator->Extensions().stringList(), QStringList{"wpd"});
-    EXPECT_TRUE(Forms::IsLoaded<frmExtension>());
-    EXPECT_FALSE(Forms::Get<frmExtension>().isVisible());
-    EXPECT_TRUE(app.dialogs().messages.isEmpty());
-    // The windows are what the logic shows.
-    EXPECT_EQ(gMediator->userInterface(), &General::Windows());
 }
 
 TEST(StartUp, DocumentsOpenedFromTheDesktopGoStraightToSaveAsOneAfterTheOther)

@@ -197,7 +197,7 @@ TEST(Jobs, WhatTheWordFileLacksIsTheReasonOfAConvertedRowWhenTheServerSaysIt)
             const QString doc = documentHere(app), target = app.path("a.doc");
             app.dialogs().fileAnswers = {target};
             if (c.offer)
-                app.server().offerConversionNotes(*c.offer, c.failing);
+                app.server().offer("envConversionNotes", c.failing, *c.offer);
             EXPECT_NO_THROW(batch ? runJob<DecObj>(doc) : runJob<DecObj2>(doc));
             EXPECT_EQ(app.rows(), QStringList{doc + "|Converted"});
             EXPECT_EQ(app.reasonOf(doc), c.reason);
@@ -238,6 +238,7 @@ TEST(Jobs, SaveAsCancelledOrLeftEmptyFailsWithAReasonAndWritesNothing)
     }
 }
 
+// The macro is the one in the program's folder.
 TEST(DelayCodeRemoval, WaitsInEventPassesWhileTheMacroPlays)
 {
     struct Case {
@@ -270,23 +271,15 @@ TEST(DelayCodeRemoval, WaitsInEventPassesWhileTheMacroPlays)
         EXPECT_EQ(RmvDelayCode().RemoveDelayCode(), c.result);
         EXPECT_EQ(int(platform::EventPassCount() - start), c.passes);
         EXPECT_EQ(app.server().memberNames(), QString("envDocBlank ").append(c.calls).split(' ', Qt::SkipEmptyParts));
+        EXPECT_EQ(app.server().pathsOf("MacroFilePlay"),
+                  QStringList(QString(c.calls).contains("Macro") ? 1 : 0, platform::AppPath() + "/RmvDelayCode.wcm"));
     }
-}
-
-TEST(DelayCodeRemoval, PlaysTheMacroFromTheProgramsFolder)
-{
-    AppHarness app;
-    RmvDelayCode().RemoveDelayCode();
-    EXPECT_EQ(app.server().pathsOf("MacroFilePlay"), QStringList{platform::AppPath() + "/RmvDelayCode.wcm"});
 }
 
 TEST(DelayCodeRemoval, AServerThatNeverStopsPlayingIsGivenUpOnWithoutSpinning)
 {
     AppHarness app;
-    QList<Value> endless;
-    for (int i = 0; i < 100000; ++i)
-        endless << Value(true);
-    app.server().macroPlaying = endless;
+    app.server().macroPlaying = QList<Value>(100000, Value(true));
     const int limit = RmvDelayCode::WaitLimitMs();
     RmvDelayCode::SetWaitLimitMs(200);
     const quint64 start = platform::EventPassCount();

@@ -9,18 +9,6 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-namespace {
-
-QStringList shownTexts(const DocumentList& list)
-{
-    QStringList shown;
-    for (int i = 0; i < list.Count(); ++i)
-        shown << list.CellText(i, 0);
-    return shown;
-}
-
-} // namespace
-
 TEST(DocumentList, KeepsRowsInDescendingOrderWithUniqueKeys)
 {
     DocumentList list;
@@ -65,7 +53,10 @@ TEST(DocumentList, ManyRowsInAnyOrderComeOutSortedAndAreFoundWhereShown)
             const int c = a.compare(b, Qt::CaseInsensitive);
             return c != 0 ? c > 0 : a.compare(b) > 0;
         });
-        EXPECT_EQ(shownTexts(list), expected) << "order " << order;
+        QStringList shown;
+        for (int i = 0; i < list.Count(); ++i)
+            shown << list.CellText(i, 0);
+        EXPECT_EQ(shown, expected) << "order " << order;
         for (int i = 0; i < expected.size(); i += 97)
             EXPECT_EQ(list.RowOf(expected[i]), i) << qPrintable(expected[i]);
     }

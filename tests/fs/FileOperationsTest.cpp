@@ -21,6 +21,7 @@
 namespace {
 
 using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // Sets the default locale for its lifetime.
 class ScopedLocale {
@@ -37,15 +38,13 @@ protected:
     QString path(const QString& name) const { return mFolder.filePath(name); }
     QString write(const QString& name, const QByteArray& content, mode_t mode = 0600) const
     {
-        return testsupport::WriteFile(path(name), content, mode);
+        return WriteFile(path(name), content, mode);
     }
 
     QTemporaryDir mFolder;
     testsupport::ScriptedDialogs mDialogs;
     clsFileSystem mFs;
 };
-
-// --- DeleteFile ------------------------------------------------------------
 
 TEST_F(FileOperationsTest, EachOperationDoesItsWorkWithoutAMessage)
 {
@@ -70,23 +69,6 @@ TEST_F(FileOperationsTest, EachOperationDoesItsWorkWithoutAMessage)
     EXPECT_FALSE(QFileInfo::exists(folder));
     EXPECT_TRUE(mDialogs.messages.isEmpty());
 }
-
-TEST_F(FileOperationsTest, DeleteFileRefusesWhatIsNotAWritableFileWithOneMessage)
-{
-    const QString folder = path("folder");
-    ASSERT_TRUE(QDir().mkdir(folder));
-    const QString readOnly = write("kept.wpd", "keep me", 0444);
-
-    for (const QString& target : {path("missing.TMP"), folder, readOnly, QString()}) {
-        mDialogs.messages.clear();
-        mFs.DeleteFile(target);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error deleting File|None|OK"}) << target.toStdString();
-    }
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(ReadFile(readOnly), "keep me");
-}
-
-// --- FileExist, FileReal, Save ---------------------------------------------
 
 class CurrentFolder {
 public:
@@ -151,10 +133,6 @@ TEST_F(FileOperationsTest, SaveAsksBeforeDeletingAndWritesNothing)
     }
 }
 
-// --- GetFileSize -----------------------------------------------------------
-
-class GetFileSizeTest : public testing::TestWithParam<std::pair<qint64, const char*>> {};
-
 // A file of `size` bytes; sparse, so even sizes of several gigabytes take no
 // room.
 QString FileOfSize(const QTemporaryDir& folder, qint64 size)
@@ -164,57 +142,23 @@ QString FileOfSize(const QTemporaryDir& folder, qint64 size)
     return file.fileName();
 }
 
-TEST_P(GetFileSizeTest, BytesThenKilobytes)
+TEST(GetFileSizeTest, BytesThenKilobytesInTheLocalesWayAndZeroWithoutAFile)
 {
+    // 1025 is 1.0009765625 KB, 1056 is 1.03125 (halves round up), 2047 is 1.9990234375.
+    const std::pair<qint64, const char*> cases[] = {
+        {0, "0B"}, {1, "1B"}, {1023, "1023B"}, {1024, "1KB"}, {1025, "1.001KB"}, {1536, "1.5KB"},
+        {1056, "1.0313KB"}, {2047, "1.999KB"}, {1048575, "1023.999KB"}, {32768 * 1024LL, "32768KB"},
+        {(3LL << 30) + 5, "3145728.0049KB"}, {5LL << 30, "5242880KB"}};
     QTemporaryDir folder;
-    EXPECT_EQ(clsFileSystem().GetFileSize(FileOfSize(folder, GetParam().first)), QString::fromUtf8(GetParam().second));
-}
-
-INSTANTIATE_TEST_SUITE_P(, GetFileSizeTest, testing::Values(
-    std::pair<qint64, const char*>{0, "0B"},
-    std::pair<qint64, const char*>{1, "1B"},
-    std::pair<qint64, const char*>{1023, "1023B"},
-    std::pair<qint64, const char*>{1024, "1KB"},
-    std::pair<qint64, const char*>{1025, "1.001KB"},        // 1.0009765625
-    std::pair<qint64, const char*>{1536, "1.5KB"},
-    std::pair<qint64, const char*>{1056, "1.0313KB"},       // 1.03125: halves round up
-    std::pair<qint64, const char*>{2047, "1.999KB"},        // 1.9990234375
-    std::pair<qint64, const char*>{1048575, "1023.999KB"},
-    std::pair<qint64, const char*>{32768 * 1024LL, "32768KB"},
-    std::pair<qint64, const char*>{(3LL << 30) + 5, "3145728.0049KB"},
-    std::pair<qint64, const char*>{5LL << 30, "5242880KB"}));
-
-TEST(GetFileSizeOtherTest, ZeroBytesWhenThereIsNoFileAndTheLocalesDecimalSeparator)
-{
-    QTemporaryDir folder;
+    for (const auto& [size, expected] : cases)
+        EXPECT_EQ(clsFileSystem().GetFileSize(FileOfSize(folder, size)), QString::fromUtf8(expected)) << size;
+    // Zero bytes when there is no file, and the locale's decimal separator.
     const clsFileSystem fs;
     for (const QString& none : {folder.filePath("missing"), folder.path(), QString()})
         EXPECT_EQ(fs.GetFileSize(none), "0B") << none.toStdString();
     const QString file = FileOfSize(folder, 1536);
     ScopedLocale german(QLocale::German, QLocale::Germany);
     EXPECT_EQ(fs.GetFileSize(file), "1,5KB");
-}
-
-// --- Attributes ------------------------------------------------------------
-
-struct AttribCase {
-    const char* name;
-    std::function<QString(const QString& folder)> make; // returns the path
-    const char* expected;
-};
-
-class GetAttribTest : public testing::TestWithParam<AttribCase> {};
-
-TEST_P(GetAttribTest, NamesASingleAttributeAndNumbersCombinations)
-{
-    QTemporaryDir folder;
-    const QString target = GetParam().make(folder.path());
-    EXPECT_EQ(clsFileSystem().GetAttrib(target), QString::fromUtf8(GetParam().expected));
-}
-
-QString MakeFile(const QString& fullPath, mode_t mode)
-{
-    return testsupport::WriteFile(fullPath, {}, mode);
 }
 
 QString MakeFolder(const QString& fullPath, mode_t mode)
@@ -224,25 +168,33 @@ QString MakeFolder(const QString& fullPath, mode_t mode)
     return fullPath;
 }
 
-INSTANTIATE_TEST_SUITE_P(, GetAttribTest, testing::Values(
-    AttribCase{"File", [](const QString& f) { return MakeFile(f + "/a.wpd", 0644); }, "Archive"},
-    AttribCase{"OwnerOnlyFile", [](const QString& f) { return MakeFile(f + "/a.wpd", 0200); }, "Archive"},
-    AttribCase{"ReadOnlyFile", [](const QString& f) { return MakeFile(f + "/a.wpd", 0444); }, "33"},
-    AttribCase{"HiddenFile", [](const QString& f) { return MakeFile(f + "/.a", 0644); }, "34"},
-    AttribCase{"Folder", [](const QString& f) { return MakeFolder(f + "/d", 0755); }, "Directory"},
-    AttribCase{"ReadOnlyFolder", [](const QString& f) { return MakeFolder(f + "/d", 0555); }, "17"},
-    AttribCase{"HiddenFolder", [](const QString& f) { return MakeFolder(f + "/.d", 0755); }, "18"},
-    AttribCase{"CurrentFolderIsNotHidden", [](const QString& f) { return MakeFolder(f + "/d", 0755) + "/."; }, "Directory"},
-    AttribCase{"Pipe", [](const QString& f) {
-        const QString p = f + "/pipe";
-        ::mkfifo(QFile::encodeName(p).constData(), 0644);
-        return p; }, "Normal"},
-    AttribCase{"LinkFollowed", [](const QString& f) {
-        QFile::link(MakeFile(f + "/a.wpd", 0644), f + "/l");
-        return f + "/l"; }, "Archive"},
-    AttribCase{"Missing", [](const QString& f) { return f + "/none"; }, "Unknown"},
-    AttribCase{"Empty", [](const QString&) { return QString(); }, "Unknown"}),
-    [](const testing::TestParamInfo<AttribCase>& info) { return std::string(info.param.name); });
+// A single attribute by its name, combinations by their number.
+TEST(GetAttribTest, NamesASingleAttributeAndNumbersCombinations)
+{
+    const std::tuple<const char*, std::function<QString(const QString& folder)>, const char*> cases[] = {
+        {"File", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0644); }, "Archive"},
+        {"OwnerOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0200); }, "Archive"},
+        {"ReadOnlyFile", [](const QString& f) { return WriteFile(f + "/a.wpd", {}, 0444); }, "33"},
+        {"HiddenFile", [](const QString& f) { return WriteFile(f + "/.a", {}, 0644); }, "34"},
+        {"Folder", [](const QString& f) { return MakeFolder(f + "/d", 0755); }, "Directory"},
+        {"ReadOnlyFolder", [](const QString& f) { return MakeFolder(f + "/d", 0555); }, "17"},
+        {"HiddenFolder", [](const QString& f) { return MakeFolder(f + "/.d", 0755); }, "18"},
+        {"CurrentFolderIsNotHidden", [](const QString& f) { return MakeFolder(f + "/d", 0755) + "/."; }, "Directory"},
+        {"Pipe", [](const QString& f) {
+            const QString p = f + "/pipe";
+            ::mkfifo(QFile::encodeName(p).constData(), 0644);
+            return p; }, "Normal"},
+        {"LinkFollowed", [](const QString& f) {
+            QFile::link(WriteFile(f + "/a.wpd", {}, 0644), f + "/l");
+            return f + "/l"; }, "Archive"},
+        {"Missing", [](const QString& f) { return f + "/none"; }, "Unknown"},
+        {"Empty", [](const QString&) { return QString(); }, "Unknown"},
+    };
+    for (const auto& [name, make, expected] : cases) {
+        QTemporaryDir folder;
+        EXPECT_EQ(clsFileSystem().GetAttrib(make(folder.path())), QString::fromUtf8(expected)) << name;
+    }
+}
 
 TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
 {
@@ -267,8 +219,6 @@ TEST_F(FileOperationsTest, SettingAnAttributeReplacesTheOthers)
     EXPECT_TRUE(mDialogs.messages.isEmpty());
 }
 
-// --- GetFileDate -----------------------------------------------------------
-
 TEST_F(FileOperationsTest, GetFileDateGivesTheLastChangeWithSeconds)
 {
     const QString file = write("a.wpd", "data");
@@ -285,82 +235,51 @@ TEST_F(FileOperationsTest, GetFileDateGivesTheLastChangeWithSeconds)
     EXPECT_EQ(mFs.GetFileDate(path("missing")), QString());
 }
 
-// --- CopyFile and MoveFile -------------------------------------------------
-
-TEST_F(FileOperationsTest, CopyFileFailuresLeaveEveryFileAsItWas)
+// Each failure shows its one message and leaves every file as it was: no
+// half-written copy is left, and a move whose copy fails keeps its source
+// (onto itself, a copy that "succeeds" would be followed by deleting the
+// only copy).
+TEST_F(FileOperationsTest, EachFailureShowsItsOneMessageAndLeavesEveryFileAsItWas)
 {
-    const QString source = write("a.wpd", "source");
-    const QString readOnly = write("ro.wpd", "read-only", 0444);
-    const QString folder = path("folder");
+    const QString source = write("a.wpd", "source"), readOnly = write("ro.wpd", "read-only", 0444);
+    const QString full = path("full"), inside = write("full/inside.wpd", "keep");
+    const QString folder = path("folder"), link = path("link.wpd");
     QDir().mkdir(folder);
-    const QString link = path("link.wpd");
     QFile::link(source, link);
-
-    const std::pair<QString, QString> cases[] = {
-        {path("missing.wpd"), path("x.wpd")},
-        {source, source}, // onto itself
-        {source, link},   // onto itself through a link
-        {source, path("no/such/folder.wpd")},
-        {source, readOnly},
-        {source, folder},
-        {folder, path("y.wpd")},
-        {source, QString()},
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"Error deleting File", [&] { mFs.DeleteFile(path("missing.TMP")); }},
+        {"Error deleting File", [&] { mFs.DeleteFile(folder); }},
+        {"Error deleting File", [&] { mFs.DeleteFile(readOnly); }},
+        {"Error deleting File", [&] { mFs.DeleteFile(QString()); }},
+        {"Error copying File", [&] { mFs.CopyFile(path("missing.wpd"), path("x.wpd")); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, source); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, link); }}, // onto itself through a link
+        {"Error copying File", [&] { mFs.CopyFile(source, path("no/such/folder.wpd")); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, readOnly); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, folder); }},
+        {"Error copying File", [&] { mFs.CopyFile(folder, path("y.wpd")); }},
+        {"Error copying File", [&] { mFs.CopyFile(source, QString()); }},
+        {"Error moving File", [&] { mFs.MoveFile(source, path("no/such/b.wpd")); }},
+        {"Error moving File", [&] { mFs.MoveFile(source, source); }},
+        {"Error creating Directory", [&] { mFs.MakeDIR(full); }},
+        {"Error creating Directory", [&] { mFs.MakeDIR(path("no/parent")); }},
+        {"Error creating Directory", [&] { mFs.MakeDIR(QString()); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(full); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(path("missing")); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(source); }},
+        {"Error removing Directory", [&] { mFs.RemoveDIR(QString()); }},
     };
-    for (const auto& [from, to] : cases) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
         mDialogs.messages.clear();
-        mFs.CopyFile(from, to);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error copying File|None|OK"})
-            << from.toStdString() << " -> " << to.toStdString();
+        cases[i].second();
+        EXPECT_EQ(mDialogs.boxes(), QStringList{QString("Tallowin|%1|None|OK").arg(cases[i].first)}) << "case " << i;
     }
     EXPECT_EQ(ReadFile(source), "source");
     EXPECT_EQ(ReadFile(readOnly), "read-only");
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_FALSE(QFileInfo::exists(path("x.wpd")));
-    EXPECT_FALSE(QFileInfo::exists(path("y.wpd")));
-    // No half-written copies are left behind.
-    EXPECT_EQ(QDir(mFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 4);
-}
-
-TEST_F(FileOperationsTest, MoveFileKeepsTheSourceWhenTheCopyFails)
-{
-    const QString source = write("a.wpd", "content");
-    // Into a missing folder, and onto itself (a copy that "succeeds" onto
-    // the source would be followed by deleting the only copy).
-    for (const QString& destination : {path("no/such/b.wpd"), source}) {
-        mDialogs.messages.clear();
-        mFs.MoveFile(source, destination);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{"Tallowin|Error moving File|None|OK"}) << destination.toStdString();
-        EXPECT_EQ(ReadFile(source), "content");
-    }
-}
-
-// --- MakeDIR and RemoveDIR -------------------------------------------------
-
-TEST_F(FileOperationsTest, FolderFailuresShowTheirMessage)
-{
-    const QString full = path("full");
-    const QString inside = write("full/inside.wpd", "keep"), file = write("a.wpd", "file");
-
-    const struct {
-        void (clsFileSystem::*operation)(const QString&) const;
-        QString target;
-        const char* message;
-    } cases[] = {
-        {&clsFileSystem::MakeDIR, full, "Error creating Directory"},
-        {&clsFileSystem::MakeDIR, path("no/parent"), "Error creating Directory"},
-        {&clsFileSystem::MakeDIR, QString(), "Error creating Directory"},
-        {&clsFileSystem::RemoveDIR, full, "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, path("missing"), "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, file, "Error removing Directory"},
-        {&clsFileSystem::RemoveDIR, QString(), "Error removing Directory"},
-    };
-    for (const auto& c : cases) {
-        mDialogs.messages.clear();
-        (mFs.*c.operation)(c.target);
-        EXPECT_EQ(mDialogs.boxes(), QStringList{QString("Tallowin|%1|None|OK").arg(c.message)}) << c.target.toStdString();
-    }
     EXPECT_EQ(ReadFile(inside), "keep");
-    EXPECT_EQ(ReadFile(file), "file");
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(QDir(mFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name),
+              (QStringList{"a.wpd", "folder", "full", "link.wpd", "ro.wpd"}));
 }
 
 } // namespace

@@ -97,7 +97,9 @@ INSTANTIATE_TEST_SUITE_P(Both, PathTextTest,
 INSTANTIATE_TEST_SUITE_P(Windows, PathTextTest, testing::Combine(testing::Values(Style::Windows), testing::ValuesIn(kWindows)));
 INSTANTIATE_TEST_SUITE_P(Native, PathTextTest, testing::Combine(testing::Values(Style::Native), testing::ValuesIn(kNative)));
 
-TEST(JoinPathTest, ExactlyOneSeparator)
+// Exactly one separator; and the folder part, base name and a new extension
+// make the proposed target, as the conversion jobs build it.
+TEST(JoinPathTest, ExactlyOneSeparatorAndThePartsRebuildTheTarget)
 {
     struct Case {
         Style style;
@@ -116,21 +118,16 @@ TEST(JoinPathTest, ExactlyOneSeparator)
         EXPECT_EQ(clsFileSystem(c.style).JoinPath(QString::fromUtf8(c.folder), QStringLiteral("a.wpd")),
                   QString::fromUtf8(c.expected)) << c.folder;
     EXPECT_EQ(clsFileSystem().Separator(), QStringLiteral("/")); // Native is the default
-}
 
-// Folder part, base name and a new extension make the proposed target, as
-// the conversion jobs build it.
-TEST(JoinPathTest, PartsRebuildTheTarget)
-{
     const struct {
         Style style;
         const char* source;
         const char* target;
-    } cases[] = {{Style::Windows, "C:\\docs\\report.wpd", "C:\\docs\\report.doc"},
+    } rebuilt[] = {{Style::Windows, "C:\\docs\\report.wpd", "C:\\docs\\report.doc"},
                  {Style::Windows, "C:\\report.wpd", "C:\\report.doc"},
                  {Style::Native, "/home/ann/report.wpd", "/home/ann/report.doc"},
                  {Style::Native, "/report.wpd", "/report.doc"}};
-    for (const auto& c : cases) {
+    for (const auto& c : rebuilt) {
         const clsFileSystem fs(c.style);
         const QString source = QString::fromUtf8(c.source);
         EXPECT_EQ(fs.JoinPath(fs.GetPath(source), fs.GetFileBaseName(source, false) + QStringLiteral(".doc")),

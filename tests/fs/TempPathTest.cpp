@@ -76,38 +76,22 @@ TEST(FnGetTempPathTest, EmptyArgumentsMakeAPrivateEmptyFileInTheRunFolderANewOne
     EXPECT_TRUE(IsEmptyFile(second) && IsEmptyFile(path));
 }
 
-struct FolderCase {
-    const char* name;
-    QString folderArgument; // "@" stands for a real folder made by the test
-    bool usesGivenFolder;
-};
-
-class FnGetTempPathFolderTest : public testing::TestWithParam<FolderCase> {};
-
-TEST_P(FnGetTempPathFolderTest, ChoosesTheFolder)
+// A folder given (trimmed, more than one character) is used; anything else
+// means the run's own. "@" stands for a real folder made by the test.
+TEST(FnGetTempPathTest, ChoosesTheFolder)
 {
     ScopedTmpDir tmp;
     QTemporaryDir given;
-    QString argument = GetParam().folderArgument;
-    argument.replace(QLatin1Char('@'), given.path());
-
-    const QString path = clsFileSystem().fnGetTempPath(QString(), argument);
-
-    const QString expectedFolder = GetParam().usesGivenFolder ? given.path() + QLatin1Char('/') : RunTempFolder();
-    EXPECT_EQ(QFileInfo(path).path() + QLatin1Char('/'), expectedFolder) << path.toStdString();
-    EXPECT_FALSE(path.contains(QString("//"))) << path.toStdString();
-    EXPECT_TRUE(IsEmptyFile(path));
+    const std::pair<QString, bool> cases[] = {{QString(), false}, {"x", false}, {"  /  ", false}, {"    ", false},
+                                              {"@", true}, {"@/", true}, {"  @  ", true}};
+    for (const auto& [folderArgument, usesGivenFolder] : cases) {
+        const QString path = clsFileSystem().fnGetTempPath(QString(), QString(folderArgument).replace('@', given.path()));
+        const QString expectedFolder = usesGivenFolder ? given.path() + QLatin1Char('/') : RunTempFolder();
+        EXPECT_EQ(QFileInfo(path).path() + QLatin1Char('/'), expectedFolder) << path.toStdString();
+        EXPECT_FALSE(path.contains(QString("//"))) << path.toStdString();
+        EXPECT_TRUE(IsEmptyFile(path));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(, FnGetTempPathFolderTest, testing::Values(
-    FolderCase{"Empty", QString(), false},
-    FolderCase{"OneCharacterIgnored", QString("x"), false},
-    FolderCase{"OneCharacterAfterTrimmingIgnored", QString("  /  "), false},
-    FolderCase{"OnlyBlanksIgnored", QString("    "), false},
-    FolderCase{"FolderWithoutSeparator", QString("@"), true},
-    FolderCase{"FolderWithSeparator", QString("@/"), true},
-    FolderCase{"FolderInBlanks", QString("  @  "), true}),
-    [](const testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.name); });
 
 TEST(FnGetTempPathTest, NameStartsWithAtMostThreeCharactersOfThePrefix)
 {

@@ -75,19 +75,6 @@ TEST(BatchMode, EmptyOrMissingSourceFolderConvertsNothing)
     }
 }
 
-TEST(BatchMode, WithoutTargetFolderRefusesToStartAndWritesNothing)
-{
-    AppHarness app;
-    const auto f = app.folders();
-
-    app.startBatch(f.source, QString());
-
-    EXPECT_EQ(app.dialogs().boxes(),
-              QStringList{"Tallowin|Select a target folder before starting the batch.|Exclamation|OK"});
-    EXPECT_TRUE(app.server().calls.isEmpty());
-    EXPECT_EQ(FilesIn(f.source), QStringList{"a.wpd"});
-}
-
 TEST(BatchMode, ARunNeverReplacesATargetItWroteItself)
 {
     // Two sources with one base name (two extensions, or two letter cases of
@@ -127,34 +114,6 @@ TEST(BatchMode, ARunNeverReplacesATargetItWroteItself)
         app.startBatch(f);
         EXPECT_EQ(app.server().pathsOf("FileOpen"), (QStringList{first, first}));
     }
-}
-
-TEST(BatchMode, ProgressCountsTheDocumentsDoneAndFailed)
-{
-    AppHarness app;
-    const auto f = app.folders({"a.wpd", "b.wpd", "c.wpd", "d.txt"});
-    app.server().failOn("FileOpen", f.doc("b.wpd"));
-    QStringList seen;
-    app.server().duringCall = [&] {
-        seen << app.mediator().Progress().Text(app.mediator().Documents());
-    };
-    EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
-
-    app.startBatch(f);
-
-    // What the status bar said while each FileOpen was under way.
-    QStringList atOpen;
-    for (int i = 0; i < app.server().calls.size(); ++i)
-        if (app.server().calls[i].member == "FileOpen")
-            atOpen << seen[i];
-    EXPECT_EQ(atOpen, (QStringList{"0 of 3 done", "1 of 3 done", "2 of 3 done, 1 failed"}));
-    EXPECT_EQ(app.mediator().Progress().Text(app.mediator().Documents()), "Batch done: 2 converted, 1 failed");
-    EXPECT_EQ(app.reasonOf(f.doc("b.wpd")), "FileOpen failed (scripted)");
-    EXPECT_TRUE(app.reasonOf(f.doc("a.wpd")).isEmpty());
-
-    // "Close" empties the list, and the progress of its batch goes with it.
-    app.mediator().StartStateThree();
-    EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
 }
 
 TEST(BatchAndSingleMode, ATargetThatIsTheSourceIsRefusedAndTheSourceKept)
@@ -265,12 +224,9 @@ TEST(BatchMode, AwkwardNamesAreConvertedUnderTheirOwnNames)
 
     app.startBatch(f);
 
-    QStringList expected;
-    for (const QString& n : names)
-        expected << n.left(n.size() - 4) + ".doc";
-    QStringList written = FilesIn(f.target);
-    std::sort(expected.begin(), expected.end());
-    std::sort(written.begin(), written.end());
+    QStringList expected = QStringList(names).replaceInStrings(".wpd", ".doc"), written = FilesIn(f.target);
+    expected.sort();
+    written.sort();
     EXPECT_EQ(written, expected);
     for (const QString& row : app.rows())
         EXPECT_TRUE(row.endsWith("|Converted")) << qPrintable(row);

@@ -2,13 +2,10 @@
 # Builds the Debian package from the build folder (cpack) and installs it into
 # a minimal Debian 12 root made with debootstrap, with apt resolving its
 # dependencies from the Debian mirror, as on a machine that has never seen
-# Tallowin. Then runs, inside that root (chroot, no display):
-#   tallowin --version
-#   tallowin --convert --target /tmp/out /tmp/in/a.wpd   (and reads a.doc)
-#   tallowin --convert of a document with pictures, which the installed
-#   picture reader (/usr/libexec/tallowin/) must read: no picture left out
-# Before that, lintian (Debian's checks) must report no error.
-# Each step says its name, how long it took, and which step failed.
+# Tallowin, once lintian (Debian's checks) reports no error of it. Then runs
+# inside that root (chroot, no display) tallowin --version, and --convert of
+# a document (a.doc read back) and of one with pictures, which the installed
+# picture reader (/usr/libexec/tallowin/) must read: no picture left out.
 #
 # Needs root (debootstrap, chroot, mounts) and the mirror; exits 77 (CTest's
 # "skipped") when not root. The mounts live in a mount namespace of their
@@ -164,22 +161,21 @@ version=$(in_root timeout 60 tallowin --version 2>&1) || fail "tallowin --versio
 echo "package-test: $version"
 [[ "$version" =~ ^tallowin\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "tallowin --version printed: $version"
 
+convert() { # convert NAME: /tmp/in/NAME.wpd into /tmp/out/NAME.doc; what it printed in $output
+  output=$(in_root timeout 600 tallowin --convert --target /tmp/out "/tmp/in/$1.wpd" 2>&1)
+  local code=$?
+  echo "$output" | sed 's/^/package-test: tallowin: /'
+  [ "$code" -eq 0 ] || fail "tallowin --convert exited $code"
+  [ -s "$root/tmp/out/$1.doc" ] || fail "no /tmp/out/$1.doc"
+}
+
 step "tallowin --convert one document"
-output=$(in_root timeout 600 tallowin --convert --target /tmp/out /tmp/in/a.wpd 2>&1)
-code=$?
-echo "$output" | sed 's/^/package-test: tallowin: /'
-[ "$code" -eq 0 ] || fail "tallowin --convert exited $code"
-doc="$root/tmp/out/a.doc"
-[ -s "$doc" ] || fail "no /tmp/out/a.doc"
-catdoc "$doc" 2>/dev/null | grep -q "$sample_text" || fail "a.doc does not hold \"$sample_text\""
-echo "package-test: a.doc: $(stat -c %s "$doc") bytes"
+convert a
+catdoc "$root/tmp/out/a.doc" 2>/dev/null | grep -q "$sample_text" || fail "a.doc does not hold \"$sample_text\""
+echo "package-test: a.doc: $(stat -c %s "$root/tmp/out/a.doc") bytes"
 
 step "tallowin --convert a document with pictures"
-output=$(in_root timeout 600 tallowin --convert --target /tmp/out /tmp/in/pictures.wpd 2>&1)
-code=$?
-echo "$output" | sed 's/^/package-test: tallowin: /'
-[ "$code" -eq 0 ] || fail "tallowin --convert exited $code"
-[ -s "$root/tmp/out/pictures.doc" ] || fail "no /tmp/out/pictures.doc"
+convert pictures
 ! grep -q "picture.*left out" <<<"$output" || fail "pictures were left out"
 
 step "done"

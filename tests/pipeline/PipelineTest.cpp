@@ -84,7 +84,8 @@ TEST(ExtensionChain, AnUnlinkedChainFailsInsteadOfCrashing)
     EXPECT_THROW(c2->sendToChain(extension), RuntimeError);
 }
 
-TEST(Stack, HandsElementsOutFirstInFirstOut)
+// With fewer than two elements, nextTop is a dummy that does nothing.
+TEST(Stack, HandsElementsOutFirstInFirstOutAndNextTopWithFewerThanTwoIsADummy)
 {
     Stack s;
     auto a = std::make_shared<Counter>(), b = std::make_shared<Counter>(), c = std::make_shared<Counter>();
@@ -101,12 +102,8 @@ TEST(Stack, HandsElementsOutFirstInFirstOut)
     EXPECT_EQ(s.NextElement(), c);
     EXPECT_EQ(s.NextElement(), nullptr);
     EXPECT_FALSE(s.hasMoreElements());
-}
 
-TEST(Stack, NextTopWithFewerThanTwoIsADummyThatDoesNothing)
-{
-    Stack s;
-    s.add(std::make_shared<Counter>());
+    s.add(a);
     auto dummy = s.nextTop();
     ASSERT_NE(std::dynamic_pointer_cast<DummyObject>(dummy), nullptr);
     dummy->Execute();

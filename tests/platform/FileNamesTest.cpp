@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
@@ -60,9 +59,7 @@ TEST(FileNames, TheFileListNamesFilesWhoseNamesAreNotUtf8)
 {
     QTemporaryDir dir;
     const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xE9.wpd";
-    const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    testsupport::WriteFile(DecodeFileName(latin1));
 
     FileListBox list;
     list.setPath(dir.path());
@@ -82,9 +79,7 @@ TEST(FileNames, TheJournalOfWordSavesKeepsNamesAsBytes)
     const QByteArray folder = EncodeFileName(dir.path()) + "/caf\xE9";
     ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
     const QByteArray pending = folder + "/" + EncodeFileName(RunFolder::PendingPrefix()) + "c0ffee.tmp";
-    const int fd = ::open(pending.constData(), O_WRONLY | O_CREAT, 0600);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    testsupport::WriteFile(DecodeFileName(pending));
 
     RunFolder& run = RunFolder::Instance();
     run.notePending(DecodeFileName(pending));

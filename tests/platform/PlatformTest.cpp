@@ -172,7 +172,7 @@ TEST(CommonDialog, FiltersCancelAndFileMustExist)
     EXPECT_EQ(dialog.FileName, "/x/y.wpd");
 }
 
-TEST(Program, EndProgramRunsTheHooksNewestFirstOnce)
+TEST(Program, EndProgramRunsTheHooksNewestFirstOnceAndMessageBoxesCarryTheProgramsTitleByDefault)
 {
     QStringList ran;
     AddEndHook([&] { ran << "first"; });
@@ -183,10 +183,7 @@ TEST(Program, EndProgramRunsTheHooksNewestFirstOnce)
     SetEndProgramHandler({});
     RunEndHooks();
     EXPECT_EQ(ran, (QStringList{"second", "first"}));
-}
 
-TEST(Program, MessageBoxesCarryTheProgramsTitleByDefault)
-{
     testsupport::ScriptedDialogs dialogs;
     MsgBox("hello");
     MsgBox("there", MsgButtons::OK, MsgIcon::Exclamation, "Caption");

@@ -206,19 +206,12 @@ def open_main(exe, args=(), **kw):
     return program, app, window(app, "Tallowin")
 
 
-def choose_folder(app, title, folder):
-    """Answers the folder chooser as a keyboard user would: the folder's
-    path into its name box, then "Choose"."""
-    dialog = window(app, title)
-    wait_for("the chooser's name box", lambda: find(dialog, "text")).queryEditableText().setTextContents(folder)
-    press(button(dialog, "Choose"))
-    wait_for("the chooser to close", lambda: top_window(app, title) is None)
-
-
 def start_batch(exe, source, target, documents, env_extra=None):
     """A batch started as a user starts one: the start chooser's
     "BatchDocuments", the batch dialog's two "Select..." buttons and the
-    folder choosers they open, the documents found listed, "Start"."""
+    folder choosers they open, answered as a keyboard user would (the
+    folder's path into the name box, then "Choose"), the documents found
+    listed, "Start"."""
     program, app, main_window = open_main(exe, env_extra=env_extra)
     press(button(window(app, "Quick Start"), "BatchDocuments"))
     batch = window(app, "Batch Documents")
@@ -227,7 +220,10 @@ def start_batch(exe, source, target, documents, env_extra=None):
     for select_button, title, folder in zip(select, ["Select a Source Folder", "Select a Target Folder"],
                                             [source, target]):
         press(select_button)
-        choose_folder(app, title, folder)
+        dialog = window(app, title)
+        wait_for("the chooser's name box", lambda: find(dialog, "text")).queryEditableText().setTextContents(folder)
+        press(button(dialog, "Choose"))
+        wait_for("the chooser to close", lambda: top_window(app, title) is None)
     wait_for("the %d documents found" % documents,
              lambda: find(batch, "list", "Found Documents").childCount == documents)
     press(button(batch, "Start"))

@@ -6,19 +6,13 @@
 
 namespace testsupport {
 
-namespace {
-platform::DialogProvider* gInstalled = nullptr;
-}
-
-ScriptedDialogs::ScriptedDialogs() : mPrevious(gInstalled)
+ScriptedDialogs::ScriptedDialogs() : mPrevious(&platform::Dialogs())
 {
-    gInstalled = this;
     platform::SetDialogProvider(this);
 }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
-    gInstalled = mPrevious;
     platform::SetDialogProvider(mPrevious);
 }
 

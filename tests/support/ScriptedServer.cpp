@@ -69,11 +69,6 @@ void ScriptedServer::offer(const QString& member, bool failing, const Value& ans
     });
 }
 
-void ScriptedServer::offerConversionNotes(const QString& notes, bool failing)
-{
-    offer(QStringLiteral("envConversionNotes"), failing, Value(notes));
-}
-
 void ScriptedServer::failOn(const QString& member, const QString& path)
 {
     mFailures.append({member, path});

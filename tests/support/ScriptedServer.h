@@ -40,11 +40,9 @@ public:
     // or the current document is that path.
     void failOn(const QString& member, const QString& path = QString());
     // Adds an optional member the server lacks otherwise ("BeginRun",
-    // "WaitForStart", "AnnounceDocuments"), recorded like the others, which
-    // answers `answer`; with `failing`, it fails.
+    // "WaitForStart", "AnnounceDocuments", "envConversionNotes"), recorded
+    // like the others, which answers `answer`; with `failing`, it fails.
     void offer(const QString& member, bool failing = false, const platform::Value& answer = {});
-    // Adds the optional member "envConversionNotes", which answers `notes`.
-    void offerConversionNotes(const QString& notes, bool failing = false);
 
     QList<Call> calls;
     // The members called, in order.

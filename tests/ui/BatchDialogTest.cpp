@@ -106,13 +106,18 @@ TEST(BatchDialog, ARootIsShownAsItIsCancellingKeepsTheSourceButEmptiesTheTarget)
     EXPECT_TRUE(app.mediator().GetTgtFolder().isEmpty());
 }
 
-TEST(BatchDialog, StartWithoutFoldersHidesTheDialogRefusesAndWritesNothing)
+TEST(BatchDialog, StartWithoutATargetFolderHidesTheDialogRefusesAndWritesNothing)
 {
     AppHarness app;
+    const auto f = app.folders();
+    app.dialogs().folderAnswers = {f.source};
     bool hiddenWhenRefused = false;
     app.dialogs().duringDialog = [&] { hiddenWhenRefused = !Forms::Get<Form1>().isVisible(); };
 
-    WithBatchDialog(app, [](Form1& dialog) { dialog.Command1()->click(); });
+    WithBatchDialog(app, [](Form1& dialog) {
+        dialog.btnSource()->click();
+        dialog.Command1()->click();
+    });
 
     EXPECT_FALSE(app.batchDialog().isVisible());
     EXPECT_EQ(app.dialogs().boxes(),
@@ -120,6 +125,7 @@ TEST(BatchDialog, StartWithoutFoldersHidesTheDialogRefusesAndWritesNothing)
     EXPECT_TRUE(hiddenWhenRefused);
     EXPECT_TRUE(app.server().calls.isEmpty());
     EXPECT_TRUE(app.rows().isEmpty());
+    EXPECT_EQ(FilesIn(f.source) + FilesIn(f.target), QStringList{"a.wpd"});
     EXPECT_TRUE(app.batchDialog().Command1()->isEnabled());
 }
 

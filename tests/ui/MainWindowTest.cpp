@@ -31,20 +31,11 @@ QStringList captions(const QList<QAction*>& actions)
     return texts;
 }
 
-// A batch of a.wpd, b.wpd (fails to open) and c.wpd into a folder.
-testsupport::BatchFolders runSmallBatch(AppHarness& app)
-{
-    const auto f = app.folders({"a.wpd", "b.wpd", "c.wpd"});
-    app.server().failOn("FileOpen", f.doc("b.wpd"));
-    app.startBatch(f);
-    return f;
-}
-
 } // namespace
 
-TEST(MainWindow, MenusHaveTheirCaptionsInOrder)
+TEST(MainWindow, MenusHaveTheirCaptionsInOrderAndTheDocumentListIsATwoColumnTableInBoldWithUniformRows)
 {
-    AppHarness app;
+    AppHarness app(/*showMainWindow=*/true);
     Form2& main = app.mainWindow();
     const QList<QAction*> top = main.menuBar()->actions();
     EXPECT_EQ(captions(top), (QStringList{"&File", "Tools", "About"}));
@@ -53,12 +44,8 @@ TEST(MainWindow, MenusHaveTheirCaptionsInOrder)
     EXPECT_EQ(captions(top[1]->menu()->actions()), (QStringList{"Batch", "Extensions..."}));
     EXPECT_EQ(captions(top[2]->menu()->actions()), QStringList{"Info"});
     EXPECT_EQ(main.windowTitle(), "Tallowin");
-}
 
-TEST(MainWindow, DocumentListIsATwoColumnTableInBoldWithUniformRows)
-{
-    AppHarness app(/*showMainWindow=*/true);
-    QTableView* list = app.mainWindow().ListView1();
+    QTableView* list = main.ListView1();
     ASSERT_EQ(list->model(), &app.mediator().Documents());
     const QHeaderView* columns = list->horizontalHeader();
     EXPECT_EQ(columns->count(), 2); // what they say: the document list's tests
@@ -71,7 +58,7 @@ TEST(MainWindow, DocumentListIsATwoColumnTableInBoldWithUniformRows)
     // As large as before: the list fills the panel's top, the columns its width.
     EXPECT_EQ(list->geometry(), QRect(0, 0, 761, 361));
     EXPECT_LE(columns->sectionSize(0) + columns->sectionSize(1), list->viewport()->width());
-    EXPECT_EQ(app.mainWindow().size().width(), 766);
+    EXPECT_EQ(main.size().width(), 766);
 }
 
 TEST(MainWindow, ExitButtonExitMenuAndCloseBoxEndTheProgram)
@@ -93,26 +80,33 @@ TEST(MainWindow, ExitButtonExitMenuAndCloseBoxEndTheProgram)
     }
 }
 
-// A batch with one failure as the window shows it: the status bar follows it
-// and ends with its totals; the failed row tells why in its tip and, while
-// current, in the status bar; Close then empties the list outside the run
-// and keeps the mode.
+// A batch with one failure as the window shows it: the progress counts the
+// documents done and failed (not d.txt, which is not converted) and the
+// status bar follows it and ends with its totals; the failed row tells why
+// in its tip and, while current, in the status bar; Close then empties the
+// list and the progress outside the run and keeps the mode.
 TEST(MainWindow, ABatchInTheStatusBarAFailedRowsReasonAndClose)
 {
     AppHarness app(/*showMainWindow=*/true);
     Form2& main = app.mainWindow();
+    const auto f = app.folders({"a.wpd", "b.wpd", "c.wpd", "d.txt"});
+    app.server().failOn("FileOpen", f.doc("b.wpd"));
+    QStringList atOpen; // what the progress said while each document opened
     QString atThirdOpen;
-    int opens = 0;
     app.server().duringCall = [&] {
-        if (app.server().calls.last().member != "FileOpen" || ++opens != 3)
+        if (app.server().calls.last().member != "FileOpen")
             return;
-        // Give the status bar a few frames while the third document opens.
-        QTest::qWait(60);
-        atThirdOpen = main.StatusProgress()->text();
+        atOpen << app.mediator().Progress().Text(app.mediator().Documents());
+        if (atOpen.size() == 3) {
+            QTest::qWait(60); // the status bar's few frames
+            atThirdOpen = main.StatusProgress()->text();
+        }
     };
+    EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
 
-    const auto f = runSmallBatch(app);
+    app.startBatch(f);
 
+    EXPECT_EQ(atOpen, (QStringList{"0 of 3 done", "1 of 3 done", "2 of 3 done, 1 failed"}));
     EXPECT_EQ(atThirdOpen, "2 of 3 done, 1 failed");
     EXPECT_EQ(main.StatusProgress()->text(), "Batch done: 2 converted, 1 failed");
     EXPECT_FALSE(main.Next()->isVisible()); // never shown
@@ -129,6 +123,7 @@ TEST(MainWindow, ABatchInTheStatusBarAFailedRowsReasonAndClose)
     EXPECT_TRUE(app.rows().isEmpty());
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_TRUE(main.StatusProgress()->text().isEmpty());
+    EXPECT_TRUE(app.mediator().Progress().Text(app.mediator().Documents()).isEmpty());
     EXPECT_EQ(app.mediator().stateManager()->current(), app.mediator().stateManager()->stateTwo());
 }
 

@@ -1,5 +1,7 @@
 // The start chooser's buttons, texts and link.
+#include "app/StartUp.h"
 #include "core/DocumentList.h"
+#include "core/ExtensionList.h"
 #include "core/General.h"
 #include "core/Mediator.h"
 #include "modes/StateManager.h"
@@ -10,6 +12,7 @@
 #include "ui/Form3.h"
 #include "ui/Forms.h"
 #include "ui/WebLink.h"
+#include "ui/frmExtension.h"
 #include "UiTestSupport.h"
 
 #include <QLabel>
@@ -17,33 +20,31 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
+// Each test runs the program as it starts, chooser and all.
+using testsupport::WindowsHarness;
 
-// The program started as it starts, chooser and all; `whileShown` acts in
-// the chooser.
-struct MainRun : testsupport::WindowsHarness {
-    MainRun() : WindowsHarness(NotStarted{}) {}
-    void run(const std::function<void(Form3&)>& whileShown)
-    {
-        inChooser = whileShown;
-        runMain();
-    }
-};
-
-} // namespace
-
-TEST(StartChooser, CancelHidesItTheCloseBoxUnloadsItAndNothingElseHappens)
+// Start-up shows the main window, then the chooser in front of it, in the
+// start state with the extension list loaded hidden; the windows are what
+// the logic shows.
+TEST(StartChooser, ComesUpInFrontOfTheMainWindowCancelHidesItTheCloseBoxUnloadsItAndNothingElseHappens)
 {
     for (const bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox ? "close box" : "Cancel");
-        MainRun app;
-        app.run([&](Form3& chooser) { closeBox ? void(chooser.close()) : chooser.btnCancel()->click(); });
+        WindowsHarness app{WindowsHarness::NotStarted{}};
+        app.inChooser = [&](Form3& chooser) { closeBox ? void(chooser.close()) : chooser.btnCancel()->click(); };
+        app.runMain();
 
         EXPECT_EQ(Forms::IsLoaded<Form3>(), !closeBox);
         EXPECT_FALSE(Forms::IsLoaded<Form3>() && Forms::Get<Form3>().isVisible());
+        EXPECT_TRUE(app.mainVisibleBehindChooser);
         EXPECT_TRUE(app.mainWindow().isVisible());
+        EXPECT_EQ(app.mainWindow().windowTitle(), "Tallowin");
+        EXPECT_FALSE(app.mainWindow().Next()->isVisible());
         EXPECT_EQ(gMediator->Documents().Count(), 0);
         EXPECT_EQ(gMediator->stateManager()->current(), gMediator->stateManager()->stateThree());
+        EXPECT_EQ(gMediator->Extensions().stringList(), QStringList{"wpd"});
+        EXPECT_TRUE(Forms::IsLoaded<frmExtension>() && !Forms::Get<frmExtension>().isVisible());
+        EXPECT_EQ(gMediator->userInterface(), &General::Windows());
         EXPECT_TRUE(app.dialogs().messages.isEmpty());
         EXPECT_TRUE(app.dialogs().fileRequests.isEmpty());
         EXPECT_EQ(app.dialogs().modalTitles, QStringList{"Quick Start"});
@@ -54,13 +55,14 @@ TEST(StartChooser, OpenDocumentHidesTheChooserAndConvertsTheChosenDocumentInSing
 {
     for (const bool chosen : {false, true}) {
         SCOPED_TRACE(chosen ? "chosen" : "cancelled");
-        MainRun app;
+        WindowsHarness app{WindowsHarness::NotStarted{}};
         const QString doc = testsupport::WriteFile(app.path("letter.wpd"));
         if (chosen)
             app.dialogs().fileAnswers = {doc, app.path("letter.doc")};
         bool chooserHiddenWhenAsked = false;
         app.dialogs().duringDialog = [&] { chooserHiddenWhenAsked = !Forms::Get<Form3>().isVisible(); };
-        app.run([](Form3& chooser) { chooser.btnSingle()->click(); });
+        app.inChooser = [](Form3& chooser) { chooser.btnSingle()->click(); };
+        app.runMain();
 
         EXPECT_EQ(app.dialogs().fileRequests.size(), chosen ? 2 : 1);
         EXPECT_TRUE(chooserHiddenWhenAsked);
@@ -75,14 +77,15 @@ TEST(StartChooser, OpenDocumentHidesTheChooserAndConvertsTheChosenDocumentInSing
 
 TEST(StartChooser, BatchDocumentsOpensTheBatchDialogAndCancellingItLeavesBothHidden)
 {
-    MainRun app;
+    WindowsHarness app{WindowsHarness::NotStarted{}};
     bool chooserHiddenFirst = false;
     // The batch dialog comes up modal inside the chooser's button.
     app.inBatchDialog = [&](Form1& batch) {
         chooserHiddenFirst = !Forms::Get<Form3>().isVisible();
         batch.Command2()->click();
     };
-    app.run([](Form3& chooser) { chooser.btnBatch()->click(); });
+    app.inChooser = [](Form3& chooser) { chooser.btnBatch()->click(); };
+    app.runMain();
 
     EXPECT_EQ(app.dialogs().modalTitles, (QStringList{"Quick Start", "Batch Documents"}));
     EXPECT_TRUE(chooserHiddenFirst);
@@ -95,7 +98,7 @@ TEST(StartChooser, BatchDocumentsOpensTheBatchDialogAndCancellingItLeavesBothHid
 
 TEST(StartChooser, ShowsItsTextsAtTheirSizes)
 {
-    MainRun app;
+    WindowsHarness app{WindowsHarness::NotStarted{}};
     Form3& chooser = Forms::Get<Form3>();
     EXPECT_EQ(chooser.size(), QSize(577, 329));
     EXPECT_EQ(chooser.btnSingle()->text(), "Open Document");
@@ -118,11 +121,11 @@ TEST(StartChooser, ShowsItsTextsAtTheirSizes)
 // when the desktop names no browser: a message, and the chooser stays.
 TEST(StartChooser, MakerLinkOpensTheMakersAddressOrSaysThereIsNoBrowser)
 {
-    MainRun app;
+    WindowsHarness app{WindowsHarness::NotStarted{}};
     uitest::FakeBrowser browser;
     browser.program = "/usr/bin/some-browser";
     bool stillShown = false;
-    app.run([&](Form3& chooser) {
+    app.inChooser = [&](Form3& chooser) {
         QTest::keyClick(chooser.Label3(), Qt::Key_Return);
         QTest::keyClick(chooser.Label3(), Qt::Key_Space);
         EXPECT_TRUE(app.dialogs().messages.isEmpty());
@@ -130,7 +133,8 @@ TEST(StartChooser, MakerLinkOpensTheMakersAddressOrSaysThereIsNoBrowser)
         QTest::mouseClick(chooser.Label3(), Qt::LeftButton);
         stillShown = chooser.isVisible();
         chooser.btnCancel()->click();
-    });
+    };
+    app.runMain();
 
     ASSERT_EQ(browser.started.size(), 2);
     EXPECT_EQ(browser.started[0].program, "/usr/bin/some-browser");

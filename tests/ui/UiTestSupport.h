@@ -1,14 +1,11 @@
 #pragma once
 
-// Helpers shared by the window tests: a browser that is never started, an
-// environment variable set for one scope, the texts of a list box.
+// Helpers shared by the window tests: a browser that is never started, the
+// texts of a list box.
 #include "platform/desktop/Browser.h"
-#include "support/ScopedEnv.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QAbstractItemView>
-#include <QItemSelectionModel>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -45,8 +42,6 @@ public:
     }
 };
 
-using testsupport::ScopedEnv;
-
 // The texts a list shows, row by row.
 inline QStringList Entries(const QAbstractItemView* list)
 {
@@ -55,27 +50,6 @@ inline QStringList Entries(const QAbstractItemView* list)
     for (int i = 0; model && i < model->rowCount(); ++i)
         texts << model->index(i, 0).data().toString();
     return texts;
-}
-
-// Selects exactly the rows `rows` of a list, as the user would.
-inline void SelectRows(QAbstractItemView* list, const QList<int>& rows)
-{
-    list->selectionModel()->clearSelection();
-    for (int row : rows)
-        list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
-}
-
-// The widgets Tab visits, in order, starting at `first`.
-inline QList<QWidget*> TabChain(QWidget* first)
-{
-    QList<QWidget*> chain;
-    QWidget* w = first;
-    do {
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(w->window()) && w->isEnabled())
-            chain.append(w);
-        w = w->nextInFocusChain();
-    } while (w && w != first);
-    return chain;
 }
 
 } // namespace uitest
