@@ -26,7 +26,7 @@ struct BadInput {
 
 QByteArray sampleBytes(const QString& file, int length = -1)
 {
-    const QByteArray all = ReadFile(SamplePath(file));
+    const QByteArray all = ReadFile(DataPath(file));
     return length < 0 ? all : all.left(length);
 }
 

@@ -7,7 +7,6 @@
 #include <QProcessEnvironment>
 
 using namespace enginetest;
-using platform::Value;
 
 namespace {
 
@@ -15,14 +14,12 @@ class ConversionTest : public EngineTest {};
 
 TEST_F(ConversionTest, EverySampleBecomesAWordDocumentThatCatdocReads)
 {
-    const auto server = SharedServer();
     for (const Sample& sample : Samples()) {
         SCOPED_TRACE(sample.file);
         const QString source = copySample(QString::fromLatin1(sample.file), QStringLiteral("in.wpd"));
         const QByteArray before = Digest(source);
         const QString target = path(QStringLiteral("out.doc"));
-        const auto failure = Convert(server, source, target);
-        ASSERT_FALSE(failure) << failure->description().toStdString();
+        ASSERT_TRUE(converts(source, target));
         const QString text = WordText(target);
         bool found = false;
         for (const QString& known : sample.texts)
@@ -35,30 +32,20 @@ TEST_F(ConversionTest, EverySampleBecomesAWordDocumentThatCatdocReads)
     }
 }
 
-} // namespace
-
-namespace {
-
 // A delay code is a function group in the text stream that holds the codes
 // it delays. The import reads such a group by its length and passes over it:
 // neither the code nor what it holds reaches the document, so the clean-up
 // macro has nothing to remove.
 TEST_F(ConversionTest, ADelayCodeLeavesNothingInTheConvertedDocument)
 {
-    const auto server = SharedServer();
     const QString plain = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("plain.wpd"));
-    const QString delayed = path(QStringLiteral("delayed.wpd"));
-    ASSERT_TRUE(QFile::copy(DataPath(QStringLiteral("delay-code-wp6.wpd")), delayed));
-    ASSERT_FALSE(Convert(server, plain, path(QStringLiteral("plain.doc"))));
-    ASSERT_FALSE(Convert(server, delayed, path(QStringLiteral("delayed.doc"))));
+    const QString delayed = copySample(QStringLiteral("delay-code-wp6.wpd"), QStringLiteral("delayed.wpd"));
+    ASSERT_TRUE(converts(plain, path(QStringLiteral("plain.doc"))));
+    ASSERT_TRUE(converts(delayed, path(QStringLiteral("delayed.doc"))));
     const QString text = WordText(path(QStringLiteral("delayed.doc")));
     EXPECT_FALSE(text.contains(QStringLiteral("DELAYED")));
     EXPECT_EQ(text, WordText(path(QStringLiteral("plain.doc"))));
 }
-
-} // namespace
-
-namespace {
 
 // A document is loaded without a layout; page numbers and page counts only
 // get their values from one. Documents with such fields are laid out, so the
@@ -66,45 +53,31 @@ namespace {
 // a comment, for which the office builds a window of its own in the layout.
 TEST_F(ConversionTest, PageNumberFieldsKeepTheirValues)
 {
-    for (const char* file : {"page-number.odt", "page-number-comment.odt"}) {
-        SCOPED_TRACE(file);
-        const QString source = path(QString::fromLatin1(file) + QStringLiteral(".wpd"));
-        ASSERT_TRUE(QFile::copy(DataPath(QString::fromLatin1(file)), source));
-        const QString target = path(QString::fromLatin1(file) + QStringLiteral(".doc"));
+    for (const QString& file : {QStringLiteral("page-number.odt"), QStringLiteral("page-number-comment.odt")}) {
+        SCOPED_TRACE(file.toStdString());
+        const QString target = path(file + QStringLiteral(".doc"));
         QString notes;
-        const auto failure = Convert(SharedServer(), source, target, MacroPath(), &notes);
-        ASSERT_FALSE(failure) << failure->description().toStdString();
+        ASSERT_TRUE(converts(copySample(file, file + QStringLiteral(".wpd")), target, &notes));
         EXPECT_EQ(notes, QString());
         const QString text = WordText(target).simplified();
         EXPECT_TRUE(text.contains(QStringLiteral("This is page PAGE 2 of NUMPAGES 2"))) << text.toStdString();
     }
 }
 
-} // namespace
-
-namespace {
-
 // What the engine writes reads as what LibreOffice's own command line
 // writes for the same document: the samples, a real document with pictures
 // and a page number, and a text with page-number and page-count fields.
 TEST_F(ConversionTest, TheTextEqualsWhatTheOfficesOwnCommandLineWrites)
 {
-    const QList<std::pair<QString, QString>> documents{
-        {SamplePath(QStringLiteral("sample-wp6.wpd")), QStringLiteral("wp6")},
-        {SamplePath(QStringLiteral("sample-wp50.wpd")), QStringLiteral("wp50")},
-        {SamplePath(QStringLiteral("sample-wp51.wpd")), QStringLiteral("wp51")},
-        {DataPath(QStringLiteral("pictures-wp6.wpd")), QStringLiteral("pictures")},
-        {DataPath(QStringLiteral("page-number.odt")), QStringLiteral("pages")},
-    };
-    const QString in = path(QStringLiteral("in")), ours = path(QStringLiteral("ours")),
-                  theirs = path(QStringLiteral("theirs"));
-    for (const QString& folder : {in, ours, theirs})
+    const QStringList files{QStringLiteral("sample-wp6"), QStringLiteral("sample-wp50"), QStringLiteral("sample-wp51"),
+                            QStringLiteral("pictures-wp6"), QStringLiteral("page-number")};
+    const QString ours = path(QStringLiteral("ours")), theirs = path(QStringLiteral("theirs"));
+    for (const QString& folder : {path(QStringLiteral("in")), ours, theirs})
         ASSERT_TRUE(QDir().mkpath(folder));
     QStringList sources;
-    for (const auto& [file, name] : documents) {
-        sources << in + QLatin1Char('/') + name + QStringLiteral(".wpd");
-        ASSERT_TRUE(QFile::copy(file, sources.last()));
-    }
+    for (const QString& file : files)
+        sources << copySample(file + (file == QStringLiteral("page-number") ? ".odt" : ".wpd"),
+                              QStringLiteral("in/") + file + QStringLiteral(".wpd"));
 
     // The command line, from cold with a profile of its own.
     QProcess office;
@@ -119,15 +92,13 @@ TEST_F(ConversionTest, TheTextEqualsWhatTheOfficesOwnCommandLineWrites)
                      + sources);
     ASSERT_TRUE(office.waitForFinished(300000)) << office.readAll().toStdString();
 
-    const auto server = SharedServer();
     for (int i = 0; i < sources.size(); ++i) {
-        const QString name = documents[i].second + QStringLiteral(".doc");
+        const QString name = QLatin1Char('/') + files[i] + QStringLiteral(".doc");
         SCOPED_TRACE(name.toStdString());
-        const auto failure = Convert(server, sources[i], ours + QLatin1Char('/') + name);
-        ASSERT_FALSE(failure) << failure->description().toStdString();
-        const QString text = WordText(ours + QLatin1Char('/') + name);
+        ASSERT_TRUE(converts(sources[i], ours + name));
+        const QString text = WordText(ours + name);
         EXPECT_FALSE(text.trimmed().isEmpty());
-        EXPECT_EQ(text, WordText(theirs + QLatin1Char('/') + name));
+        EXPECT_EQ(text, WordText(theirs + name));
     }
 }
 

@@ -31,11 +31,6 @@ QString DataPath(const QString& file)
     return QStringLiteral(TALLOWIN_ENGINE_TEST_DATA "/") + file;
 }
 
-QString SamplePath(const QString& file)
-{
-    return DataPath(file);
-}
-
 QString MacroPath()
 {
     return QStringLiteral(TALLOWIN_MACRO_SOURCE);
@@ -118,6 +113,15 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
         QFile::remove(target + QStringLiteral(".copy.TMP"));
         return e;
     }
+}
+
+::testing::AssertionResult Converts(const std::shared_ptr<platform::LateBound>& server, const QString& source,
+                                    const QString& target, QString* notes, const QString& macro)
+{
+    const auto failure = Convert(server, source, target, macro, notes);
+    if (failure)
+        return ::testing::AssertionFailure() << failure->description().toStdString();
+    return ::testing::AssertionSuccess();
 }
 
 QByteArray Digest(const QString& path)
@@ -222,7 +226,7 @@ void EngineTest::SetUp()
 QString EngineTest::copySample(const QString& sample, const QString& name)
 {
     const QString target = path(name);
-    QFile::copy(SamplePath(sample), target);
+    EXPECT_TRUE(QFile::copy(DataPath(sample), target)) << sample.toStdString();
     QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     return target;
 }

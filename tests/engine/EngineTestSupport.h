@@ -23,8 +23,7 @@ struct Sample {
     QStringList texts;
 };
 const QList<Sample>& Samples();
-QString SamplePath(const QString& file);
-QString DataPath(const QString& file);
+QString DataPath(const QString& file); // a sample or another test document
 QString MacroPath(); // the shipped clean-up macro
 
 // The engine server the program would get, with one office unless
@@ -49,6 +48,9 @@ platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const Q
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
                                               const QString& source, const QString& target,
                                               const QString& macro = MacroPath(), QString* notes = nullptr);
+// Convert as an assertion, whose failure message is the failure's description.
+::testing::AssertionResult Converts(const std::shared_ptr<platform::LateBound>& server, const QString& source,
+                                    const QString& target, QString* notes = nullptr, const QString& macro = MacroPath());
 
 // Closes the open document, if any, ignoring failures (a test's clean-up).
 void CloseQuietly(const std::shared_ptr<platform::LateBound>& server);
@@ -74,6 +76,12 @@ protected:
     void SetUp() override;
     QString path(const QString& name) const { return mDir.filePath(name); }
     QString copySample(const QString& sample, const QString& name);
+    // Converts with the shared server.
+    ::testing::AssertionResult converts(const QString& source, const QString& target, QString* notes = nullptr,
+                                        const QString& macro = MacroPath())
+    {
+        return Converts(SharedServer(), source, target, notes, macro);
+    }
 
     QTemporaryDir mDir;
 };

@@ -60,7 +60,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mTemp.isValid() && mDocuments.isValid() && mRuntime.isValid());
-        QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), mDocuments.filePath(QStringLiteral("a.wpd")));
+        QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), mDocuments.filePath(QStringLiteral("a.wpd")));
     }
 
     // Whatever a failed test left goes as it would at the next start.

@@ -148,7 +148,7 @@ TEST_F(MacroPlayTest, BlankAndNonBlankDocuments)
     const QList<Case> cases{
         {DataPath(QStringLiteral("blank.odt")), -1},
         {DataPath(QStringLiteral("text.odt")), 0},
-        {SamplePath(QStringLiteral("sample-wp51.wpd")), 0},
+        {DataPath(QStringLiteral("sample-wp51.wpd")), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source.toStdString());

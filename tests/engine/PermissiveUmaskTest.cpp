@@ -31,7 +31,7 @@ TEST(PermissiveUmaskHelper, Run)
     ::umask(0);
     const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_UMASK_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
-    QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source);
+    QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
     ASSERT_FALSE(failure) << failure->description().toStdString();
     Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight

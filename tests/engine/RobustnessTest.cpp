@@ -265,13 +265,13 @@ TEST(EndOfRunHelper, Run)
     // The test's folder: this process may end without removing anything.
     const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_END_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
-    QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source);
+    QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
     StartEveryOffice(SharedServer());
     const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
     ASSERT_FALSE(failure);
     // Work ahead in the pool's private files, and a document in flight in office 0.
     const QString ahead = dir.filePath(QStringLiteral("b.wpd"));
-    QFile::copy(SamplePath(QStringLiteral("sample-wp51.wpd")), ahead);
+    QFile::copy(DataPath(QStringLiteral("sample-wp51.wpd")), ahead);
     Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {ahead});
     SharedEngine().waitForWorkAhead();
     Call(SharedServer(), QStringLiteral("FileOpen"), {source});

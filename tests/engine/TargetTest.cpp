@@ -43,7 +43,7 @@ TEST_F(TargetTest, AwkwardNamesWorkForSourceAndTarget)
         const QString folder = path(name);
         ASSERT_TRUE(QDir().mkdir(folder));
         const QString source = folder + QLatin1Char('/') + name + QStringLiteral(".wpd");
-        ASSERT_TRUE(QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), source));
+        ASSERT_TRUE(QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source));
         const QString target = folder + QLatin1Char('/') + name + QStringLiteral(".doc");
         const auto failure = Convert(SharedServer(), source, target);
         ASSERT_FALSE(failure) << failure->description().toStdString();
