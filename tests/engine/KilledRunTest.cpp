@@ -74,13 +74,13 @@ protected:
     // Starts the helper with the test's temporary folder as its own.
     std::unique_ptr<HelperProcess> startHelper()
     {
-        QProcessEnvironment environment;
-        environment.insert(QStringLiteral("TMPDIR"), mTemp.path());
         // Qt's own run-time folder (made in TMPDIR when a session names none)
         // is no business of this test.
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mRuntime.path());
-        environment.insert(QStringLiteral("TALLOWIN_ENGINE_KILL_FOLDER"), mDocuments.path());
-        auto helper = std::make_unique<HelperProcess>(QStringLiteral("KilledRunHelper.Run"), "convert", environment);
+        auto helper = std::make_unique<HelperProcess>(
+            QStringLiteral("KilledRunHelper.Run"), "convert",
+            HelperProcess::Environment{{QStringLiteral("TMPDIR"), mTemp.path()},
+                                       {QStringLiteral("XDG_RUNTIME_DIR"), mRuntime.path()},
+                                       {QStringLiteral("TALLOWIN_ENGINE_KILL_FOLDER"), mDocuments.path()}});
         mRun = helper->value(QStringLiteral("RUN"));
         mTempCopies = helper->value(QStringLiteral("TEMP"));
         mOffice = helper->value(QStringLiteral("OFFICE")).toInt();
