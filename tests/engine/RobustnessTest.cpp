@@ -162,14 +162,18 @@ TEST_F(RobustnessTest, PastTheMemoryLimitTheOfficeIsRestartedBetweenDocuments)
     EXPECT_EQ(SharedEngine().officeStarts(), starts + 2);
 }
 
+// An office that cannot start (the out-of-memory killer ending it at every
+// start looks the same to the engine) fails the documents, not the program,
+// and the failures name it; then the real one again.
 TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTheOfficeStartsAgain)
 {
-    // An office that cannot start (the out-of-memory killer ending it at
-    // every start looks the same to the engine), then the real one again.
     struct RestoreOffice {
         ~RestoreOffice() { engine::OfficeInstallation::SetExecutable(QString()); }
     } restore;
-    engine::OfficeInstallation::SetExecutable(QStringLiteral("/bin/false"));
+    const QString broken = path(QStringLiteral("soffice.bin"));
+    WriteFile(broken, "#!/bin/sh\nexit 3\n");
+    QFile(broken).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    engine::OfficeInstallation::SetExecutable(broken);
     const auto server = NewServer(1);
     auto engine = EngineOf(server);
     engine.setStartRetryPause(std::chrono::hours(1));
@@ -180,14 +184,18 @@ TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTh
     int starts = -1;
     for (int call = 0; call < 6 && starts != engine.officeStarts(); ++call) {
         starts = engine.officeStarts();
-        EXPECT_TRUE(Convert(server, source, target));
+        const auto failure = Convert(server, source, target);
+        ASSERT_TRUE(failure);
+        EXPECT_TRUE(failure->description().contains(broken)) << failure->description().toStdString();
     }
     ASSERT_EQ(starts, engine.officeStarts()) << "every call still tries to start an office";
     const auto failure = Convert(server, source, target);
     ASSERT_TRUE(failure);
     EXPECT_TRUE(failure->description().contains(QStringLiteral("could not be started")))
         << failure->description().toStdString();
+    EXPECT_TRUE(failure->description().contains(broken)) << failure->description().toStdString();
     EXPECT_EQ(engine.officeStarts(), starts);
+    EXPECT_FALSE(Exists(target));
 
     // The office can start again: during the pause calls still fail at
     // once; after it, the next document starts an office.
