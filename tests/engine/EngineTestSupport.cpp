@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace enginetest {
@@ -165,6 +166,12 @@ QStringList Entries(const QString& folder)
 bool Exists(const QString& path)
 {
     return QFileInfo::exists(path);
+}
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
 }
 
 // By the name's own bytes, which QFile does not keep for names that are not

@@ -63,6 +63,8 @@ bool WordReadable(const QString& path);
 // Every name in `folder`, hidden ones included.
 QStringList Entries(const QString& folder);
 bool Exists(const QString& path);
+// The file's type and permission bits as lstat gives them (0 when it cannot).
+mode_t ModeOf(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // True while a process with this pid exists (and is not a zombie).

@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -173,12 +174,10 @@ TEST_F(KilledRunTest, RunsUnderAPrivateParentAreCleanedWhenTheSharedNameIsTaken)
     // a live run (this process holds its lock).
     const QString open = temp + shared + QStringLiteral("-open");
     ASSERT_TRUE(QDir().mkpath(open + QStringLiteral("/run-1-dead")));
-    ASSERT_TRUE(QFile(open).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                           | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-                                           | QFile::ExeOther));
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0755), 0);
     const QString live = temp + shared + QStringLiteral("-live");
     ASSERT_TRUE(QDir().mkpath(live + QStringLiteral("/run-2-live")));
-    ASSERT_TRUE(QFile(live).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_EQ(::chmod(QFile::encodeName(live).constData(), 0700), 0);
     const int lock = ::open(QFile::encodeName(live + QStringLiteral("/run-2-live/lock")).constData(),
                             O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);

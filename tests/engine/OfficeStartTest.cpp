@@ -37,13 +37,6 @@ protected:
     testsupport::ScopedEnv mCacheHome{"XDG_CACHE_HOME", mCache.toUtf8()};
 };
 
-mode_t modeOf(const QString& file)
-{
-    struct stat info {};
-    ::lstat(QFile::encodeName(file).constData(), &info);
-    return info.st_mode & 07777;
-}
-
 } // namespace
 
 TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
@@ -73,7 +66,7 @@ TEST_F(OfficeStartTest, TheFirstStartKeepsItsProfilePrivatelyAndLaterStartsNeedN
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString entry = it.next();
-        EXPECT_EQ(modeOf(entry), QFileInfo(entry).isDir() ? 0700 : 0600) << entry.toStdString();
+        EXPECT_EQ(ModeOf(entry) & 07777, QFileInfo(entry).isDir() ? 0700 : 0600) << entry.toStdString();
     }
     EXPECT_FALSE(Exists(kept(QStringLiteral("user/registrymodifications.xcu"))));
 

@@ -39,12 +39,6 @@ TEST(PermissiveUmaskHelper, Run)
     }
 }
 
-mode_t modeOf(const QString& path)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
-}
-
 // Whether an account that is neither root nor ours can connect to the socket.
 bool othersCanConnect(const QString& socketPath)
 {
@@ -94,7 +88,7 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
     while (walk.hasNext()) {
         const QString entry = walk.next();
         ++seen;
-        EXPECT_EQ(modeOf(entry) & 077, 0u) << entry.toStdString() << " is open to others";
+        EXPECT_EQ(ModeOf(entry) & 077, 0u) << entry.toStdString() << " is open to others";
     }
     EXPECT_GT(seen, 10);
 
@@ -103,8 +97,8 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
     ASSERT_FALSE(pipes.isEmpty());
     for (const QString& pipe : pipes) {
         SCOPED_TRACE(pipe.toStdString());
-        EXPECT_TRUE(S_ISSOCK(modeOf(pipe)));
-        EXPECT_EQ(modeOf(pipe) & 077, 0u) << "open to others";
+        EXPECT_TRUE(S_ISSOCK(ModeOf(pipe)));
+        EXPECT_EQ(ModeOf(pipe) & 077, 0u) << "open to others";
         if (::geteuid() == 0) {
             EXPECT_FALSE(othersCanConnect(pipe)) << "another account connected to the office";
         }

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QThread>
 #include <csignal>
 #include <ostream>
 #include <sys/stat.h>
@@ -63,10 +62,7 @@ protected:
 
     static void announce(const QStringList& paths)
     {
-        QList<Value> args;
-        for (const QString& p : paths)
-            args << Value(p);
-        Call(gServer, QStringLiteral("AnnounceDocuments"), args);
+        Call(gServer, QStringLiteral("AnnounceDocuments"), QList<Value>(paths.cbegin(), paths.cend()));
     }
 
     // The calls of a batch job on `source`, as far as they succeed.
@@ -102,14 +98,12 @@ protected:
     }
 
     // Converts `sources` in order into `folder` (made here).
-    QList<Outcome> convertAll(const QStringList& sources, const QString& folder,
-                              const QString& macro = MacroPath())
+    QList<Outcome> convertAll(const QStringList& sources, const QString& folder, const QString& macro = MacroPath())
     {
         QDir().mkpath(folder);
         QList<Outcome> outcomes;
         for (const QString& source : sources)
-            outcomes << convert(source, folder + QLatin1Char('/') + QFileInfo(source).completeBaseName()
-                                            + QStringLiteral(".doc"), macro);
+            outcomes << convert(source, folder + QLatin1Char('/') + QFileInfo(source).completeBaseName() + ".doc", macro);
         return outcomes;
     }
 

@@ -38,7 +38,6 @@ protected:
         CloseQuietly(SharedServer());
     }
 
-    // Converts a sample and checks the result.
     void convertSample(const QString& name)
     {
         const QString target = path(name + QStringLiteral(".doc"));
@@ -260,8 +259,7 @@ TEST(EndOfRunHelper, Run)
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
     QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
     StartEveryOffice(SharedServer());
-    const auto failure = Convert(SharedServer(), source, dir.filePath(QStringLiteral("a.doc")));
-    ASSERT_FALSE(failure);
+    ASSERT_TRUE(Converts(SharedServer(), source, dir.filePath(QStringLiteral("a.doc"))));
     // Work ahead in the pool's private files, and a document in flight in office 0.
     const QString ahead = dir.filePath(QStringLiteral("b.wpd"));
     QFile::copy(DataPath(QStringLiteral("sample-wp51.wpd")), ahead);
@@ -284,8 +282,9 @@ TEST(EndOfRunHelper, Run)
 
 TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
 {
-    for (const char* mode : {"return", "end", "kill"}) {
-        SCOPED_TRACE(mode);
+    for (const QByteArray mode : {"return", "end", "kill"}) {
+        SCOPED_TRACE(mode.constData());
+        const bool killed = mode == "kill";
         QTemporaryDir folder;
         HelperProcess helper(QStringLiteral("EndOfRunHelper.Run"), mode,
                              {{QStringLiteral("TALLOWIN_ENGINE_END_FOLDER"), folder.path()},
@@ -296,17 +295,17 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         ASSERT_FALSE(helper.value(QStringLiteral("PIPES")).isEmpty());
         ASSERT_EQ(offices.size(), 2) << helper.errors();
         ASSERT_FALSE(runFolder.isEmpty());
-        if (QByteArray(mode) == "kill")
+        if (killed)
             helper.process().kill();
         ASSERT_TRUE(helper.process().waitForFinished(60000));
-        if (QByteArray(mode) != "kill") {
+        if (!killed) {
             EXPECT_EQ(helper.process().exitCode(), 0);
         }
         for (const QString& office : offices) {
             EXPECT_GT(office.toInt(), 0);
             EXPECT_TRUE(WaitUntilGone(office.toInt())) << "an office outlived the program";
         }
-        if (QByteArray(mode) == "kill") {
+        if (killed) {
             // What a killed run leaves is removed by the next start.
             EXPECT_TRUE(Exists(runFolder));
             EXPECT_TRUE(memoryFolder == QStringLiteral("none") || Exists(memoryFolder));
