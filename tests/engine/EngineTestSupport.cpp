@@ -125,6 +125,25 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
     return ::testing::AssertionSuccess();
 }
 
+platform::RuntimeError FailureOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const platform::RuntimeError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "succeeded";
+    return platform::RuntimeError(0, QString());
+}
+
+::testing::AssertionResult Says(const platform::RuntimeError& failure, const QString& text)
+{
+    if (failure.description().contains(text))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << failure.description().toStdString() << "\" does not say \""
+                                         << text.toStdString() << '"';
+}
+
 QByteArray Digest(const QString& path)
 {
     QFile file(path);

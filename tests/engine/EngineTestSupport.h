@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -50,7 +51,14 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
                                               const QString& macro = MacroPath(), QString* notes = nullptr);
 // Convert as an assertion, whose failure message is the failure's description.
 ::testing::AssertionResult Converts(const std::shared_ptr<platform::LateBound>& server, const QString& source,
-                                    const QString& target, QString* notes = nullptr, const QString& macro = MacroPath());
+                                    const QString& target, QString* notes = nullptr,
+                                    const QString& macro = MacroPath());
+
+// Runs `action`, which must fail, and returns its failure (an empty one, and
+// a test failure, when it succeeds).
+platform::RuntimeError FailureOf(const std::function<void()>& action);
+// Whether the failure's description has `text` in it (it says so when not).
+::testing::AssertionResult Says(const platform::RuntimeError& failure, const QString& text);
 
 // Closes the open document, if any, ignoring failures (a test's clean-up).
 void CloseQuietly(const std::shared_ptr<platform::LateBound>& server);

@@ -236,7 +236,8 @@ TEST_F(PictureTest, PicturesAreVectorsAndWhatIsLeftOutOrLackingIsSaid)
         QString macro = MacroPath();
     } cases[] = {
         {"each box six times", "pictures12-wp6.wpd", [] {}, "", 12, false},
-        {"a damaged picture", "picture-damaged-wp6.wpd", [] {}, "1 picture could not be read and was left out", 1, false},
+        {"a damaged picture", "picture-damaged-wp6.wpd", [] {}, "1 picture could not be read and was left out", 1,
+         false},
         {"no pictures", "sample-wp6.wpd", [] {}, "", 0, false},
         {"a macro with commands", "pictures-wp6.wpd", [] {}, "", 2, false, macro},
         {"a picture taken out", "pictures-wp6.wpd",

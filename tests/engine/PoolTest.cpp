@@ -103,7 +103,7 @@ protected:
         QDir().mkpath(folder);
         QList<Outcome> outcomes;
         for (const QString& source : sources)
-            outcomes << convert(source, folder + QLatin1Char('/') + QFileInfo(source).completeBaseName() + ".doc", macro);
+            outcomes << convert(source, folder + '/' + QFileInfo(source).completeBaseName() + ".doc", macro);
         return outcomes;
     }
 

@@ -43,14 +43,11 @@ TEST_F(RegistrationTest, WithoutARunnableOfficeTheServerCannotBeCreated)
         OfficeInstallation::SetExecutable(c.program);
         QElapsedTimer clock;
         clock.start();
-        try {
-            platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript"));
-            ADD_FAILURE() << "created";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), RuntimeError::CannotCreateObject);
-            EXPECT_TRUE(e.description().contains(c.program)) << e.description().toStdString();
-            EXPECT_TRUE(e.description().contains(QString::fromLatin1(c.reason))) << e.description().toStdString();
-        }
+        const auto e =
+            FailureOf([] { platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript")); });
+        EXPECT_EQ(e.number(), RuntimeError::CannotCreateObject);
+        EXPECT_TRUE(Says(e, c.program));
+        EXPECT_TRUE(Says(e, QString::fromLatin1(c.reason)));
         EXPECT_LT(clock.elapsed(), 2000) << "the check started something";
     }
 }

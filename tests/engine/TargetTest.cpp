@@ -107,16 +107,13 @@ TEST_F(TargetTest, RefusedTargetsFailWithNothingWritten)
         for (const Case& c : cases) {
             for (const bool word : {true, false}) {
                 SCOPED_TRACE(c.target.toStdString() + (word ? " (Word)" : " (copy)") + (announced ? " ahead" : ""));
-                try {
+                const auto e = FailureOf([&] {
                     Call(SharedServer(), QStringLiteral("FileSave"),
                          word ? QList<Value>{c.target, Value(69)} : QList<Value>{c.target});
-                    ADD_FAILURE() << "saved";
-                } catch (const RuntimeError& e) {
-                    EXPECT_TRUE(e.description().contains(c.target)) << e.description().toStdString();
-                    if (word) {
-                        EXPECT_TRUE(e.description().contains(QString::fromLatin1(c.reason)))
-                            << e.description().toStdString();
-                    }
+                });
+                EXPECT_TRUE(Says(e, c.target));
+                if (word) {
+                    EXPECT_TRUE(Says(e, QString::fromLatin1(c.reason)));
                 }
             }
         }
@@ -161,14 +158,10 @@ TEST_F(TargetTest, AFileWrittenAfterTheRunBeganIsNeverReplacedAnOlderOneIsReplac
         if (announced)
             Call(SharedServer(), QStringLiteral("AnnounceDocuments"), {source});
         open(source);
-        try {
-            saveWord(target);
-            ADD_FAILURE() << "replaced";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), RuntimeError::FileAlreadyExists);
-            EXPECT_EQ(e.description(), QStringLiteral("The target %1 was written by another run meanwhile; "
-                                                      "nothing was written").arg(target));
-        }
+        const auto e = FailureOf([&] { saveWord(target); });
+        EXPECT_EQ(e.number(), RuntimeError::FileAlreadyExists);
+        EXPECT_EQ(e.description(), QStringLiteral("The target %1 was written by another run meanwhile; "
+                                                  "nothing was written").arg(target));
         EXPECT_EQ(ReadFile(target), theirs);
         makeOld(target);
         saveWord(target);
