@@ -155,6 +155,11 @@ QByteArray docx(const Links& l)
         return "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" + relationships + '/' + type + "\" Target=\""
                + target + "\" TargetMode=\"External\"/>";
     };
+    const auto rels = [](const QByteArray& list) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+               "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+               + list + "</Relationships>";
+    };
     StoredZip zip;
     zip.add("[Content_Types].xml", R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">
@@ -163,20 +168,13 @@ QByteArray docx(const Links& l)
 <Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>
 <Override PartName="/word/settings.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"/>
 </Types>)");
-    zip.add("_rels/.rels", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                           "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                           "<Relationship Id=\"rId1\" Type=\"" + relationships
-                               + "/officeDocument\" Target=\"word/document.xml\"/></Relationships>");
+    zip.add("_rels/.rels", rels("<Relationship Id=\"rId1\" Type=\"" + relationships
+                                + "/officeDocument\" Target=\"word/document.xml\"/>"));
     zip.add("word/_rels/document.xml.rels",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"rIdSettings\" Type=\"" + relationships + "/settings\" Target=\"settings.xml\"/>"
-            + external("rIdRemote", "image", l.http("remote.png")) + external("rIdLocal", "image", l.file("secret.png"))
-            + "</Relationships>");
-    zip.add("word/_rels/settings.xml.rels",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            + external("rIdTemplate", "attachedTemplate", l.http("template.dotx")) + "</Relationships>");
+            rels("<Relationship Id=\"rIdSettings\" Type=\"" + relationships + "/settings\" Target=\"settings.xml\"/>"
+                 + external("rIdRemote", "image", l.http("remote.png"))
+                 + external("rIdLocal", "image", l.file("secret.png"))));
+    zip.add("word/_rels/settings.xml.rels", rels(external("rIdTemplate", "attachedTemplate", l.http("template.dotx"))));
     zip.add("word/settings.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                                  "<w:settings xmlns:w=\"" + main + "\" xmlns:r=\"" + relationships
                                      + "\"><w:attachedTemplate r:id=\"rIdTemplate\"/><w:linkStyles/></w:settings>");
