@@ -11,7 +11,6 @@
 
 #include "engine/office/NetworkBlock.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMutex>

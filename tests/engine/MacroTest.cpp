@@ -110,7 +110,9 @@ TEST_F(MacroPlayTest, MacroFilesThatCannotBePlayedFailBeforeTheDocumentIsTouched
     EXPECT_TRUE(WordText(path(QStringLiteral("a.doc"))).contains(QStringLiteral("AND FURTHER")));
 }
 
-TEST_F(MacroPlayTest, CommandsChangeTheDocumentBeforeItIsSaved)
+// Through the calls of a conversion job: the Word document and the plain
+// text copy (which the program creates empty first) both show the changes.
+TEST_F(MacroPlayTest, CommandsChangeTheDocumentAndItsCopyBeforeTheyAreSaved)
 {
     const QString macro = path(QStringLiteral("clean.wcm"));
     WriteFile(macro, "; test macro\n"
@@ -120,12 +122,21 @@ TEST_F(MacroPlayTest, CommandsChangeTheDocumentBeforeItIsSaved)
                      "DELETE \"APPENDIX\"\n");
     const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
     const QByteArray before = Digest(source);
-    ASSERT_TRUE(converts(source, path(QStringLiteral("a.doc")), nullptr, macro));
-    const QString text = WordText(path(QStringLiteral("a.doc")));
-    EXPECT_TRUE(text.contains(QStringLiteral("AND MOREOVER"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("trial2.1"))) << text.toStdString();
-    EXPECT_FALSE(text.contains(QStringLiteral("AND FURTHER")));
-    EXPECT_FALSE(text.contains(QStringLiteral("APPENDIX")));
+    const QString copy = path(QStringLiteral("COPY.TMP"));
+    WriteFile(copy, {});
+    Call(SharedServer(), QStringLiteral("FileOpen"), {source});
+    ASSERT_EQ(Call(SharedServer(), QStringLiteral("envDocBlank")).toInteger(), 0); // reads the text
+    Call(SharedServer(), QStringLiteral("PosDocVeryTop"));
+    Call(SharedServer(), QStringLiteral("MacroFilePlay"), {macro});
+    EXPECT_EQ(Call(SharedServer(), QStringLiteral("envMacroPlaying")), Value(false));
+    Call(SharedServer(), QStringLiteral("FileSave"), {copy});
+    Call(SharedServer(), QStringLiteral("FileSave"), {path(QStringLiteral("a.doc")), Value(69)});
+    for (const QString& text : {QString::fromLocal8Bit(ReadFile(copy)), WordText(path(QStringLiteral("a.doc")))}) {
+        EXPECT_TRUE(text.contains(QStringLiteral("AND MOREOVER"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("trial2.1"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("AND FURTHER")));
+        EXPECT_FALSE(text.contains(QStringLiteral("APPENDIX")));
+    }
     EXPECT_EQ(Digest(source), before);
 }
 

@@ -10,11 +10,9 @@
 #include "platform/RunFolder.h"
 #include "platform/TempFiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
