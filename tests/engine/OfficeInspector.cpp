@@ -95,13 +95,6 @@ uno::Reference<text::XTextRange> startOf(const uno::Reference<text::XTextContent
     return element->getAnchor()->getStart();
 }
 
-QString paragraphText(const uno::Reference<text::XParagraphCursor>& cursor)
-{
-    cursor->gotoStartOfParagraph(false);
-    cursor->gotoEndOfParagraph(true);
-    return engine::UnoRuntime::ToQString(cursor->getString());
-}
-
 } // namespace
 
 OfficeInspector& OfficeInspector::Shared()
@@ -150,9 +143,9 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
                 // the anchor is not in the body
             }
         }
-        graphic.paragraph = paragraphText(cursor);
-        if (cursor->gotoNextParagraph(false))
-            graphic.nextParagraph = paragraphText(cursor);
+        cursor->gotoStartOfParagraph(false);
+        cursor->gotoEndOfParagraph(true);
+        graphic.paragraph = engine::UnoRuntime::ToQString(cursor->getString());
         graphics.append(graphic);
     }
     return graphics;
