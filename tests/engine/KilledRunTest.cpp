@@ -31,16 +31,24 @@ using platform::Value;
 
 namespace {
 
-// Converts one document, reports, and on a line from the test converts a
-// second one the way a conversion job does, with its temporary copy where
-// the program makes it. Then waits to be killed.
-TEST(KilledRunHelper, Run)
+// The helper of KilledRunTest and PermissiveUmaskTest: converts the
+// document of its folder (under umask 000 in mode "umask", leaving it open
+// there: a document in flight), reports, and ends when its input closes. On
+// a line from the test it converts it again the way a conversion job does,
+// with its temporary copy where the program makes it, then waits to be killed.
+TEST(ConvertingHelper, Run)
 {
-    if (HelperProcess::Mode() != "convert")
-        GTEST_SKIP() << "runs only as the helper of KilledRunTest";
-    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_KILL_FOLDER"));
+    const QByteArray mode = HelperProcess::Mode();
+    if (mode != "convert" && mode != "umask")
+        GTEST_SKIP() << "runs only as the helper of KilledRunTest and PermissiveUmaskTest";
+    if (mode == "umask")
+        ::umask(0);
+    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_HELPER_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
-    ASSERT_FALSE(Convert(SharedServer(), source, dir.filePath(QStringLiteral("first.doc"))));
+    QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
+    ASSERT_TRUE(Converts(SharedServer(), source, dir.filePath(QStringLiteral("first.doc"))));
+    if (mode == "umask")
+        Call(SharedServer(), QStringLiteral("FileOpen"), {source});
     HelperProcess::ReportRun();
     HelperProcess::Report("OFFICE", QString::number(SharedEngine().officePid()));
     char line[16];
@@ -78,10 +86,10 @@ protected:
         // Qt's own run-time folder (made in TMPDIR when a session names none)
         // is no business of this test.
         auto helper = std::make_unique<HelperProcess>(
-            QStringLiteral("KilledRunHelper.Run"), "convert",
+            QStringLiteral("ConvertingHelper.Run"), "convert",
             HelperProcess::Environment{{QStringLiteral("TMPDIR"), mTemp.path()},
                                        {QStringLiteral("XDG_RUNTIME_DIR"), mRuntime.path()},
-                                       {QStringLiteral("TALLOWIN_ENGINE_KILL_FOLDER"), mDocuments.path()}});
+                                       {QStringLiteral("TALLOWIN_ENGINE_HELPER_FOLDER"), mDocuments.path()}});
         mRun = helper->value(QStringLiteral("RUN"));
         mTempCopies = helper->value(QStringLiteral("TEMP"));
         mOffice = helper->value(QStringLiteral("OFFICE")).toInt();

@@ -1,8 +1,9 @@
 // A permissive umask (000) must not open anything of the engine's to other
 // accounts: the office's pipes (whoever can connect to them controls the
 // office, and can write files as this user), its profile, the run folder.
-// A helper process converts under umask 000; the test looks at what it made
-// and, as root, tries to connect to its office as another account.
+// A helper process (KilledRunTest's) converts under umask 000; the test
+// looks at what it made and, as root, tries to connect to its office as
+// another account.
 //
 // Another account listens under every name of the offices' pipes it can
 // derive from what it sees, while documents convert and the office starts
@@ -34,21 +35,6 @@ using namespace enginetest;
 using engine::OfficePipes;
 
 namespace {
-
-TEST(PermissiveUmaskHelper, Run)
-{
-    if (HelperProcess::Mode() != "umask")
-        GTEST_SKIP() << "runs only as the helper of PermissiveUmaskTest";
-    ::umask(0);
-    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_UMASK_FOLDER"));
-    const QString source = dir.filePath(QStringLiteral("a.wpd"));
-    QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
-    ASSERT_TRUE(Converts(SharedServer(), source, dir.filePath(QStringLiteral("a.doc"))));
-    Call(SharedServer(), QStringLiteral("FileOpen"), {source}); // a document in flight
-    HelperProcess::ReportRun();
-    while (std::getchar() != EOF) { // until the test closes our input
-    }
-}
 
 // Whether an account that is neither root nor ours can connect to the socket.
 bool othersCanConnect(const QString& socketPath)
@@ -84,9 +70,9 @@ TEST(PermissiveUmaskTest, NothingTheEngineCreatesIsOpenToOthers)
         QString folder;
         ~CleanAfterwards() { platform::RunFolder::CleanKilledRuns(folder); }
     } cleanAfterwards{temp.path() + QLatin1Char('/')};
-    HelperProcess helper(QStringLiteral("PermissiveUmaskHelper.Run"), "umask",
+    HelperProcess helper(QStringLiteral("ConvertingHelper.Run"), "umask",
                          {{QStringLiteral("TMPDIR"), temp.path()},
-                          {QStringLiteral("TALLOWIN_ENGINE_UMASK_FOLDER"), documents.path()}});
+                          {QStringLiteral("TALLOWIN_ENGINE_HELPER_FOLDER"), documents.path()}});
     const QString runFolder = helper.value(QStringLiteral("RUN"));
     ASSERT_FALSE(runFolder.isEmpty()) << helper.errors();
     ASSERT_TRUE(runFolder.startsWith(temp.path()));

@@ -249,7 +249,7 @@ TEST(EndOfRunHelper, Run)
     if (mode.isEmpty())
         GTEST_SKIP() << "runs only as the helper of EndOfRunTest";
     // The test's folder: this process may end without removing anything.
-    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_END_FOLDER"));
+    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_HELPER_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
     QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
     StartEveryOffice(SharedServer());
@@ -281,7 +281,7 @@ TEST(EndOfRunTest, NoOfficeAndNoTemporaryFileOutlivesTheProgram)
         const bool killed = mode == "kill";
         QTemporaryDir folder;
         HelperProcess helper(QStringLiteral("EndOfRunHelper.Run"), mode,
-                             {{QStringLiteral("TALLOWIN_ENGINE_END_FOLDER"), folder.path()},
+                             {{QStringLiteral("TALLOWIN_ENGINE_HELPER_FOLDER"), folder.path()},
                               {QStringLiteral("TALLOWIN_OFFICES"), QStringLiteral("2")}});
         const QStringList offices = helper.value(QStringLiteral("OFFICES")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const QString runFolder = helper.value(QStringLiteral("RUN"));
