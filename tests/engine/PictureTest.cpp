@@ -54,11 +54,7 @@ QString describe(const QList<OfficeInspector::Graphic>& graphics)
     QString text;
     for (const auto& g : graphics)
         text += QStringLiteral("%1x%2 on page %3 at element %4 in \"%5\"\n")
-                    .arg(g.width)
-                    .arg(g.height)
-                    .arg(g.page)
-                    .arg(g.element)
-                    .arg(g.paragraph.left(40));
+                    .arg(g.width).arg(g.height).arg(g.page).arg(g.element).arg(g.paragraph.left(40));
     return text;
 }
 
@@ -287,9 +283,10 @@ TEST_F(PictureTest, PicturesAreVectorsAndWhatIsLeftOutOrLackingIsSaid)
 // paragraph and into the cell "p=0,034" of the first table.
 TEST_F(PictureTest, APictureLandsAtItsCharacterAndInItsTableCell)
 {
+    const QString source = copySample(QStringLiteral("pictures-placed-wp6.wpd"), QStringLiteral("in.wpd"));
     const QString target = path(QStringLiteral("out.doc"));
     QString notes;
-    ASSERT_TRUE(converts(copySample(QStringLiteral("pictures-placed-wp6.wpd"), QStringLiteral("in.wpd")), target, &notes));
+    ASSERT_TRUE(converts(source, target, &notes));
     EXPECT_EQ(notes, QString());
     QStringList places;
     for (const auto& g : OfficeInspector::Shared().graphics(target))
