@@ -230,8 +230,9 @@ TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingT
     QElapsedTimer clock;
     clock.start();
     for (const QString& member : {QStringLiteral("FileOpen"), QStringLiteral("envDocBlank")}) {
-        const auto e = FailureOf(
-            [&] { Call(server, member, member == QStringLiteral("FileOpen") ? QList<Value>{source} : QList<Value>{}); });
+        const auto e = FailureOf([&] {
+            Call(server, member, member == QStringLiteral("FileOpen") ? QList<Value>{source} : QList<Value>{});
+        });
         EXPECT_TRUE(Says(e, QStringLiteral("office engine")));
     }
     EXPECT_LT(clock.elapsed(), 30000);
