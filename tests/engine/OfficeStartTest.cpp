@@ -47,9 +47,9 @@ protected:
 
 } // namespace
 
-TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
+TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThemAndTheyGoWithIt)
 {
-    const auto server = NewServer(2);
+    auto server = NewServer(2);
     auto engine = EngineOf(server);
     engine.waitForOffice();
     const QString a = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
@@ -63,6 +63,11 @@ TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
     StartEveryOffice(server);
     offices = engine.officePids();
     EXPECT_GT(offices[1], 0);
+    for (const pid_t office : offices)
+        ASSERT_TRUE(ProcessAlive(office));
+    server.reset();
+    for (const pid_t office : offices)
+        EXPECT_TRUE(WaitUntilGone(office));
 }
 
 TEST_F(OfficeStartTest, TheFirstStartKeepsItsProfilePrivatelyAndLaterStartsNeedNoRestartWithTheSameSettings)

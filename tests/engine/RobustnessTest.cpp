@@ -204,19 +204,6 @@ TEST_F(RobustnessTest, AfterFailedStartsCallsFailAtOnceUntilThePauseIsOverThenTh
     EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
 }
 
-TEST_F(RobustnessTest, TheOfficesGoWithTheirServer)
-{
-    std::shared_ptr<platform::LateBound> server = NewServer(2);
-    StartEveryOffice(server);
-    const QList<pid_t> offices = EngineOf(server).officePids();
-    ASSERT_EQ(offices.size(), 2);
-    for (const pid_t office : offices)
-        ASSERT_TRUE(ProcessAlive(office));
-    server.reset();
-    for (const pid_t office : offices)
-        EXPECT_TRUE(WaitUntilGone(office));
-}
-
 TEST_F(RobustnessTest, AnEngineThatNoLongerAnswersFailsItsCallsInsteadOfHangingTheProgram)
 {
     const auto server = NewServer(1);
