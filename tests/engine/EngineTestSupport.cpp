@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace enginetest {
@@ -29,11 +30,6 @@ const QList<Sample>& Samples()
 QString DataPath(const QString& file)
 {
     return QStringLiteral(TALLOWIN_ENGINE_TEST_DATA "/") + file;
-}
-
-QString SamplePath(const QString& file)
-{
-    return DataPath(file);
 }
 
 QString MacroPath()
@@ -120,6 +116,34 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
     }
 }
 
+::testing::AssertionResult Converts(const std::shared_ptr<platform::LateBound>& server, const QString& source,
+                                    const QString& target, QString* notes, const QString& macro)
+{
+    const auto failure = Convert(server, source, target, macro, notes);
+    if (failure)
+        return ::testing::AssertionFailure() << failure->description().toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+platform::RuntimeError FailureOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const platform::RuntimeError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "succeeded";
+    return platform::RuntimeError(0, QString());
+}
+
+::testing::AssertionResult Says(const platform::RuntimeError& failure, const QString& text)
+{
+    if (failure.description().contains(text))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << failure.description().toStdString() << "\" does not say \""
+                                         << text.toStdString() << '"';
+}
+
 QByteArray Digest(const QString& path)
 {
     QFile file(path);
@@ -161,6 +185,12 @@ QStringList Entries(const QString& folder)
 bool Exists(const QString& path)
 {
     return QFileInfo::exists(path);
+}
+
+mode_t ModeOf(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
 }
 
 // By the name's own bytes, which QFile does not keep for names that are not
@@ -222,7 +252,7 @@ void EngineTest::SetUp()
 QString EngineTest::copySample(const QString& sample, const QString& name)
 {
     const QString target = path(name);
-    QFile::copy(SamplePath(sample), target);
+    EXPECT_TRUE(QFile::copy(DataPath(sample), target)) << sample.toStdString();
     QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     return target;
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -23,8 +24,7 @@ struct Sample {
     QStringList texts;
 };
 const QList<Sample>& Samples();
-QString SamplePath(const QString& file);
-QString DataPath(const QString& file);
+QString DataPath(const QString& file); // a sample or another test document
 QString MacroPath(); // the shipped clean-up macro
 
 // The engine server the program would get, with one office unless
@@ -49,6 +49,16 @@ platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const Q
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
                                               const QString& source, const QString& target,
                                               const QString& macro = MacroPath(), QString* notes = nullptr);
+// Convert as an assertion, whose failure message is the failure's description.
+::testing::AssertionResult Converts(const std::shared_ptr<platform::LateBound>& server, const QString& source,
+                                    const QString& target, QString* notes = nullptr,
+                                    const QString& macro = MacroPath());
+
+// Runs `action`, which must fail, and returns its failure (an empty one, and
+// a test failure, when it succeeds).
+platform::RuntimeError FailureOf(const std::function<void()>& action);
+// Whether the failure's description has `text` in it (it says so when not).
+::testing::AssertionResult Says(const platform::RuntimeError& failure, const QString& text);
 
 // Closes the open document, if any, ignoring failures (a test's clean-up).
 void CloseQuietly(const std::shared_ptr<platform::LateBound>& server);
@@ -61,6 +71,8 @@ bool WordReadable(const QString& path);
 // Every name in `folder`, hidden ones included.
 QStringList Entries(const QString& folder);
 bool Exists(const QString& path);
+// The file's type and permission bits as lstat gives them (0 when it cannot).
+mode_t ModeOf(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);
 // True while a process with this pid exists (and is not a zombie).
@@ -74,6 +86,12 @@ protected:
     void SetUp() override;
     QString path(const QString& name) const { return mDir.filePath(name); }
     QString copySample(const QString& sample, const QString& name);
+    // Converts with the shared server.
+    ::testing::AssertionResult converts(const QString& source, const QString& target, QString* notes = nullptr,
+                                        const QString& macro = MacroPath())
+    {
+        return Converts(SharedServer(), source, target, notes, macro);
+    }
 
     QTemporaryDir mDir;
 };

@@ -12,12 +12,12 @@ namespace {
 const char* const kModeVariable = "TALLOWIN_ENGINE_HELPER";
 }
 
-HelperProcess::HelperProcess(const QString& test, const QByteArray& mode, const QProcessEnvironment& extra)
+HelperProcess::HelperProcess(const QString& test, const QByteArray& mode, const Environment& extra)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(kModeVariable), QString::fromLatin1(mode));
-    for (const QString& name : extra.keys())
-        environment.insert(name, extra.value(name));
+    for (const auto& [name, value] : extra)
+        environment.insert(name, value);
     mProcess.setProcessEnvironment(environment);
     mProcess.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + test});
 }

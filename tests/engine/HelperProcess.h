@@ -14,8 +14,8 @@ namespace enginetest {
 // "KEY value" on its standard output (Report).
 class HelperProcess final {
 public:
-    HelperProcess(const QString& test, const QByteArray& mode,
-                  const QProcessEnvironment& extra = QProcessEnvironment());
+    using Environment = QList<std::pair<QString, QString>>; // more variables for the helper
+    HelperProcess(const QString& test, const QByteArray& mode, const Environment& extra = {});
     ~HelperProcess();
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;

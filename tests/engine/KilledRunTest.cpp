@@ -23,6 +23,7 @@
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace enginetest;
@@ -30,16 +31,24 @@ using platform::Value;
 
 namespace {
 
-// Converts one document, reports, and on a line from the test converts a
-// second one the way a conversion job does, with its temporary copy where
-// the program makes it. Then waits to be killed.
-TEST(KilledRunHelper, Run)
+// The helper of KilledRunTest and PermissiveUmaskTest: converts the
+// document of its folder (under umask 000 in mode "umask", leaving it open
+// there: a document in flight), reports, and ends when its input closes. On
+// a line from the test it converts it again the way a conversion job does,
+// with its temporary copy where the program makes it, then waits to be killed.
+TEST(ConvertingHelper, Run)
 {
-    if (HelperProcess::Mode() != "convert")
-        GTEST_SKIP() << "runs only as the helper of KilledRunTest";
-    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_KILL_FOLDER"));
+    const QByteArray mode = HelperProcess::Mode();
+    if (mode != "convert" && mode != "umask")
+        GTEST_SKIP() << "runs only as the helper of KilledRunTest and PermissiveUmaskTest";
+    if (mode == "umask")
+        ::umask(0);
+    const QDir dir(qEnvironmentVariable("TALLOWIN_ENGINE_HELPER_FOLDER"));
     const QString source = dir.filePath(QStringLiteral("a.wpd"));
-    ASSERT_FALSE(Convert(SharedServer(), source, dir.filePath(QStringLiteral("first.doc"))));
+    QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), source);
+    ASSERT_TRUE(Converts(SharedServer(), source, dir.filePath(QStringLiteral("first.doc"))));
+    if (mode == "umask")
+        Call(SharedServer(), QStringLiteral("FileOpen"), {source});
     HelperProcess::ReportRun();
     HelperProcess::Report("OFFICE", QString::number(SharedEngine().officePid()));
     char line[16];
@@ -60,7 +69,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(mTemp.isValid() && mDocuments.isValid() && mRuntime.isValid());
-        QFile::copy(SamplePath(QStringLiteral("sample-wp6.wpd")), mDocuments.filePath(QStringLiteral("a.wpd")));
+        QFile::copy(DataPath(QStringLiteral("sample-wp6.wpd")), mDocuments.filePath(QStringLiteral("a.wpd")));
     }
 
     // Whatever a failed test left goes as it would at the next start.
@@ -74,13 +83,13 @@ protected:
     // Starts the helper with the test's temporary folder as its own.
     std::unique_ptr<HelperProcess> startHelper()
     {
-        QProcessEnvironment environment;
-        environment.insert(QStringLiteral("TMPDIR"), mTemp.path());
         // Qt's own run-time folder (made in TMPDIR when a session names none)
         // is no business of this test.
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mRuntime.path());
-        environment.insert(QStringLiteral("TALLOWIN_ENGINE_KILL_FOLDER"), mDocuments.path());
-        auto helper = std::make_unique<HelperProcess>(QStringLiteral("KilledRunHelper.Run"), "convert", environment);
+        auto helper = std::make_unique<HelperProcess>(
+            QStringLiteral("ConvertingHelper.Run"), "convert",
+            HelperProcess::Environment{{QStringLiteral("TMPDIR"), mTemp.path()},
+                                       {QStringLiteral("XDG_RUNTIME_DIR"), mRuntime.path()},
+                                       {QStringLiteral("TALLOWIN_ENGINE_HELPER_FOLDER"), mDocuments.path()}});
         mRun = helper->value(QStringLiteral("RUN"));
         mTempCopies = helper->value(QStringLiteral("TEMP"));
         mOffice = helper->value(QStringLiteral("OFFICE")).toInt();
@@ -173,12 +182,10 @@ TEST_F(KilledRunTest, RunsUnderAPrivateParentAreCleanedWhenTheSharedNameIsTaken)
     // a live run (this process holds its lock).
     const QString open = temp + shared + QStringLiteral("-open");
     ASSERT_TRUE(QDir().mkpath(open + QStringLiteral("/run-1-dead")));
-    ASSERT_TRUE(QFile(open).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                           | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-                                           | QFile::ExeOther));
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0755), 0);
     const QString live = temp + shared + QStringLiteral("-live");
     ASSERT_TRUE(QDir().mkpath(live + QStringLiteral("/run-2-live")));
-    ASSERT_TRUE(QFile(live).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    ASSERT_EQ(::chmod(QFile::encodeName(live).constData(), 0700), 0);
     const int lock = ::open(QFile::encodeName(live + QStringLiteral("/run-2-live/lock")).constData(),
                             O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);

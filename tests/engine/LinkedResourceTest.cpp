@@ -1,17 +1,28 @@
 // Documents that name other files or network addresses: pictures, style
 // sheets, sections and templates linked rather than held. The office must
 // fetch none of them (it reaches no network and no file the user did not
-// choose), and the conversion still ends cleanly.
+// choose), and the conversion still ends cleanly. Beneath that, the office
+// runs without network: whatever a document makes it try, it can open local
+// sockets only (its UNO pipes), never an Internet one.
 #include "EngineTestSupport.h"
 #include "FileEvents.h"
 #include "RecordingHttpServer.h"
 #include "StoredZip.h"
 
-#include <QDir>
+#include "engine/office/NetworkBlock.h"
+
+#include <QFile>
 #include <QImage>
 #include <QMutex>
+#include <arpa/inet.h>
 #include <functional>
+#include <linux/io_uring.h>
+#include <netinet/in.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace enginetest;
 
@@ -143,6 +154,11 @@ QByteArray docx(const Links& l)
         return "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" + relationships + '/' + type + "\" Target=\""
                + target + "\" TargetMode=\"External\"/>";
     };
+    const auto rels = [](const QByteArray& list) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+               "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+               + list + "</Relationships>";
+    };
     StoredZip zip;
     zip.add("[Content_Types].xml", R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">
@@ -151,20 +167,13 @@ QByteArray docx(const Links& l)
 <Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>
 <Override PartName="/word/settings.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"/>
 </Types>)");
-    zip.add("_rels/.rels", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                           "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                           "<Relationship Id=\"rId1\" Type=\"" + relationships
-                               + "/officeDocument\" Target=\"word/document.xml\"/></Relationships>");
+    zip.add("_rels/.rels", rels("<Relationship Id=\"rId1\" Type=\"" + relationships
+                                + "/officeDocument\" Target=\"word/document.xml\"/>"));
     zip.add("word/_rels/document.xml.rels",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"rIdSettings\" Type=\"" + relationships + "/settings\" Target=\"settings.xml\"/>"
-            + external("rIdRemote", "image", l.http("remote.png")) + external("rIdLocal", "image", l.file("secret.png"))
-            + "</Relationships>");
-    zip.add("word/_rels/settings.xml.rels",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            + external("rIdTemplate", "attachedTemplate", l.http("template.dotx")) + "</Relationships>");
+            rels("<Relationship Id=\"rIdSettings\" Type=\"" + relationships + "/settings\" Target=\"settings.xml\"/>"
+                 + external("rIdRemote", "image", l.http("remote.png"))
+                 + external("rIdLocal", "image", l.file("secret.png"))));
+    zip.add("word/_rels/settings.xml.rels", rels(external("rIdTemplate", "attachedTemplate", l.http("template.dotx"))));
     zip.add("word/settings.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                                  "<w:settings xmlns:w=\"" + main + "\" xmlns:r=\"" + relationships
                                      + "\"><w:attachedTemplate r:id=\"rIdTemplate\"/><w:linkStyles/></w:settings>");
@@ -237,7 +246,7 @@ TEST_P(LinkedResourceTest, TheOfficeFetchesNothingTheDocumentLinks)
     }
     EXPECT_EQ(!failure, GetParam().converts) << (failure ? failure->description().toStdString() : "converted");
     if (failure) {
-        EXPECT_TRUE(failure->description().contains(source)) << failure->description().toStdString();
+        EXPECT_TRUE(Says(*failure, source));
         EXPECT_EQ(Entries(mDir.path()), QStringList{QStringLiteral("linked.wpd")});
     } else {
         EXPECT_TRUE(WordText(target).contains(QString::fromLatin1(kText))) << WordText(target).toStdString();
@@ -257,5 +266,69 @@ INSTANTIATE_TEST_SUITE_P(, LinkedResourceTest,
                          [](const testing::TestParamInfo<LinkingDocument>& info) {
                              return std::string(info.param.name);
                          });
+
+
+TEST(NetworkBlockTest, AProcessUnderTheBlockGetsLocalSocketsOnly)
+{
+    RecordingHttpServer server;
+    ASSERT_TRUE(server.isListening());
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(server.port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    struct Case {
+        int domain;
+        int type;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {AF_UNIX, SOCK_STREAM, true},  {AF_NETLINK, SOCK_RAW, true}, {AF_INET, SOCK_STREAM, false},
+        {AF_INET, SOCK_DGRAM, false},  {AF_INET6, SOCK_STREAM, false}, {AF_PACKET, SOCK_RAW, false},
+    };
+    // A child process of its own: the filter cannot be taken off again.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (!engine::NetworkBlock::ApplyToThisProcess())
+            ::_exit(100);
+        int failures = 0;
+        for (const Case& c : cases) {
+            const int fd = ::socket(c.domain, c.type, 0);
+            if ((fd >= 0) != c.allowed)
+                ++failures;
+            if (fd >= 0)
+                ::close(fd);
+        }
+        // A connection made before the block still works; a new one cannot
+        // even be made.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            ++failures;
+        // Nor through io_uring (whose IORING_OP_SOCKET the filter would not
+        // see), nor by taking a socket from another process.
+        io_uring_params ring{};
+        if (::syscall(SYS_io_uring_setup, 4, &ring) >= 0)
+            failures += 10;
+        const long parent = ::syscall(SYS_pidfd_open, ::getppid(), 0);
+        if (parent >= 0 && ::syscall(SYS_pidfd_getfd, parent, 0, 0) >= 0)
+            failures += 20;
+        ::_exit(failures);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 100) << "the kernel refused the filter";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "sockets that should (not) open (10: io_uring, 20: another process's)";
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST(NetworkBlockTest, TheOfficeRunsUnderTheBlock)
+{
+    SharedEngine().waitForOffice();
+    QFile status(QStringLiteral("/proc/%1/status").arg(SharedEngine().officePid()));
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    const QByteArray text = status.readAll();
+    EXPECT_TRUE(text.contains("\nSeccomp:\t2\n")) << text.toStdString();
+}
 
 } // namespace

@@ -19,7 +19,6 @@
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
-#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
@@ -38,15 +37,18 @@ using engine::UnoRuntime;
 // Closes the document when it goes.
 class Opened {
 public:
-    Opened(engine::OfficeSession& session, const QString& path)
+    // Loads hidden and read-only, through `filter` when one is named.
+    Opened(engine::OfficeSession& session, const QString& path, const char* filter = nullptr)
     {
         session.ensureRunning();
+        const auto hidden = UnoRuntime::Property("Hidden", uno::Any(true));
+        const auto readOnly = UnoRuntime::Property("ReadOnly", uno::Any(true));
         mComponent = session.loader()->loadComponentFromURL(
             UnoRuntime::FileUrl(QFileInfo(path).absoluteFilePath()), rtl::OUString("_blank"), 0,
-            UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true)),
-                                    UnoRuntime::Property("ReadOnly", uno::Any(true))}));
+            filter ? UnoRuntime::Properties({hidden, readOnly, UnoRuntime::Property("FilterName", uno::Any(
+                                                                   rtl::OUString::createFromAscii(filter)))})
+                   : UnoRuntime::Properties({hidden, readOnly}));
     }
-    explicit Opened(uno::Reference<lang::XComponent> component) : mComponent(std::move(component)) {}
     ~Opened()
     {
         const uno::Reference<util::XCloseable> closeable(mComponent, uno::UNO_QUERY);
@@ -91,13 +93,6 @@ uno::Reference<text::XTextRange> startOf(const uno::Reference<text::XTextContent
         return uno::Reference<text::XText>(table->getCellByName(cells[0]), uno::UNO_QUERY_THROW)->getStart();
     }
     return element->getAnchor()->getStart();
-}
-
-QString paragraphText(const uno::Reference<text::XParagraphCursor>& cursor)
-{
-    cursor->gotoStartOfParagraph(false);
-    cursor->gotoEndOfParagraph(true);
-    return engine::UnoRuntime::ToQString(cursor->getString());
 }
 
 } // namespace
@@ -148,9 +143,9 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
                 // the anchor is not in the body
             }
         }
-        graphic.paragraph = paragraphText(cursor);
-        if (cursor->gotoNextParagraph(false))
-            graphic.nextParagraph = paragraphText(cursor);
+        cursor->gotoStartOfParagraph(false);
+        cursor->gotoEndOfParagraph(true);
+        graphic.paragraph = engine::UnoRuntime::ToQString(cursor->getString());
         graphics.append(graphic);
     }
     return graphics;
@@ -158,11 +153,7 @@ QList<OfficeInspector::Graphic> OfficeInspector::graphics(const QString& path)
 
 QList<int> OfficeInspector::elementPages(const QString& path)
 {
-    mSession.ensureRunning();
-    const Opened document(mSession.loader()->loadComponentFromURL(
-        UnoRuntime::FileUrl(QFileInfo(path).absoluteFilePath()), rtl::OUString("_blank"), 0,
-        UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true)),
-                                UnoRuntime::Property("ReadOnly", uno::Any(true))})));
+    const Opened document(mSession, path);
     QList<int> pages;
     for (const auto& element : bodyElements(document.component()))
         pages.append(pageOf(document.component(), startOf(element)));
@@ -174,13 +165,7 @@ void OfficeInspector::convertAlone(const QString& source, const QString& target)
     // As the office's own conversion loads a WordPerfect document: its
     // filter, through the desktop into a hidden view, laid out (so page
     // numbers carry their values), without the pictures the engine adds.
-    mSession.ensureRunning();
-    const uno::Reference<lang::XComponent> model = mSession.loader()->loadComponentFromURL(
-        UnoRuntime::FileUrl(QFileInfo(source).absoluteFilePath()), rtl::OUString("_blank"), 0,
-        UnoRuntime::Properties({UnoRuntime::Property("Hidden", uno::Any(true)),
-                                UnoRuntime::Property("FilterName", uno::Any(rtl::OUString("WordPerfect"))),
-                                UnoRuntime::Property("ReadOnly", uno::Any(true))}));
-    const Opened document(model);
+    const Opened document(mSession, source, "WordPerfect");
     uno::Reference<frame::XStorable>(document.component(), uno::UNO_QUERY_THROW)
         ->storeToURL(UnoRuntime::FileUrl(QFileInfo(target).absoluteFilePath()),
                      UnoRuntime::Properties({UnoRuntime::Property("FilterName", uno::Any(rtl::OUString("MS Word 97"))),

@@ -14,16 +14,15 @@ class OfficeInspector final {
 public:
     // A graphic object in a text document: its size (1/100 mm), the kind of
     // its picture (a MIME type), the text of the paragraph its anchor stands
-    // in (and the part of it before the anchor), and of the one after; the
-    // page it is laid out on, and the body element (paragraph or table, in
-    // body order) its anchor stands in (-1 when in none, a header say).
+    // in (and the part of it before the anchor); the page it is laid out
+    // on, and the body element (paragraph or table, in body order) its
+    // anchor stands in (-1 when in none, a header say).
     struct Graphic {
         int width = 0;
         int height = 0;
         QString mimeType;
         QString beforeAnchor;
         QString paragraph;
-        QString nextParagraph;
         int page = 0;
         int element = -1;
     };

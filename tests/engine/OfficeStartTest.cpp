@@ -1,18 +1,26 @@
 // How offices start: only as many as the run needs, and from the profile
 // kept in the user's cache, which spares the office its set-up restart and
-// cannot change the settings the engine gives it.
+// cannot change the settings the engine gives it. How the program gets its
+// engine: by ProgID, failing at once when there is no office (an office that
+// is there but broken fails the documents, not the program: see
+// RobustnessTest).
 #include "EngineTestSupport.h"
+#include "engine/office/OfficeInstallation.h"
 #include "engine/office/OfficeProfile.h"
 #include "engine/office/OfficeSession.h"
+#include "engine/server/EngineRegistration.h"
+#include "platform/automation/ProgIdRegistry.h"
 #include "support/ScopedEnv.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <sys/stat.h>
 
 using namespace enginetest;
-using platform::Value;
+using engine::OfficeInstallation;
+using platform::RuntimeError;
 
 namespace {
 
@@ -37,18 +45,11 @@ protected:
     testsupport::ScopedEnv mCacheHome{"XDG_CACHE_HOME", mCache.toUtf8()};
 };
 
-mode_t modeOf(const QString& file)
-{
-    struct stat info {};
-    ::lstat(QFile::encodeName(file).constData(), &info);
-    return info.st_mode & 07777;
-}
-
 } // namespace
 
-TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
+TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThemAndTheyGoWithIt)
 {
-    const auto server = NewServer(2);
+    auto server = NewServer(2);
     auto engine = EngineOf(server);
     engine.waitForOffice();
     const QString a = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("a.wpd"));
@@ -62,6 +63,11 @@ TEST_F(OfficeStartTest, AServerStartsOneOfficeAndMoreOnlyForABatchThatNeedsThem)
     StartEveryOffice(server);
     offices = engine.officePids();
     EXPECT_GT(offices[1], 0);
+    for (const pid_t office : offices)
+        ASSERT_TRUE(ProcessAlive(office));
+    server.reset();
+    for (const pid_t office : offices)
+        EXPECT_TRUE(WaitUntilGone(office));
 }
 
 TEST_F(OfficeStartTest, TheFirstStartKeepsItsProfilePrivatelyAndLaterStartsNeedNoRestartWithTheSameSettings)
@@ -73,7 +79,7 @@ TEST_F(OfficeStartTest, TheFirstStartKeepsItsProfilePrivatelyAndLaterStartsNeedN
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString entry = it.next();
-        EXPECT_EQ(modeOf(entry), QFileInfo(entry).isDir() ? 0700 : 0600) << entry.toStdString();
+        EXPECT_EQ(ModeOf(entry) & 07777, QFileInfo(entry).isDir() ? 0700 : 0600) << entry.toStdString();
     }
     EXPECT_FALSE(Exists(kept(QStringLiteral("user/registrymodifications.xcu"))));
 
@@ -125,3 +131,44 @@ TEST_F(OfficeStartTest, ACacheFolderThatIsALinkIsNotUsed)
     EXPECT_EQ(restartsOfAStart(), 1);
     EXPECT_EQ(Entries(elsewhere), QStringList());
 }
+
+namespace {
+
+class RegistrationTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        engine::RegisterEngine();
+    }
+    void TearDown() override { OfficeInstallation::SetExecutable(QString()); }
+};
+
+TEST_F(RegistrationTest, WithoutARunnableOfficeTheServerCannotBeCreated)
+{
+    const QString notExecutable = path(QStringLiteral("soffice.bin"));
+    WriteFile(notExecutable, "#!/bin/sh\n");
+    struct Case {
+        QString program;
+        const char* reason;
+    };
+    const QList<Case> cases{
+        {path(QStringLiteral("missing/soffice.bin")), "is not installed"},
+        {mDir.path(), "not a regular file"},
+        {notExecutable, "may not be executed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program.toStdString());
+        OfficeInstallation::SetExecutable(c.program);
+        QElapsedTimer clock;
+        clock.start();
+        const auto e =
+            FailureOf([] { platform::ProgIdRegistry::CreateObject(QStringLiteral("WordPerfect.PerfectScript")); });
+        EXPECT_EQ(e.number(), RuntimeError::CannotCreateObject);
+        EXPECT_TRUE(Says(e, c.program));
+        EXPECT_TRUE(Says(e, QString::fromLatin1(c.reason)));
+        EXPECT_LT(clock.elapsed(), 2000) << "the check started something";
+    }
+}
+
+} // namespace

@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QThread>
 #include <csignal>
 #include <ostream>
 #include <sys/stat.h>
@@ -63,10 +62,7 @@ protected:
 
     static void announce(const QStringList& paths)
     {
-        QList<Value> args;
-        for (const QString& p : paths)
-            args << Value(p);
-        Call(gServer, QStringLiteral("AnnounceDocuments"), args);
+        Call(gServer, QStringLiteral("AnnounceDocuments"), QList<Value>(paths.cbegin(), paths.cend()));
     }
 
     // The calls of a batch job on `source`, as far as they succeed.
@@ -102,14 +98,12 @@ protected:
     }
 
     // Converts `sources` in order into `folder` (made here).
-    QList<Outcome> convertAll(const QStringList& sources, const QString& folder,
-                              const QString& macro = MacroPath())
+    QList<Outcome> convertAll(const QStringList& sources, const QString& folder, const QString& macro = MacroPath())
     {
         QDir().mkpath(folder);
         QList<Outcome> outcomes;
         for (const QString& source : sources)
-            outcomes << convert(source, folder + QLatin1Char('/') + QFileInfo(source).completeBaseName()
-                                            + QStringLiteral(".doc"), macro);
+            outcomes << convert(source, folder + '/' + QFileInfo(source).completeBaseName() + ".doc", macro);
         return outcomes;
     }
 
@@ -121,7 +115,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             const QString target = folder + QStringLiteral("/d%1.wpd").arg(i, 2, 10, QLatin1Char('0'));
             QFile::remove(target);
-            QFile::copy(SamplePath(QString::fromLatin1(Samples().at(i % 3).file)), target);
+            QFile::copy(DataPath(QString::fromLatin1(Samples().at(i % 3).file)), target);
             paths << target;
         }
         return paths;
@@ -152,7 +146,7 @@ TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
     const qsizetype latin1 = documents.size() - 1;
     // Damaged: the WordPerfect 5.1 sample cut short.
     sources << path(QStringLiteral("cut.wpd"));
-    WriteFile(sources.last(), ReadFile(SamplePath(QStringLiteral("sample-wp51.wpd"))).left(6000));
+    WriteFile(sources.last(), ReadFile(DataPath(QStringLiteral("sample-wp51.wpd"))).left(6000));
     // A picture, which the office refuses to open as a text document.
     sources << path(QStringLiteral("picture.wpd"));
     QImage picture(32, 16, QImage::Format_RGB32);
@@ -193,7 +187,7 @@ TEST_F(PoolTest, DocumentsChangedDeletedOrReplacedByAFifoConvertOrFailAsWithoutT
     // the batch starts, so the changes meet documents it has converted
     // (d01..d05) and documents it has not reached yet (d09..d11).
     const QString folder = path(QStringLiteral("source"));
-    const QString other = SamplePath(QStringLiteral("sample-wp50.wpd"));
+    const QString other = DataPath(QStringLiteral("sample-wp50.wpd"));
     const auto change = [&](const QStringList& d) {
         WriteFile(d[1], ReadFile(other));   // new content
         WriteFile(d[2], ReadFile(d[2]));    // the same bytes written again
@@ -201,7 +195,7 @@ TEST_F(PoolTest, DocumentsChangedDeletedOrReplacedByAFifoConvertOrFailAsWithoutT
         QFile::remove(d[4]);
         ASSERT_EQ(::mkfifo(QFile::encodeName(d[4]).constData(), 0600), 0);
         const QString replacement = d[5] + QStringLiteral(".new"); // another file under the old name
-        QFile::copy(SamplePath(QStringLiteral("sample-wp51.wpd")), replacement);
+        QFile::copy(DataPath(QStringLiteral("sample-wp51.wpd")), replacement);
         ASSERT_EQ(::rename(QFile::encodeName(replacement).constData(), QFile::encodeName(d[5]).constData()), 0);
         QFile::remove(d[9]);
         ASSERT_EQ(::mkfifo(QFile::encodeName(d[9]).constData(), 0600), 0);

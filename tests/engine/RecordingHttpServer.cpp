@@ -13,11 +13,8 @@ namespace enginetest {
 namespace {
 
 // A 1x1 PNG: whatever asks for a picture gets a valid one.
-const unsigned char kPicture[] = {
-    0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
-    0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
-    0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF,
-    0x89, 0x99, 0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+const QByteArray kPicture = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4"
+                                                   "nGP4z8DwHwAFAAH/iZk9HQAAAABJRU5ErkJggg==");
 
 } // namespace
 
@@ -96,9 +93,8 @@ void RecordingHttpServer::answer(int connection)
         std::lock_guard guard(mLock);
         mRequests.append(request.left(request.indexOf("\r\n")));
     }
-    const QByteArray body(reinterpret_cast<const char*>(kPicture), sizeof kPicture);
     const QByteArray reply = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: "
-                             + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+                             + QByteArray::number(kPicture.size()) + "\r\nConnection: close\r\n\r\n" + kPicture;
     [[maybe_unused]] auto written = ::write(connection, reply.constData(), static_cast<size_t>(reply.size()));
 }
 

@@ -19,66 +19,62 @@
                       the import looks at)
 """
 import os
+import struct
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-CONTENT_NS = (
-    'xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
-    'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
-    'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" '
-    'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
-    'xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0" '
-    'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
-    'xmlns:xlink="http://www.w3.org/1999/xlink" '
-    'xmlns:ooo="http://openoffice.org/2004/office" '
-    'xmlns:dom="http://www.w3.org/2001/xml-events" '
-    'xmlns:dc="http://purl.org/dc/elements/1.1/" '
-)
+NAMESPACES = {"office": "urn:oasis:names:tc:opendocument:xmlns:office:1.0",
+              "style": "urn:oasis:names:tc:opendocument:xmlns:style:1.0",
+              "fo": "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0",
+              "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0",
+              "script": "urn:oasis:names:tc:opendocument:xmlns:script:1.0",
+              "table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0", "xlink": "http://www.w3.org/1999/xlink",
+              "ooo": "http://openoffice.org/2004/office", "dom": "http://www.w3.org/2001/xml-events",
+              "dc": "http://purl.org/dc/elements/1.1/"}
+CONTENT_NS = "".join(f'xmlns:{prefix}="{uri}" ' for prefix, uri in NAMESPACES.items())
+XML = '<?xml version="1.0" encoding="UTF-8"?>\n'
+DTD = '<!DOCTYPE {} PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "{}.dtd">\n'
 
 
-def content(paragraph, scripts="", styles=""):
-    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
-            f'<office:document-content {CONTENT_NS} office:version="1.2">'
-            f'{scripts}{styles}<office:body><office:text><text:p>{paragraph}</text:p>'
-            '</office:text></office:body></office:document-content>')
+def read(name):
+    with open(os.path.join(HERE, name), "rb") as f:
+        return f.read()
+
+
+def write(name, data):
+    with open(os.path.join(HERE, name), "wb") as f:
+        f.write(data)
 
 
 def write_odt(name, paragraph, macro=None, styles=""):
-    files = {"content.xml": content(paragraph, styles=styles)}
-    entries = ['<manifest:file-entry manifest:full-path="/" manifest:version="1.2" '
-               'manifest:media-type="application/vnd.oasis.opendocument.text"/>',
-               '<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>']
+    scripts = ""
+    files = {}
     if macro:
-        listeners = ('<office:scripts><office:event-listeners>'
-                     '<script:event-listener script:language="ooo:script" script:event-name="dom:load" '
-                     'xlink:type="simple" xlink:href="vnd.sun.star.script:Standard.Module1.OnLoad'
-                     '?language=Basic&amp;location=document"/>'
-                     '</office:event-listeners></office:scripts>')
-        files["content.xml"] = content(paragraph, listeners)
+        scripts = ('<office:scripts><office:event-listeners>'
+                   '<script:event-listener script:language="ooo:script" script:event-name="dom:load" '
+                   'xlink:type="simple" xlink:href="vnd.sun.star.script:Standard.Module1.OnLoad'
+                   '?language=Basic&amp;location=document"/></office:event-listeners></office:scripts>')
         files["Basic/script-lc.xml"] = (
-            '<?xml version="1.0" encoding="UTF-8"?>\n'
-            '<!DOCTYPE library:libraries PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "libraries.dtd">\n'
-            '<library:libraries xmlns:library="http://openoffice.org/2000/library" '
-            'xmlns:xlink="http://www.w3.org/1999/xlink">'
+            XML + DTD.format("library:libraries", "libraries") + '<library:libraries '
+            'xmlns:library="http://openoffice.org/2000/library" xmlns:xlink="http://www.w3.org/1999/xlink">'
             '<library:library library:name="Standard" library:link="false"/></library:libraries>')
         files["Basic/Standard/script-lb.xml"] = (
-            '<?xml version="1.0" encoding="UTF-8"?>\n'
-            '<!DOCTYPE library:library PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "library.dtd">\n'
-            '<library:library xmlns:library="http://openoffice.org/2000/library" library:name="Standard" '
-            'library:readonly="false" library:passwordprotected="false">'
-            '<library:element library:name="Module1"/></library:library>')
+            XML + DTD.format("library:library", "library") + '<library:library '
+            'xmlns:library="http://openoffice.org/2000/library" library:name="Standard" library:readonly="false" '
+            'library:passwordprotected="false"><library:element library:name="Module1"/></library:library>')
         files["Basic/Standard/Module1.xml"] = (
-            '<?xml version="1.0" encoding="UTF-8"?>\n'
-            '<!DOCTYPE script:module PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "module.dtd">\n'
-            '<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1" '
-            'script:language="StarBasic" script:moduleType="normal">' + macro + '</script:module>')
-        for path in ("Basic/script-lc.xml", "Basic/Standard/script-lb.xml", "Basic/Standard/Module1.xml"):
-            entries.append(f'<manifest:file-entry manifest:full-path="{path}" manifest:media-type="text/xml"/>')
-    files["META-INF/manifest.xml"] = (
-        '<?xml version="1.0" encoding="UTF-8"?>\n'
-        '<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" '
-        'manifest:version="1.2">' + "".join(entries) + '</manifest:manifest>')
+            XML + DTD.format("script:module", "module") + '<script:module xmlns:script="http://openoffice.org/2000/'
+            'script" script:name="Module1" script:language="StarBasic" script:moduleType="normal">' + macro
+            + '</script:module>')
+    files = {"content.xml": (XML + f'<office:document-content {CONTENT_NS} office:version="1.2">{scripts}{styles}'
+                             f'<office:body><office:text><text:p>{paragraph}</text:p></office:text></office:body>'
+                             '</office:document-content>'), **files}
+    entries = ['<manifest:file-entry manifest:full-path="/" manifest:version="1.2" '
+               'manifest:media-type="application/vnd.oasis.opendocument.text"/>']
+    entries += [f'<manifest:file-entry manifest:full-path="{path}" manifest:media-type="text/xml"/>' for path in files]
+    files["META-INF/manifest.xml"] = (XML + '<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:'
+                                      'xmlns:manifest:1.0" manifest:version="1.2">' + "".join(entries)
+                                      + '</manifest:manifest>')
     with zipfile.ZipFile(os.path.join(HERE, name), "w") as z:
         z.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.text",
                    compress_type=zipfile.ZIP_STORED)
@@ -94,79 +90,59 @@ MACRO = """Sub OnLoad
   Close #n
 End Sub
 """
+PAGE_BREAK = ('<office:automatic-styles><style:style style:name="P1" style:family="paragraph">'
+              '<style:paragraph-properties fo:break-before="page"/></style:style></office:automatic-styles>')
+SECOND_PAGE = ('</text:p><text:p text:style-name="P1">This is page <text:page-number text:select-page="current">9'
+               '</text:page-number> of <text:page-count>9</text:page-count>')
 
 write_odt("text.odt", "An OpenDocument text under another name")
 write_odt("blank.odt", "")
 write_odt("macro-on-load.odt", "A document with a macro bound to its opening", MACRO)
-write_odt("page-number.odt",
-          'The first page</text:p><text:p text:style-name="P1">This is page '
-          '<text:page-number text:select-page="current">9</text:page-number> of '
-          '<text:page-count>9</text:page-count>',
-          styles='<office:automatic-styles><style:style style:name="P1" style:family="paragraph">'
-                 '<style:paragraph-properties fo:break-before="page"/></style:style></office:automatic-styles>')
-write_odt("page-number-comment.odt",
-          'The first page<office:annotation><dc:creator>A reviewer</dc:creator><text:p>A comment</text:p>'
-          '</office:annotation></text:p><text:p text:style-name="P1">This is page '
-          '<text:page-number text:select-page="current">9</text:page-number> of '
-          '<text:page-count>9</text:page-count>',
-          styles='<office:automatic-styles><style:style style:name="P1" style:family="paragraph">'
-                 '<style:paragraph-properties fo:break-before="page"/></style:style></office:automatic-styles>')
+write_odt("page-number.odt", "The first page" + SECOND_PAGE, styles=PAGE_BREAK)
+write_odt("page-number-comment.odt", "The first page<office:annotation><dc:creator>A reviewer</dc:creator><text:p>"
+          "A comment</text:p></office:annotation>" + SECOND_PAGE, styles=PAGE_BREAK)
+write("sheet.fods", (XML + f'<office:document {CONTENT_NS} office:version="1.2" '
+                     'office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>'
+                     '<table:table table:name="Sheet1"><table:table-row><table:table-cell><text:p>a cell</text:p>'
+                     '</table:table-cell></table:table-row></table:table></office:spreadsheet></office:body>'
+                     '</office:document>').encode())
 
-with open(os.path.join(HERE, "sheet.fods"), "w", encoding="utf-8") as f:
-    f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
-            f'<office:document {CONTENT_NS} office:version="1.2" '
-            'office:mimetype="application/vnd.oasis.opendocument.spreadsheet">'
-            '<office:body><office:spreadsheet><table:table table:name="Sheet1"><table:table-row>'
-            '<table:table-cell><text:p>a cell</text:p></table:table-cell>'
-            '</table:table-row></table:table></office:spreadsheet></office:body></office:document>')
-
-with open(os.path.join(HERE, "sample-wp6.wpd"), "rb") as f:
-    data = bytearray(f.read())
+data = bytearray(read("sample-wp6.wpd"))
 # A variable-length function group: id, subgroup, size, flags, size of the
 # non-deletable part, contents, size again, id again.
-import struct
 text_start = struct.unpack_from("<I", data, 4)[0]
 inner = b"DELAYEDCODES"
 size = 1 + 1 + 2 + 1 + 2 + len(inner) + 2 + 1
-group = bytes([0xD1, 0x0E]) + struct.pack("<H", size) + b"\x00" + struct.pack("<H", len(inner)) + inner \
-    + struct.pack("<H", size) + bytes([0xD1])
-with open(os.path.join(HERE, "delay-code-wp6.wpd"), "wb") as f:
-    f.write(bytes(data[:text_start]) + group + bytes(data[text_start:]))
-
+group = b"\xD1\x0E" + struct.pack("<HBH", size, 0, len(inner)) + inner + struct.pack("<H", size) + b"\xD1"
+write("delay-code-wp6.wpd", bytes(data[:text_start]) + group + bytes(data[text_start:]))
 data[12:14] = b"\x5a\xa5"  # the header's encryption key: non-zero means protected
-with open(os.path.join(HERE, "password-wp6.wpd"), "wb") as f:
-    f.write(data)
+write("password-wp6.wpd", data)
 
 # The WordPerfect 6 picture sample (2 WPG pictures in page-anchored boxes).
-with open(os.path.join(HERE, "pictures-wp6.wpd"), "rb") as f:
-    pictures = f.read()
+pictures = read("pictures-wp6.wpd")
 # Its two picture boxes: box function groups (0xDF) in the text stream, each
 # naming the packets of its picture. Copies of a group are more boxes showing
 # the same picture at the same place. (Found by trying: copying any other
 # box group of the document adds no picture.)
 PICTURE_BOXES = [(1075617, 121), (1080197, 119)]
-for start, size in PICTURE_BOXES:
-    assert pictures[start] == 0xDF and pictures[start + size - 1] == 0xDF
-    assert struct.unpack_from("<H", pictures, start + 2)[0] == size
 twelve = pictures
 for start, size in reversed(PICTURE_BOXES):
+    assert pictures[start] == 0xDF and pictures[start + size - 1] == 0xDF
+    assert struct.unpack_from("<H", pictures, start + 2)[0] == size
     twelve = twelve[:start] + twelve[start:start + size] * 6 + twelve[start + size:]
-with open(os.path.join(HERE, "pictures12-wp6.wpd"), "wb") as f:
-    f.write(twelve)
+write("pictures12-wp6.wpd", twelve)
 
 # One picture damaged: the first WPG picture's data (the "graphics cached
 # file data" packet, type 0x6F) loses its header, so no reader takes it for
 # a picture; the document and the other picture are untouched.
 index_header = struct.unpack_from("<H", pictures, 14)[0]
-entries = struct.unpack_from("<H", pictures, index_header + 2)[0]
 damaged = bytearray(pictures)
-for i in range(entries - 1):
+for i in range(struct.unpack_from("<H", pictures, index_header + 2)[0] - 1):
     flags, kind, _, _, size, offset = struct.unpack_from("<BBHHII", pictures, index_header + 14 + 14 * i)
     if kind == 0x6F and size > 0:
         damaged[offset:offset + 16] = bytes(16)
         break
-with open(os.path.join(HERE, "picture-damaged-wp6.wpd"), "wb") as f:
-    f.write(bytes(damaged))
+write("picture-damaged-wp6.wpd", damaged)
 
 # The first picture box copied to two more places: inside its paragraph,
 # after the words "Geen van de " (WordPerfect's spaces are 0x80 there), and
@@ -176,10 +152,8 @@ first_box = pictures[PICTURE_BOXES[0][0]:PICTURE_BOXES[0][0] + PICTURE_BOXES[0][
 in_paragraph = pictures.index(b"zojuist\x80besproken", text_start)
 in_cell = pictures.index(b"p=0,034", text_start)
 assert PICTURE_BOXES[0][0] < in_paragraph < in_cell
-placed = (pictures[:in_paragraph] + first_box + pictures[in_paragraph:in_cell] + first_box
-          + pictures[in_cell:])
-with open(os.path.join(HERE, "pictures-placed-wp6.wpd"), "wb") as f:
-    f.write(placed)
+write("pictures-placed-wp6.wpd", pictures[:in_paragraph] + first_box + pictures[in_paragraph:in_cell] + first_box
+      + pictures[in_cell:])
 
 # A WordPerfect 5.1 document with pictures: the 5.1 sample with a WordPerfect
 # Graphics 1 picture (a filled rectangle crossed by a line, 2 x 1 in) in its
@@ -194,14 +168,12 @@ for kind, data in [(0x0F, struct.pack("<BBHH", 1, 0, 2400, 1200)),    # start: 2
                    (0x05, struct.pack("<hhhh", 0, 0, 2400, 1200)),      # line
                    (0x10, b"")]:                                        # end
     wpg += bytes([kind, len(data)]) + data
-with open(os.path.join(HERE, "sample-wp51.wpd"), "rb") as f:
-    wp51 = bytearray(f.read())
+wp51 = bytearray(read("sample-wp51.wpd"))
 text_start = struct.unpack_from("<I", wp51, 4)[0]
 packet = struct.pack("<HI", 1, len(wpg)) + bytes(wpg)
 block = 16
 while block:
-    entries = struct.unpack_from("<H", wp51, block + 2)[0]
-    for i in range(1, entries):
+    for i in range(1, struct.unpack_from("<H", wp51, block + 2)[0]):
         if struct.unpack_from("<H", wp51, block + 10 * i)[0] == 8:
             struct.pack_into("<II", wp51, block + 10 * i + 2, len(packet), text_start)
     block = struct.unpack_from("<I", wp51, block + 6)[0]
@@ -210,13 +182,11 @@ while block:
 def figure(position_and_type, alignment, x, y):
     contents = (struct.pack("<HBBHHHH", 1, position_and_type, alignment, 2400, 1200, x, y) + bytes(36)
                 + bytes([0x80]) + bytes(60) + struct.pack("<H", 0))
-    size = len(contents) + 4
-    return (bytes([0xDA, 0x00]) + struct.pack("<H", size) + contents + struct.pack("<H", size)
-            + bytes([0x00, 0xDA]))
+    size = struct.pack("<H", len(contents) + 4)
+    return b"\xDA\x00" + size + contents + size + b"\x00\xDA"
 
 
 # Page: anchor 1, vertical "set position" (4); paragraph: anchor 0, top (1).
 boxes = figure((4 << 2) | 1, 0x80, 1200, 2400) + figure((1 << 2) | 0, 0x80, 0, 0)
 wp51[4:8] = struct.pack("<I", text_start + len(packet))
-with open(os.path.join(HERE, "pictures-wp51.wpd"), "wb") as f:
-    f.write(bytes(wp51[:text_start]) + packet + boxes + bytes(wp51[text_start:]))
+write("pictures-wp51.wpd", bytes(wp51[:text_start]) + packet + boxes + bytes(wp51[text_start:]))
