@@ -103,7 +103,12 @@ std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::La
         }
         const QString copy = target + QStringLiteral(".copy.TMP");
         Call(server, QStringLiteral("FileSave"), {copy});
-        Call(server, QStringLiteral("FileSave"), {target, platform::Value(69)});
+        // The format by the target's extension, as Save As gives it.
+        const int format = target.endsWith(QLatin1String(".docx")) ? 70
+                           : target.endsWith(QLatin1String(".odt")) ? 71
+                           : target.endsWith(QLatin1String(".pdf")) ? 72
+                                                                    : 69;
+        Call(server, QStringLiteral("FileSave"), {target, platform::Value(format)});
         if (notes)
             *notes = Call(server, QStringLiteral("envConversionNotes")).toText();
         Call(server, QStringLiteral("CloseNoSave"));

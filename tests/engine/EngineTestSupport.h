@@ -43,8 +43,8 @@ void StartEveryOffice(const std::shared_ptr<platform::LateBound>& server);
 platform::Value Call(const std::shared_ptr<platform::LateBound>& server, const QString& member,
                      const QList<platform::Value>& args = {});
 
-// The whole road of one document, in the order of the conversion jobs.
-// Returns the failure, if any. `notes` receives what envConversionNotes says
+// The whole road of one document, in the order of the conversion jobs, in
+// the format the target's extension names. Returns the failure, if any. `notes` receives what envConversionNotes says
 // after the Word save.
 std::optional<platform::RuntimeError> Convert(const std::shared_ptr<platform::LateBound>& server,
                                               const QString& source, const QString& target,

@@ -4,8 +4,10 @@
 // engine accepts of its answer; WordPerfect Graphics pictures drawn into
 // Windows metafiles, and their paths cut into straight segments.
 #include "EngineTestSupport.h"
+#include "StoredZip.h"
 
 #include "engine/document/CompoundFile.h"
+#include "engine/document/PackageContents.h"
 #include "engine/document/WordFileContents.h"
 #include "engine/pictures/reader/BitmapBudget.h"
 #include "engine/pictures/FramePlacement.h"
@@ -163,6 +165,41 @@ TEST(WordFileContentsTest, ReadsWhatAWordFileHoldsAndSaysWhyNot)
             mutated[random.bounded(int(mutated.size()))] = char(random.bounded(256));
         WriteFile(damaged, mutated);
         engine::WordFileContents::Read(damaged, &whyNot); // must return
+    }
+}
+
+// A Word 2007-365 package as the engine reads it back: the pictures of its
+// body and header (not the fall-back of alternative content), the letters
+// of its runs (not of a text box), its note reference; no damage makes the
+// reader crash or loop.
+TEST(PackageContentsTest, ReadsWhatAPackageHoldsAndSaysWhyNot)
+{
+    const QByteArray names = R"( xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main")"
+                             R"( xmlns:pic="http://schemas.openxmlformats.org/drawingml/2006/picture")"
+                             R"( xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006")";
+    StoredZip zip;
+    zip.add("word/document.xml", "<w:document" + names + "><w:body><w:p><w:r><w:t>Two words</w:t></w:r>"
+                                 "<w:r><w:footnoteReference/></w:r><w:r><w:drawing><pic:pic/><w:t>box</w:t>"
+                                 "</w:drawing></w:r><mc:AlternateContent><mc:Choice/><mc:Fallback><pic:pic/>"
+                                 "</mc:Fallback></mc:AlternateContent></w:p></w:body></w:document>");
+    zip.add("word/header1.xml", "<w:hdr" + names + "><pic:pic/></w:hdr>");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.docx"));
+    const QByteArray bytes = zip.bytes();
+    WriteFile(file, bytes);
+    QString whyNot;
+    const auto contents = engine::PackageContents::Read(file, engine::PackageContents::Kind::Word2007, &whyNot);
+    EXPECT_EQ(whyNot, QString());
+    EXPECT_EQ(std::tuple(contents.pictures, contents.letters, contents.referenceMarks), std::tuple(2, 8, 1));
+    engine::PackageContents::Read(file, engine::PackageContents::Kind::OpenDocument, &whyNot);
+    EXPECT_EQ(whyNot, QStringLiteral("it has no content.xml"));
+    QRandomGenerator random(7);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray damaged = bytes.left(round < 100 ? random.bounded(int(bytes.size())) : bytes.size());
+        for (int i = 0; round >= 100 && i < 8; ++i)
+            damaged[random.bounded(int(damaged.size()))] = char(random.bounded(256));
+        WriteFile(file, damaged);
+        engine::PackageContents::Read(file, engine::PackageContents::Kind::Word2007, &whyNot); // must return
     }
 }
 

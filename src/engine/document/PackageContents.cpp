@@ -124,19 +124,25 @@ const QString kPicture = QStringLiteral("http://schemas.openxmlformats.org/drawi
 const QString kAlternatives = QStringLiteral("http://schemas.openxmlformats.org/markup-compatibility/2006");
 const QString kDraw = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:drawing:1.0");
 const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
 
-void readAll(QXmlStreamReader& xml, const QString& part)
+void checkWellFormed(const QXmlStreamReader& xml, const QString& part)
 {
     if (xml.hasError())
         throw Failure{QStringLiteral("its %1 is not well-formed XML").arg(part)};
 }
 
 // A Word 2007-365 part: its pictures, and (`withText`) its runs' letters
-// and note reference marks.
+// and note reference marks. Text in drawings (text boxes) is not the main
+// text, as in a Word 97 file.
 void countWordPart(const QByteArray& bytes, const QString& part, bool withText, WordFileContents& contents)
 {
     QXmlStreamReader xml(bytes);
     int inText = 0;
+    int inDrawing = 0;
+    const auto isDrawing = [&xml] {
+        return xml.namespaceUri() == kWordMain && (xml.name() == QLatin1String("drawing") || xml.name() == QLatin1String("pict"));
+    };
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
@@ -146,6 +152,8 @@ void countWordPart(const QByteArray& bytes, const QString& part, bool withText, 
                 ++contents.pictures;
             else if (xml.namespaceUri() == kWordMain && xml.name() == QLatin1String("t"))
                 ++inText;
+            else if (isDrawing())
+                ++inDrawing;
             else if (xml.namespaceUri() == kWordMain
                      && (xml.name() == QLatin1String("footnoteReference")
                          || xml.name() == QLatin1String("endnoteReference")))
@@ -153,25 +161,37 @@ void countWordPart(const QByteArray& bytes, const QString& part, bool withText, 
         } else if (token == QXmlStreamReader::EndElement) {
             if (xml.namespaceUri() == kWordMain && xml.name() == QLatin1String("t"))
                 --inText;
-        } else if (token == QXmlStreamReader::Characters && inText > 0 && withText) {
+            else if (isDrawing())
+                --inDrawing;
+        } else if (token == QXmlStreamReader::Characters && inText > 0 && inDrawing == 0 && withText) {
             contents.letters += WordFileContents::Letters(xml.text().toString());
         }
     }
-    readAll(xml, part);
+    checkWellFormed(xml, part);
 }
 
 // An OpenDocument part: its frames that hold an image, and (`withText`) the
-// letters of its office:text.
+// letters of its office:text, without the notes (each a reference mark) and
+// the frames' text, which a Word 97 file keeps apart from its main text too.
 void countOpenDocumentPart(const QByteArray& bytes, const QString& part, bool withText, WordFileContents& contents)
 {
     QXmlStreamReader xml(bytes);
     int inBody = 0;
+    int aside = 0;            // within notes and frames
     bool frameCounted = true; // the innermost frame's image is counted
+    const auto isAside = [&xml] {
+        return (xml.namespaceUri() == kDraw && xml.name() == QLatin1String("frame"))
+               || (xml.namespaceUri() == kText && xml.name() == QLatin1String("note"));
+    };
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            if (xml.namespaceUri() == kDraw && xml.name() == QLatin1String("frame")) {
+            if (xml.namespaceUri() == kDraw && xml.name() == QLatin1String("frame"))
                 frameCounted = false;
+            else if (xml.namespaceUri() == kText && xml.name() == QLatin1String("note"))
+                contents.referenceMarks += withText ? 1 : 0;
+            if (isAside()) {
+                ++aside;
             } else if (xml.namespaceUri() == kDraw && xml.name() == QLatin1String("image") && !frameCounted) {
                 ++contents.pictures;
                 frameCounted = true;
@@ -179,13 +199,15 @@ void countOpenDocumentPart(const QByteArray& bytes, const QString& part, bool wi
                 ++inBody;
             }
         } else if (token == QXmlStreamReader::EndElement) {
-            if (xml.namespaceUri() == kOffice && xml.name() == QLatin1String("text"))
+            if (isAside())
+                --aside;
+            else if (xml.namespaceUri() == kOffice && xml.name() == QLatin1String("text"))
                 --inBody;
-        } else if (token == QXmlStreamReader::Characters && inBody > 0 && withText) {
+        } else if (token == QXmlStreamReader::Characters && inBody > 0 && aside == 0 && withText) {
             contents.letters += WordFileContents::Letters(xml.text().toString());
         }
     }
-    readAll(xml, part);
+    checkWellFormed(xml, part);
 }
 
 WordFileContents readWord2007(const Package& package)

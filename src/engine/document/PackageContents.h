@@ -14,9 +14,11 @@ namespace engine {
 // Both are zip packages of XML parts. Pictures are the picture elements of
 // the body and the headers and footers (.docx: `pic:pic`, leaving out the
 // fall-backs of alternative content; .odt: frames that hold an image, each
-// counted once however many renderings it carries). The text is the body's:
-// .docx the runs' text of word/document.xml, .odt everything office:text
-// holds in content.xml (the notes' text too, which only adds letters).
+// counted once however many renderings it carries). The text is the main
+// text, as a Word 97 file keeps it: .docx the runs' text of
+// word/document.xml, .odt what office:text holds in content.xml, both
+// without the text of drawings and frames (text boxes) and notes (whose
+// reference marks are counted).
 class PackageContents final {
 public:
     enum class Kind { Word2007, OpenDocument };
