@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MPL-2.0
 # Configures and builds Tallowin into build/ (or $BUILD_DIR).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"

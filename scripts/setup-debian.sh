@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MPL-2.0
 # Installs everything Tallowin needs to build, run and test on Debian 12.
 # Idempotent: packages already present are left alone. Runs apt-get directly as
 # root (CI) and through sudo otherwise.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MPL-2.0
 # Installs what is missing, builds and runs every test. Windows are drawn on
 # Qt's offscreen platform, so no display is needed.
 set -euo pipefail

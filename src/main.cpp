@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "app/CommandLine.h"
 #include "app/StartUp.h"
 #include "engine/server/EngineRegistration.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // `tallowin --convert` on archives, as a script runs it (the whole process,
 // its offices' start included), timed from outside, with the CPU time of the
 // program and its offices (read from /proc every 50 ms) and the peak resident

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Times the office engine alone on a batch of real documents: the eight
 // automation calls per document that a conversion job makes, against
 // LibreOffice's own command line (soffice --headless --convert-to doc, one

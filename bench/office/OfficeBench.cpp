@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // A batch of real WordPerfect documents (the three samples copied round-robin
 // to 201 files), timed as the user sees it: from pressing "Start" to the last
 // status, with the pool of offices started behind the windows while the user

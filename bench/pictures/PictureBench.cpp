@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Times the engine's own work for the pictures embedded in WordPerfect
 // documents, without the office (the office's part, inserting them and
 // writing them into the Word document, is in bench_engine --sample):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Measures what the program itself costs per document in a batch: listing,
 // extension chain, queue, jobs, event passes, document list and painting.
 // The automation server is the scripted one, whose operations cost nothing.

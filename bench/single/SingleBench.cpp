@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // One document, as a user with one document waits for it (a double-click,
 // "Open With", a script per file), timed from outside as whole processes:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "app/CommandLine.h"
 
 #include "platform/files/FileNames.h"

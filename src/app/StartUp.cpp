@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "app/StartUp.h"
 
 #include "app/ConvertCommand.h"

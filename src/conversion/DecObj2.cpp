@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "conversion/DecObj2.h"
 
 #include "conversion/Automation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "core/General.h"
 
 std::shared_ptr<Mediator> gMediator;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #pragma once
 
 // What the logic asks of the windows beyond the models they show: start-up

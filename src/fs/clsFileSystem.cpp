@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "fs/clsFileSystem.h"
 
 #include "platform/desktop/Dialogs.h"

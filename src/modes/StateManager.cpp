@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "modes/StateManager.h"
 
 #include "modes/State1.h"

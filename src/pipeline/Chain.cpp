@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "pipeline/Chain.h"
 
 #include "core/ExtensionList.h"

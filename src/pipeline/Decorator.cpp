@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "pipeline/Decorator.h"
 
 #include "platform/automation/RuntimeError.h"

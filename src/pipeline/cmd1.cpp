@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "pipeline/cmd1.h"
 
 #include "core/Mediator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "ui/Form1.h"
 
 #include "core/General.h"

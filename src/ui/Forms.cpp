@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "ui/Forms.h"
 
 #include "ui/Form1.h"

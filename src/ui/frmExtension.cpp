@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "ui/frmExtension.h"
 
 #include "core/ExtensionList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The command line: what each form of it asks the program to do.
 #include "app/CommandLine.h"
 #include "support/QStringPrinter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The command line's conversion against the scripted server: what the paths
 // name, where the Word files go, what is printed, and the exit code.
 #include "app/ConvertCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Start-up as the program does it: the documents named, each straight to
 // Save As; or, without a word processor, one message and the end. (The main
 // window, then the start chooser: the start chooser's tests.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The two conversion jobs and the delay-code clean-up against the scripted
 // server: the steps in their order, the event passes between them, the
 // target names, and what a failure leaves behind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The document list: keyed rows kept in descending order, statuses as
 // sub-items, failure reasons, the counts a batch's progress reads, and what
 // item views (and through them assistive technology) are told.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // A call its own work asks for again runs as a loop: in order, one deep, and
 // on past failures only when told to.
 #include "core/FlattenedCall.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The Mediator without windows: the record of chosen paths, the choosing of
 // folders and documents, and what it keeps for the windows to show.
 #include "core/DocumentList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Real documents through the whole road of a conversion job; and documents
 // that are not what their name says, or not documents at all, whose outcome
 // is always a readable Word document or a failure that names the file, with

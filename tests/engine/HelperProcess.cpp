@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "HelperProcess.h"
 
 #include "platform/files/RunFolder.h"

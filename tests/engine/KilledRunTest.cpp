@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // A run killed in the middle of its work (kill -9, the out-of-memory killer,
 // a crash) leaves nothing behind once the next run has started: nothing in
 // the folders it wrote Word documents to, nothing of its own in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Documents that name other files or network addresses: pictures, style
 // sheets, sections and templates linked rather than held. The office must
 // fetch none of them (it reaches no network and no file the user did not

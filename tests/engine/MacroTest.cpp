@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The engine's clean-up macros: the file format, and playing them on an
 // open document.
 #include "EngineTestSupport.h"

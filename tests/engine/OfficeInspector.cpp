@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "OfficeInspector.h"
 
 #include "engine/office/UnoRuntime.h"

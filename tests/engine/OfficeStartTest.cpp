@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // How offices start: only as many as the run needs, and from the profile
 // kept in the user's cache, which spares the office its set-up restart and
 // cannot change the settings the engine gives it. How the program gets its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // A permissive umask (000) must not open anything of the engine's to other
 // accounts: the office's pipes (whoever can connect to them controls the
 // office, and can write files as this user), its profile, the run folder.

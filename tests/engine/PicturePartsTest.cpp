@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The engine's picture parts, no office needed: how it places and
 // completes the pictures it puts back and what it reads from the Word files
 // it writes; what keeps the picture reader small and shut in, and what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The pictures embedded in WordPerfect documents, which the office's import
 // drops, come through the conversion into the Word document: every one in
 // its frame's size, on the page where the document has it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The pool of offices that works ahead: what it converts comes out as the
 // direct conversion makes it, whatever happens to the documents or to the
 // offices between the announcement and their turn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // What real old documents and real users do to the engine: the office
 // crashes or hangs, the batch is long, the program ends in the middle.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Where the Word document goes: awkward names, folders that refuse it, a
 // target that exists already. Nothing half-written is ever left.
 #include "EngineTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // File operations on this host: what they do to real files, the one message
 // each shows on failure, and that a failure never costs the user a file.
 #include "fs/clsFileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Path texts in both styles: the Windows examples as written, and the same
 // rules natively with "/".
 #include "fs/clsFileSystem.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Temporary files: where they are made (the program's own in its private run
 // folder), that they exist and are empty and closed to others, that
 // no two calls share a name (also from several processes at once), and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MPL-2.0
 """Checks that every file of src/ includes only what the layer table allows.
 
 The table is the one in docs/architecture.md under "## The layers": a row per

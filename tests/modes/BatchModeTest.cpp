@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Batch and single-document modes end to end against the scripted server:
 // the road of a document from a mode through the chain, the queue, the
 // parse object and the decorator into its job.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MPL-2.0
 # Checks the desktop integration files a build makes, as a desktop and
 # software centres read them: the desktop entry (desktop-file-validate), the
 # AppStream metainfo (appstreamcli, without network), the man page (groff

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MPL-2.0
 # Installs the build with `cmake --install` into a temporary folder and checks
 # what lands where, and that the installed program answers --help, --version
 # and a wrong option at once: with no display (and Qt told to use X11, which

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MPL-2.0
 # Builds the Debian package from the build folder (cpack) and installs it into
 # a minimal Debian 12 root made with debootstrap, with apt resolving its
 # dependencies from the Debian mirror, as on a machine that has never seen

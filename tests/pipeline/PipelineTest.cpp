@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The small objects a document travels through: the extension chain, the
 // queue, parse objects, decorators and command objects.
 #include "core/ExtensionList.h"

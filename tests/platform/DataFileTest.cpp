@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Where the program finds the files it ships (the clean-up macro): next to
 // the executable in a build folder, in share/tallowin/ when installed.
 #include "platform/desktop/Program.h"

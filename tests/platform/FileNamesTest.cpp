@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // File names that are not valid UTF-8 keep their bytes through the program.
 #include "platform/files/FileNames.h"
 #include "platform/files/FileListBox.h"

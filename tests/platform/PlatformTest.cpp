@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The platform layer: values, late binding, object creation by ProgID, the
 // file list, the list view, the common dialog and ending the program.
 #include "platform/desktop/CommonDialog.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MPL-2.0
 """`tallowin --convert` as scripts use it, with the real office and no
 display: exit codes, JSON Lines and text lines, names, several processes at
 once (cli); trees mirrored, two processes on one name, a killed run resumed,

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MPL-2.0
 """Runs one of the tests that drive the real program from outside.
 
 usage: run.py TEST PATH/TO/tallowin PATH/TO/SAMPLES

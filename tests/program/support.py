@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MPL-2.0
 """What the tests that drive the real program from outside share: the
 program started on a display, in a session of its own, read and operated
 through the accessibility bus (AT-SPI) as a screen reader does; `--convert`

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MPL-2.0
 """The real program's windows, on a virtual display, with the real office:
 what a user sees first (smoke), a batch as a screen reader meets it (a11y),
 a document opened from the desktop (open-with), and batches interrupted

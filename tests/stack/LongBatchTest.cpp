@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "core/DocumentList.h"
 #include "core/Mediator.h"
 #include "support/WindowsHarness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #pragma once
 
 // Lets GoogleTest show texts as text in its failure messages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "support/ScriptedServer.h"
 
 #include "platform/desktop/EventPass.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The main of the test executables of the logic: no windows, no display.
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The main of the test executables that show windows: a QApplication on the
 // offscreen platform (unless the caller chose another), then GoogleTest.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "support/WindowsHarness.h"
 
 #include "app/StartUp.h"

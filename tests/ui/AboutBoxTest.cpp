@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The About box: its texts, how it is closed, and its links.
 #include "platform/desktop/Program.h"
 #include "support/WindowsHarness.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // What screen readers are told: every control of every window has a name,
 // the caption it shows or the label beside it.
 #include "core/Mediator.h"

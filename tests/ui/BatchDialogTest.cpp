@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The batch folder dialog: what it shows, that "Start" converts exactly the
 // folders it shows, cancelling, the close box, and the run guard.
 #include "core/Mediator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Finding the desktop's default browser without writing any file, and
 // turning its Exec line into a command with the address as one argument.
 // Nothing here starts a browser: the desktop's tools are stand-in scripts

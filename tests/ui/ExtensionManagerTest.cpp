@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The extension manager: its list, Add and Remove, Exit and the close box.
 #include "core/ExtensionList.h"
 #include "core/General.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The main window: its menus, its document list and status bar, "Close",
 // the ways out, and the commands refused while a run lasts.
 #include "core/DocumentList.h"

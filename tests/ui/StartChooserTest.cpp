@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The start chooser's buttons, texts and link.
 #include "app/StartUp.h"
 #include "core/DocumentList.h"

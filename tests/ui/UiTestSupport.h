@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #pragma once
 
 // Helpers shared by the window tests: a browser that is never started, the

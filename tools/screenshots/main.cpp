@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // Renders every window of Tallowin to PNG files, as the user would see them,
 // on Qt's offscreen platform (no display needed):
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/document/DocumentImport.h"
 
 #include "engine/office/AbortingInteractionHandler.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/office/OfficeProcess.h"
 
 #include "engine/office/NetworkBlock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/office/OfficeProfile.h"
 
 #include "engine/office/OfficeInstallation.h"

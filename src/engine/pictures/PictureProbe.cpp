@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/pictures/PictureProbe.h"
 
 #include "engine/pictures/WordPerfectHeader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/server/EngineCall.h"
 
 #include "engine/server/EngineThread.h"

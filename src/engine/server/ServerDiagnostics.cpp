@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/server/ServerDiagnostics.h"
 
 #include "engine/document/OfficeEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/server/WordPerfectServer.h"
 
 #include "engine/document/FileIdentity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "platform/automation/Value.h"
 
 #include "platform/automation/RuntimeError.h"

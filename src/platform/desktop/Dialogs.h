@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #pragma once
 
 // The desktop room (platform/desktop): what the desktop gives the program

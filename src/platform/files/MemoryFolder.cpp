@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "platform/files/MemoryFolder.h"
 
 #include "platform/files/FileNames.h"

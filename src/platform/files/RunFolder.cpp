@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "platform/files/RunFolder.h"
 
 #include "platform/files/FileNames.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MPL-2.0
 """Writes the engine tests' hand-made documents next to this script.
 
   text.odt            an OpenDocument text (the tests rename it .wpd)

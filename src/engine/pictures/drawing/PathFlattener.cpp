@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/pictures/drawing/PathFlattener.h"
 
 #include "engine/pictures/drawing/RevengeValue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 #include "engine/pictures/drawing/WmfDrawing.h"
 
 #include "engine/pictures/drawing/MetafileRecords.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MPL-2.0
 // The picture reader's room (engine/pictures/reader): this program and what
 // it links besides the drawing (../drawing), no office and no UNO.
 //
