@@ -43,21 +43,7 @@ protected:
         ASSERT_TRUE(converts(copySample(QStringLiteral("sample-wp50.wpd"), name + QStringLiteral(".wpd")), target));
         EXPECT_TRUE(WordText(target).contains(QStringLiteral("Surrounded by her family")));
     }
-
 };
-
-TEST_F(RobustnessTest, AnOfficeKilledBetweenDocumentsIsReplacedByTheNextFileOpen)
-{
-    convertSample(QStringLiteral("first"));
-    const pid_t office = SharedEngine().officePid();
-    const int starts = SharedEngine().officeStarts();
-    ASSERT_GT(office, 0);
-    ::kill(office, SIGKILL);
-    ASSERT_TRUE(WaitUntilGone(office));
-    convertSample(QStringLiteral("second"));
-    EXPECT_NE(SharedEngine().officePid(), office);
-    EXPECT_EQ(SharedEngine().officeStarts(), starts + 1);
-}
 
 // The office dying in the middle of a save does not fail the document: it
 // is loaded again, the plain way, on a new office, and saved there, and the
