@@ -6,6 +6,7 @@
 #include "platform/automation/LateBinding.h"
 #include "platform/automation/RuntimeError.h"
 #include "support/QStringPrinter.h"
+#include "support/TestFiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -74,8 +75,8 @@ QStringList Entries(const QString& folder);
 bool Exists(const QString& path);
 // The file's type and permission bits as lstat gives them (0 when it cannot).
 mode_t ModeOf(const QString& path);
-void WriteFile(const QString& path, const QByteArray& bytes);
-QByteArray ReadFile(const QString& path);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 // True while a process with this pid exists (and is not a zombie).
 bool ProcessAlive(pid_t pid);
 // Waits (at most about 5 s) until that process is gone; true when it is.
