@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MPL-2.0
 // Documents that name other files or network addresses: pictures, style
-// sheets, sections and templates linked rather than held. The office must
+// sheets, sections and fields linked rather than held. The office must
 // fetch none of them (it reaches no network and no file the user did not
 // choose), and the conversion still ends cleanly. Beneath that, the office
 // runs without network: whatever a document makes it try, it can open local
@@ -158,18 +158,12 @@ QByteArray docx(const Links& l)
 <Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>
 <Default Extension="xml" ContentType="application/xml"/>
 <Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>
-<Override PartName="/word/settings.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"/>
 </Types>)");
     zip.add("_rels/.rels", rels("<Relationship Id=\"rId1\" Type=\"" + relationships
                                 + "/officeDocument\" Target=\"word/document.xml\"/>"));
     zip.add("word/_rels/document.xml.rels",
-            rels("<Relationship Id=\"rIdSettings\" Type=\"" + relationships + "/settings\" Target=\"settings.xml\"/>"
-                 + external("rIdRemote", "image", l.http("remote.png"))
+            rels(external("rIdRemote", "image", l.http("remote.png"))
                  + external("rIdLocal", "image", l.file("secret.png"))));
-    zip.add("word/_rels/settings.xml.rels", rels(external("rIdTemplate", "attachedTemplate", l.http("template.dotx"))));
-    zip.add("word/settings.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                                 "<w:settings xmlns:w=\"" + main + "\" xmlns:r=\"" + relationships
-                                     + "\"><w:attachedTemplate r:id=\"rIdTemplate\"/><w:linkStyles/></w:settings>");
     zip.add("word/document.xml",
             "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"" + main
                 + "\" xmlns:r=\"" + relationships
