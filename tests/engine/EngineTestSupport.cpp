@@ -12,7 +12,6 @@
 #include <QThread>
 #include <QTemporaryDir>
 #include <csignal>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace enginetest {
@@ -190,12 +189,6 @@ QStringList Entries(const QString& folder)
 bool Exists(const QString& path)
 {
     return QFileInfo::exists(path);
-}
-
-mode_t ModeOf(const QString& path)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
 }
 
 bool WaitUntilGone(pid_t pid)

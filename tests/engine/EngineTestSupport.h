@@ -73,8 +73,7 @@ bool WordReadable(const QString& path);
 // Every name in `folder`, hidden ones included.
 QStringList Entries(const QString& folder);
 bool Exists(const QString& path);
-// The file's type and permission bits as lstat gives them (0 when it cannot).
-mode_t ModeOf(const QString& path);
+using testsupport::ModeOf;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
 // True while a process with this pid exists (and is not a zombie).
