@@ -312,8 +312,7 @@ TEST_F(PoolTest, AnOfficeKilledHungOrOverItsMemoryLimitMidBatchFailsAtMostTheDoc
 // pictures said to be left out.
 TEST_F(PoolTest, AheadTooADocumentTheOfficeDiesOnConvertsThePlainWay)
 {
-    const QString source = path(QStringLiteral("pictures.wpd"));
-    WriteFile(source, ReadFile(DataPath(QStringLiteral("pictures-wp6.wpd"))));
+    const QString source = copySample(QStringLiteral("pictures-wp6.wpd"), QStringLiteral("pictures.wpd"));
     engine::EmbeddedPictures::SetBeforeInserting([](engine::OfficeSession& office) { office.killFromAnyThread(); });
     const int servedBefore = pool().documentsServedAhead();
     announce({source});
