@@ -84,15 +84,3 @@ TEST(CommandLine, HelpNamesEveryOptionAndExitCode)
     for (const QString& line : help.split(QLatin1Char('\n')))
         EXPECT_LE(line.size(), 79) << line.toStdString();
 }
-
-TEST(CommandLine, AnswersAtOnceOnlyWhatNeedsNoProgram)
-{
-    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"--version"})), CommandLine::ExitSuccess);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"-x"})), CommandLine::ExitUsage);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({})), std::nullopt);
-    EXPECT_EQ(CommandLine::AnswerAtOnce(CommandLine::Parse({"--convert", "a.wpd"})), std::nullopt);
-    EXPECT_EQ(CommandLine::VersionText(), QStringLiteral("tallowin %1.%2.%3\n")
-                                              .arg(TALLOWIN_VERSION_MAJOR)
-                                              .arg(TALLOWIN_VERSION_MINOR)
-                                              .arg(TALLOWIN_VERSION_REVISION));
-}

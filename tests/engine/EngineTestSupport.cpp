@@ -12,8 +12,6 @@
 #include <QThread>
 #include <QTemporaryDir>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace enginetest {
@@ -191,36 +189,6 @@ QStringList Entries(const QString& folder)
 bool Exists(const QString& path)
 {
     return QFileInfo::exists(path);
-}
-
-mode_t ModeOf(const QString& path)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
-}
-
-// By the name's own bytes, which QFile does not keep for names that are not
-// UTF-8.
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    const int fd = ::open(platform::EncodeFileName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    ASSERT_GE(fd, 0) << path.toStdString();
-    QFile file;
-    ASSERT_TRUE(file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
-    file.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    const int fd = ::open(platform::EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return {};
-    }
-    return file.readAll();
 }
 
 bool WaitUntilGone(pid_t pid)

@@ -6,6 +6,7 @@
 #include "platform/automation/LateBinding.h"
 #include "platform/automation/RuntimeError.h"
 #include "support/QStringPrinter.h"
+#include "support/TestFiles.h"
 
 #include <QByteArray>
 #include <QString>
@@ -72,10 +73,9 @@ bool WordReadable(const QString& path);
 // Every name in `folder`, hidden ones included.
 QStringList Entries(const QString& folder);
 bool Exists(const QString& path);
-// The file's type and permission bits as lstat gives them (0 when it cannot).
-mode_t ModeOf(const QString& path);
-void WriteFile(const QString& path, const QByteArray& bytes);
-QByteArray ReadFile(const QString& path);
+using testsupport::ModeOf;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 // True while a process with this pid exists (and is not a zombie).
 bool ProcessAlive(pid_t pid);
 // Waits (at most about 5 s) until that process is gone; true when it is.

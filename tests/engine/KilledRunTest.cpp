@@ -155,8 +155,16 @@ TEST_F(KilledRunTest, ARunKilledWhileSavingLeavesNothingOnceTheNextRunHasStarted
         EXPECT_TRUE(killed) << helper->errors();
         waitUntilKilled(*helper);
         EXPECT_TRUE(Exists(mRun));
+        ASSERT_FALSE(helper->pipesLeft().isEmpty());
 
-        nextStart();
+        // Jobs on a cluster get a temporary folder each: a start with another
+        // one finds the killed run's folder, pipes and memory all the same.
+        QTemporaryDir otherTemp;
+        platform::RunFolder::CleanKilledRuns((inTargetFolder ? otherTemp.path() : mTemp.path()) + QLatin1Char('/'));
+        EXPECT_FALSE(Exists(mRun));
+        EXPECT_EQ(helper->pipesLeft(), QStringList());
+        EXPECT_EQ(memoryLeft(), QStringList());
+        nextStart(); // and one with the run's own removes its parent folder too
         // The document, the first conversion and, if the rename came before
         // the kill, the whole second one: nothing else.
         QStringList expected{QStringLiteral("a.wpd"), QStringLiteral("first.doc")};
@@ -166,8 +174,6 @@ TEST_F(KilledRunTest, ARunKilledWhileSavingLeavesNothingOnceTheNextRunHasStarted
         }
         EXPECT_EQ(Entries(mDocuments.path()), expected);
         EXPECT_EQ(Entries(mTemp.path()), QStringList()) << "left in the temporary folder";
-        EXPECT_EQ(helper->pipesLeft(), QStringList());
-        EXPECT_EQ(memoryLeft(), QStringList());
     }
 }
 
@@ -205,21 +211,6 @@ TEST_F(KilledRunTest, RunsUnderAPrivateParentAreCleanedWhenTheSharedNameIsTaken)
     EXPECT_EQ(Entries(temp + QStringLiteral("elsewhere")), QStringList());
     EXPECT_EQ(helper->pipesLeft(), QStringList());
     ::close(lock);
-}
-
-TEST_F(KilledRunTest, AStartWithAnotherTemporaryFolderCleansWhatAKilledRunLeft)
-{
-    // Jobs on a cluster get a temporary folder each: the next start finds
-    // the killed run's pipes and memory folder all the same.
-    auto helper = startHelper();
-    ASSERT_FALSE(mRun.isEmpty());
-    waitUntilKilled(*helper);
-    ASSERT_FALSE(helper->pipesLeft().isEmpty());
-    QTemporaryDir otherTemp;
-    platform::RunFolder::CleanKilledRuns(otherTemp.path() + QLatin1Char('/'));
-    EXPECT_EQ(helper->pipesLeft(), QStringList());
-    EXPECT_EQ(memoryLeft(), QStringList());
-    EXPECT_FALSE(Exists(mRun));
 }
 
 TEST_F(KilledRunTest, TemporaryCopiesGoToTheDiskWhenTheMemoryFolderIsFull)

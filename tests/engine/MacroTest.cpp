@@ -141,28 +141,6 @@ TEST_F(MacroPlayTest, CommandsChangeTheDocumentAndItsCopyBeforeTheyAreSaved)
     EXPECT_EQ(Digest(source), before);
 }
 
-TEST_F(MacroPlayTest, BlankAndNonBlankDocuments)
-{
-    struct Case {
-        QString source;
-        qint64 blank;
-    };
-    const QList<Case> cases{
-        {QStringLiteral("blank.odt"), -1},
-        {QStringLiteral("text.odt"), 0},
-        {QStringLiteral("sample-wp51.wpd"), 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.source.toStdString());
-        QFile::remove(path(QStringLiteral("doc.wpd")));
-        Call(SharedServer(), QStringLiteral("FileOpen"), {copySample(c.source, QStringLiteral("doc.wpd"))});
-        EXPECT_EQ(Call(SharedServer(), QStringLiteral("envDocBlank")), Value(c.blank == -1));
-        EXPECT_EQ(Call(SharedServer(), QStringLiteral("envMacroPlaying")), Value(false));
-        Call(SharedServer(), QStringLiteral("PosDocVeryTop"));
-        Call(SharedServer(), QStringLiteral("CloseNoSave"));
-    }
-}
-
 TEST_F(MacroPlayTest, OperationsOnNoDocumentFail)
 {
     Call(SharedServer(), QStringLiteral("CloseNoSave")); // nothing open: nothing to do

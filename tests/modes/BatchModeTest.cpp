@@ -35,33 +35,6 @@ TEST(BatchMode, ConvertsAcceptedFilesInListingOrderAndSkipsOthers)
     EXPECT_TRUE(app.server().tempCopiesLeft().isEmpty());
 }
 
-TEST(BatchMode, FailingDocumentIsMarkedClosedCleanedAndTheBatchGoesOn)
-{
-    // Whatever step of the job fails before its Word file is written, the
-    // document ends "Failed", nothing is written for it, and the documents
-    // after it are still converted. A close that fails once the Word file is
-    // written leaves a converted document.
-    const struct {
-        const char* member;
-        const char* status;
-    } cases[] = {{"FileOpen", "Failed"}, {"FileSave", "Failed"}, {"CloseNoSave", "Converted"}};
-    for (const auto& [member, status] : cases) {
-        SCOPED_TRACE(member);
-        AppHarness app;
-        const auto f = app.folders({"a.wpd", "b.wpd", "c.wpd"});
-        app.server().failOn(member, f.doc("b.wpd"));
-
-        app.startBatch(f);
-
-        EXPECT_EQ(app.rows(), f.rows({"c.wpd|Converted", QString("b.wpd|") + status, "a.wpd|Converted"}));
-        EXPECT_FALSE(app.server().documentOpen());
-        EXPECT_EQ(QFile::exists(f.target + "/b.doc"), QString(status) == "Converted");
-        EXPECT_TRUE(QFile::exists(f.target + "/c.doc"));
-        EXPECT_TRUE(app.server().tempCopiesLeft().isEmpty());
-        EXPECT_FALSE(app.mediator().IsRunning());
-    }
-}
-
 TEST(BatchMode, EmptyOrMissingSourceFolderConvertsNothing)
 {
     for (const QString& source : {QString(), QStringLiteral("/no/such/folder/anywhere"), QStringLiteral("EMPTY")}) {

@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: MPL-2.0
 """`tallowin --convert` as scripts use it, with the real office and no
-display: exit codes, JSON Lines and text lines, names, several processes at
-once (cli); trees mirrored, two processes on one name, a killed run resumed,
-every format read back (cli-archive); GNU parallel as the README shows it
-(cli-parallel)."""
+display: exit codes, JSON Lines and text lines, names (cli); trees mirrored,
+two processes on one name, a killed run resumed, every format read back
+(cli-archive); several processes at once into one target, by GNU parallel
+as the README shows it (cli-parallel)."""
 import base64
 import json
 import os
@@ -56,16 +56,6 @@ def cli(exe, samples, work):
     check(result.returncode == 0 and named == sorted((d, d.decode("utf-8", "replace"), w)
                                                      for d, w in zip(documents, word_files)), "names: %r" % named)
     check(b"out\xef\xbf\xbd" not in os.listdir(work.encode()), "names: a stray folder")
-
-    # Four processes at once over one folder split four ways, into one target.
-    archive, out = os.path.join(work, "archive"), os.path.join(work, "converted")
-    documents = copies(archive, samples, ["doc%02d.wpd" % i for i in range(40)])
-    procs = [popen(exe, ["--convert", "--json", "--target", out, "-"], stdin=subprocess.PIPE, stderr=subprocess.PIPE)
-             for _ in range(4)]
-    outputs = [p.communicate("".join(d + "\n" for d in documents[i::4]), timeout=600) for i, p in enumerate(procs)]
-    check([p.returncode for p in procs] == [0] * 4, "four processes: %r" % outputs)
-    check_lines([line for stdout, _ in outputs for line in lines(stdout)],
-                {d: ("Converted", placed(d, archive, out)) for d in documents}, "four processes", under=out)
 
 
 def output(*command):

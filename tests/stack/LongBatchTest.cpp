@@ -26,15 +26,8 @@ TEST(LongBatch, TwentyThousandDocumentsInOneMebibyteOfStack)
     app.startBatch(f);
 
     const DocumentList& list = app.mediator().Documents();
+    // The counts follow the status each row shows (the document list's tests).
     ASSERT_EQ(list.Count(), kDocuments);
-    int converted = 0, failed = 0;
-    for (int i = 0; i < kDocuments; ++i) {
-        const QString status = list.CellText(i, 1);
-        converted += status == "Converted";
-        failed += status == "Failed";
-    }
-    EXPECT_EQ(converted, kDocuments - 1);
-    EXPECT_EQ(failed, 1);
     EXPECT_EQ(list.Find(f.doc("d10000.wpd"))->SubItems.first(), "Failed");
     EXPECT_EQ(list.ConvertedCount(), kDocuments - 1);
     EXPECT_EQ(list.FailedCount(), 1);

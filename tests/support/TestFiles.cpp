@@ -42,6 +42,12 @@ QStringList FilesIn(const QString& folder)
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
+mode_t ModeOf(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode : 0;
+}
+
 BatchFolders::BatchFolders(const QString& root, const QStringList& documents, const QString& sourceName,
                            const QString& targetName)
     : source(root + QLatin1Char('/') + sourceName), target(root + QLatin1Char('/') + targetName)

@@ -16,6 +16,8 @@ QString WriteFile(const QString& path, const QByteArray& content = "x", mode_t m
 QByteArray ReadFile(const QString& path);
 // The names of the files in `folder`, by name.
 QStringList FilesIn(const QString& folder);
+// The file's type and permission bits as lstat gives them (0 when it cannot).
+mode_t ModeOf(const QString& path);
 
 // The two folders of a batch under `root`: `source` with a small file for
 // each of `documents` (a name may hold folders), and an empty `target`.

