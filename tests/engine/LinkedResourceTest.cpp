@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MPL-2.0
 // Documents that name other files or network addresses: pictures, style
-// sheets, sections and fields linked rather than held. The office must
+// sheets, sections and templates linked rather than held. The office must
 // fetch none of them (it reaches no network and no file the user did not
 // choose), and the conversion still ends cleanly. Beneath that, the office
 // runs without network: whatever a document makes it try, it can open local
@@ -65,6 +65,17 @@ QByteArray flatOdt(const Links& l)
 )";
 }
 
+// External entities in the XML: their text would be read into the document.
+QByteArray flatOdtWithEntities(const Links& l)
+{
+    QByteArray document = flatOdt(l);
+    document.replace("<office:document ", "<!DOCTYPE office:document [<!ENTITY remote SYSTEM \"" + l.http("entity.xml")
+                                              + "\"><!ENTITY local SYSTEM \"" + l.file("secret.txt")
+                                              + "\">]>\n<office:document ");
+    document.replace("</office:text>", "<text:p>&remote;&local;</text:p></office:text>");
+    return document;
+}
+
 QByteArray packedOdt(const Links& l)
 {
     QByteArray content = flatOdt(l);
@@ -105,6 +116,18 @@ QByteArray rtf(const Links& l)
            "{\\field{\\*\\fldinst INCLUDETEXT \"" + l.file("secret.txt") + "\"}{\\fldrslt text}}\\par\n}\n";
 }
 
+QByteArray wordXml2003(const Links& l)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<?mso-application progid="Word.Document"?>
+<!DOCTYPE w:wordDocument [<!ENTITY remote SYSTEM ")" + l.http("entity.xml") + R"("><!ENTITY local SYSTEM ")" + l.file("secret.txt") + R"(">]>
+<w:wordDocument xmlns:w="http://schemas.microsoft.com/office/word/2003/wordml"><w:body>
+<w:p><w:r><w:t>)" + kText + R"(</w:t></w:r></w:p>
+<w:p><w:r><w:t>&remote;&local;</w:t></w:r></w:p>
+</w:body></w:wordDocument>
+)";
+}
+
 QByteArray docxPicture(int id, const QByteArray& relation)
 {
     const QByteArray n = QByteArray::number(id);
@@ -135,12 +158,18 @@ QByteArray docx(const Links& l)
 <Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>
 <Default Extension="xml" ContentType="application/xml"/>
 <Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>
+<Override PartName="/word/settings.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"/>
 </Types>)");
     zip.add("_rels/.rels", rels("<Relationship Id=\"rId1\" Type=\"" + relationships
                                 + "/officeDocument\" Target=\"word/document.xml\"/>"));
     zip.add("word/_rels/document.xml.rels",
-            rels(external("rIdRemote", "image", l.http("remote.png"))
+            rels("<Relationship Id=\"rIdSettings\" Type=\"" + relationships + "/settings\" Target=\"settings.xml\"/>"
+                 + external("rIdRemote", "image", l.http("remote.png"))
                  + external("rIdLocal", "image", l.file("secret.png"))));
+    zip.add("word/_rels/settings.xml.rels", rels(external("rIdTemplate", "attachedTemplate", l.http("template.dotx"))));
+    zip.add("word/settings.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                                 "<w:settings xmlns:w=\"" + main + "\" xmlns:r=\"" + relationships
+                                     + "\"><w:attachedTemplate r:id=\"rIdTemplate\"/><w:linkStyles/></w:settings>");
     zip.add("word/document.xml",
             "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document xmlns:w=\"" + main
                 + "\" xmlns:r=\"" + relationships
@@ -166,7 +195,8 @@ struct LinkingDocument {
     std::function<QByteArray(const Links&)> make;
     // Whether it converts; the others fail cleanly: web pages and rich text
     // are refused (their imports read what they link whatever the office's
-    // settings).
+    // settings), a document with external entities is refused by the XML
+    // parser.
     bool converts;
 };
 
@@ -219,8 +249,10 @@ TEST_P(LinkedResourceTest, TheOfficeFetchesNothingTheDocumentLinks)
 
 INSTANTIATE_TEST_SUITE_P(, LinkedResourceTest,
                          testing::Values(LinkingDocument{"FlatOpenDocument", flatOdt, true},
+                                         LinkingDocument{"FlatOpenDocumentWithEntities", flatOdtWithEntities, false},
                                          LinkingDocument{"OpenDocument", packedOdt, true},
                                          LinkingDocument{"WordOpenXml", docx, true},
+                                         LinkingDocument{"WordXml2003", wordXml2003, true},
                                          LinkingDocument{"Html", html, false},
                                          LinkingDocument{"RichText", rtf, false}),
                          [](const testing::TestParamInfo<LinkingDocument>& info) {
