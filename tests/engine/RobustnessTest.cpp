@@ -59,6 +59,7 @@ TEST_F(RobustnessTest, AnOfficeThatDiesWhileSavingIsReplacedAndTheSaveMadeAgainL
              {copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("during.wpd"))});
         const QString target = path(QStringLiteral("during.doc"));
         const pid_t office = SharedEngine().officePid();
+        ASSERT_GT(office, 0); // kill(0, ...) would stop the test itself
         // Killed the moment the save creates its first file, wherever that
         // is: in the target's folder or in the engine's own.
         std::atomic<bool> killed{false};
@@ -93,6 +94,7 @@ TEST_F(RobustnessTest, ADocumentIsNotBlamedForAnOfficeThatDiedBeforeItAndTheWind
     convertSample(QStringLiteral("before"));
     const int starts = SharedEngine().officeStarts();
     const pid_t office = SharedEngine().officePid();
+    ASSERT_GT(office, 0); // kill(0, ...) would stop the test itself
     // Timer events are window events: the windows stay responsive while the
     // engine waits for the office.
     int ticks = 0;
@@ -113,6 +115,7 @@ TEST_F(RobustnessTest, TheWatchdogEndsAHungOfficeAndTheDocumentGetsANewOne)
     convertSample(QStringLiteral("before"));
     SharedEngine().setTimeLimits(std::chrono::milliseconds(1500), std::chrono::milliseconds(0));
     const pid_t office = SharedEngine().officePid();
+    ASSERT_GT(office, 0); // kill(0, ...) would stop the test itself
     ::kill(office, SIGSTOP); // hangs every call
     const QString source = copySample(QStringLiteral("sample-wp6.wpd"), QStringLiteral("hung.wpd"));
     QElapsedTimer clock;
