@@ -251,6 +251,8 @@ TEST_F(KilledRunTest, CraftedJournalNotesAndFolderNamesRemoveNothingElse)
     const QString victim = mDocuments.filePath(QStringLiteral("a.wpd"));
     const QString link = mDocuments.filePath(QStringLiteral(".~tallowin-1.tmp"));
     ASSERT_TRUE(QFile::link(victim, link));
+    // A link in its folder to the documents' folder goes, not what it leads to.
+    ASSERT_TRUE(QFile::link(mDocuments.path(), run + QStringLiteral("/profile")));
     const auto withLength = [](const QByteArray& name) {
         QByteArray note(4, '\0');
         qToBigEndian(static_cast<quint32>(name.size()), note.data());

@@ -8,6 +8,7 @@
 #include "platform/automation/ProgIdRegistry.h"
 #include "platform/desktop/Program.h"
 #include "platform/automation/RuntimeError.h"
+#include "platform/files/RunRecord.h"
 #include "platform/automation/Value.h"
 #include "support/ErrorNumber.h"
 #include "support/ScriptedDialogs.h"
@@ -19,6 +20,8 @@
 #include <QFile>
 #include <QTimer>
 #include <QTemporaryDir>
+#include <thread>
+#include <vector>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -191,4 +194,31 @@ TEST(Program, EndProgramRunsTheHooksNewestFirstOnceAndMessageBoxesCarryTheProgra
     RunHandler([] { throw RuntimeError(RuntimeError::FileNotFound, "lost"); });
     EXPECT_EQ(dialogs.boxes(),
               (QStringList{"Tallowin|hello|None|OK", "Caption|there|Exclamation|OK", "Tallowin|lost|Critical|OK"}));
+}
+
+// At the run's end the engine's threads may still be removing their own
+// files from the run's memory-backed folder while the folder is removed:
+// files that go meanwhile must not leave the folder behind.
+TEST(RunRecord, ANotedFolderGoesWholeWhileAnotherThreadRemovesFilesInIt)
+{
+    QTemporaryDir inMemory(QStringLiteral("/dev/shm/tallowin-test-XXXXXX"));
+    QTemporaryDir onDisk;
+    const QString folder = (inMemory.isValid() ? inMemory : onDisk).filePath(QStringLiteral("memory"));
+    std::vector<QByteArray> files; // 40 folders of 50 files
+    for (int i = 0; i < 2000; ++i) {
+        const QString file = folder + QStringLiteral("/%1/%2.doc").arg(i / 50).arg(i % 50);
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && QFile(file).open(QIODevice::WriteOnly));
+        files.push_back(QFile::encodeName(file));
+    }
+    const std::unique_ptr<RunRecord> record = RunRecord::Create(RunRecord::NewRunId());
+    ASSERT_NE(record, nullptr);
+    record->note(RunRecord::Kind::Folder, folder);
+    std::thread other([&files] {
+        for (auto file = files.crbegin(); file != files.crend(); ++file)
+            ::unlink(file->constData());
+    });
+    EXPECT_TRUE(record->removeNoted());
+    other.join();
+    record->discard();
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }

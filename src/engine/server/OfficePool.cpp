@@ -6,6 +6,7 @@
 #include "engine/pictures/WordPerfectHeader.h"
 #include "engine/server/EngineCall.h"
 #include "engine/server/EngineThread.h"
+#include "platform/desktop/Program.h"
 #include "platform/files/FileNames.h"
 #include "platform/files/RunFolder.h"
 #include "platform/automation/RuntimeError.h"
@@ -287,7 +288,9 @@ void OfficePool::work(int office, const Document& document)
     bool wanted;
     {
         std::lock_guard guard(mLock);
-        wanted = document->state == State::Working && !mShutDown;
+        // Once the program is ending, its folders are being removed: no
+        // new private copy is made in them.
+        wanted = document->state == State::Working && !mShutDown && !platform::IsLeaving();
     }
     const auto began = std::chrono::steady_clock::now();
     const State state = wanted ? prepare(office, *document) : State::Fallback;

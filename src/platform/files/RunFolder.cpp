@@ -18,6 +18,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -148,6 +149,34 @@ void removeEndedRun(const QString& folder, const QString& runId)
         ::close(fd);
 }
 
+// Removes `name` in the folder open as `parent` (or the current folder),
+// and first everything in it when it is a folder. Another thread may be
+// removing its own files in it meanwhile (the pool of offices at the end of
+// a run): what goes meanwhile counts as removed. A link is removed, never
+// followed.
+bool removeEntry(int parent, const char* name)
+{
+    if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
+        return true;
+    if (errno != EISDIR)
+        return false;
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    bool emptied = true;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            emptied = removeEntry(::dirfd(dir), entry->d_name) && emptied;
+    }
+    ::closedir(dir);
+    return emptied && (::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT);
+}
+
 } // namespace
 
 void RunFolder::AddBeforeRemoval(void (*work)())
@@ -157,8 +186,11 @@ void RunFolder::AddBeforeRemoval(void (*work)())
 
 bool RunFolder::RemoveTree(const QString& folder)
 {
+    if (folder.isEmpty())
+        return true;
+    const QByteArray path = native(folder);
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (QDir(folder).removeRecursively() || !QFileInfo::exists(folder))
+        if (removeEntry(AT_FDCWD, path.constData()))
             return true;
         const timespec pause{0, 20 * 1000 * 1000};
         ::nanosleep(&pause, nullptr);
@@ -396,11 +428,13 @@ void RunFolder::removeNow()
         if (void (*work)() = slot.load())
             work();
     removeJournalledFiles(mPath);
-    if (mRecord)
-        mRecord->removeNoted();
-    RemoveTree(mPath);
-    if (mRecord)
-        mRecord->discard(); // last: it lists what is removed above
+    bool removed = !mRecord || mRecord->removeNoted();
+    removed = RemoveTree(mPath) && removed;
+    // Last: it lists what is removed above. Should anything be left, the
+    // record stays, and the next start, which finds it unlocked once this
+    // process is gone, removes the rest.
+    if (mRecord && removed)
+        mRecord->discard();
     if (mLockFd >= 0)
         ::close(mLockFd);
     mLockFd = -1;

@@ -91,7 +91,8 @@ public:
     // looked at.
     static void CleanStaleRuns(const QString& parent);
     // Removes a folder tree, retrying while another thread removes parts of
-    // it or a dying process still adds to it.
+    // it or a dying process still adds to it; links in it are removed, not
+    // followed. True when the folder is gone.
     static bool RemoveTree(const QString& folder);
     // Name prefix of the temporary Word files written next to a target.
     static QString PendingPrefix() { return QStringLiteral(".~tallowin-"); }

@@ -2,6 +2,7 @@
 #include "platform/files/RunRecord.h"
 
 #include "platform/files/FileNames.h"
+#include "platform/files/RunFolder.h"
 #include "platform/automation/RuntimeError.h"
 #include "platform/files/TempFiles.h"
 
@@ -109,14 +110,14 @@ QStringList RunRecord::noted(Kind kind) const
     return paths;
 }
 
-void RunRecord::removeNoted()
+bool RunRecord::removeNoted()
 {
     QList<Entry> entries;
     {
         std::lock_guard guard(mLock);
         entries = mEntries;
     }
-    Remove(entries, QString(), nullptr);
+    return Remove(entries, QString(), nullptr);
 }
 
 void RunRecord::discard()
@@ -150,8 +151,9 @@ QList<RunRecord::Entry> RunRecord::Read(int fd)
     return entries;
 }
 
-void RunRecord::Remove(const QList<Entry>& entries, const QString& runId, RunFolderRemover removeRunFolder)
+bool RunRecord::Remove(const QList<Entry>& entries, const QString& runId, RunFolderRemover removeRunFolder)
 {
+    bool removed = true;
     for (const Entry& entry : entries) {
         switch (entry.kind) {
         case Kind::Socket:
@@ -159,7 +161,7 @@ void RunRecord::Remove(const QList<Entry>& entries, const QString& runId, RunFol
             break;
         case Kind::Folder:
             if (isOwnFolder(entry.path))
-                QDir(entry.path).removeRecursively();
+                removed = RunFolder::RemoveTree(entry.path) && removed;
             break;
         case Kind::RunFolder:
             if (removeRunFolder)
@@ -167,6 +169,7 @@ void RunRecord::Remove(const QList<Entry>& entries, const QString& runId, RunFol
             break;
         }
     }
+    return removed;
 }
 
 void RunRecord::CleanEndedRuns(RunFolderRemover removeRunFolder)
@@ -188,8 +191,9 @@ void RunRecord::CleanEndedRuns(RunFolderRemover removeRunFolder)
             // A live run holds its record's lock.
             if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
                 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-                Remove(Read(fd), runId, removeRunFolder);
-                ::unlink(path.constData());
+                // What could not be removed is tried again at the next start.
+                if (Remove(Read(fd), runId, removeRunFolder))
+                    ::unlink(path.constData());
             }
             ::close(fd);
         }

@@ -51,12 +51,14 @@ public:
     QStringList noted(Kind kind) const;
     // At the run's end: removes the folders and sockets it noted (its run
     // folder is left to the run), then, with `discard`, the record itself.
-    void removeNoted();
+    // False when a folder could not be removed whole: the record is then
+    // best kept for the next start.
+    bool removeNoted();
     void discard();
 
     // The start's clean-up: for every record of this user whose run is
     // over, removes what it lists (its run folder through `removeRunFolder`),
-    // then the record.
+    // then the record, unless a folder it lists could not be removed whole.
     static void CleanEndedRuns(RunFolderRemover removeRunFolder);
 
 private:
@@ -67,7 +69,7 @@ private:
         QString path;
     };
     static QList<Entry> Read(int fd);
-    static void Remove(const QList<Entry>& entries, const QString& runId, RunFolderRemover removeRunFolder);
+    static bool Remove(const QList<Entry>& entries, const QString& runId, RunFolderRemover removeRunFolder);
 
     int mFd = -1;
     QString mPath;
