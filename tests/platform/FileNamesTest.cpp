@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,6 +62,8 @@ TEST(FileNames, TheFileListNamesFilesWhoseNamesAreNotUtf8)
     QTemporaryDir dir;
     const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xE9.wpd";
     testsupport::WriteFile(DecodeFileName(latin1));
+    // Qt's removal of the folder cannot name this file.
+    const auto removeFile = qScopeGuard([&latin1] { ::unlink(latin1.constData()); });
 
     FileListBox list;
     list.setPath(dir.path());
