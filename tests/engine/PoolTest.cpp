@@ -127,9 +127,10 @@ protected:
 
 TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
 {
-    // Real samples, a page-number field (one with a comment too), pictures
-    // one of which cannot be read, a blank document, documents the office
-    // refuses or that fail before it sees them, all in one batch.
+    // Real samples, page-number fields (one with a comment too, one on the
+    // 60th page), pictures one of which cannot be read, a blank document,
+    // documents the office refuses or that fail before it sees them, all in
+    // one batch.
     const QList<std::pair<const char*, const char*>> documents{
         {"wp6.wpd", "sample-wp6.wpd"},         {"wp50.wpd", "sample-wp50.wpd"},
         {"wp51.wpd", "sample-wp51.wpd"},       {"pages.wpd", "page-number.odt"},
@@ -137,6 +138,7 @@ TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
         {"password.wpd", "password-wp6.wpd"},  {"delay.wpd", "delay-code-wp6.wpd"},
         {"text.wpd", "text.odt"},              {"wp6-again.wpd", "sample-wp6.wpd"},
         {"comment.wpd", "page-number-comment.odt"}, {"damaged.wpd", "picture-damaged-wp6.wpd"},
+        {"long.wpd", "page-number-long.odt"},
         {"caf\xE9.wpd", "sample-wp6.wpd"}, // a Latin-1 name, not valid UTF-8
     };
     QStringList sources;
@@ -171,6 +173,7 @@ TEST_F(PoolTest, WhatItConvertsAheadEqualsTheDirectConversion)
     EXPECT_TRUE(ahead.last().failure.startsWith(QStringLiteral("FileOpen: Cannot open"))) << ahead.last().failure.toStdString();
     EXPECT_TRUE(ahead[6].failure.contains(QStringLiteral("password-protected")));
     EXPECT_EQ(ahead[11].notes, QStringLiteral("1 picture could not be read and was left out"));
+    EXPECT_TRUE(ahead[12].copy.contains("This is page 60 of 60")) << ahead[12].copy.right(30).constData();
     // Blank (True, -1) only where the document has no text.
     EXPECT_EQ(QList<qint64>({direct[2].blank, direct[4].blank, direct[8].blank}), QList<qint64>({0, -1, 0}));
     // The Latin-1 name converts, into a Word file named by its own bytes.

@@ -44,6 +44,7 @@
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
@@ -116,10 +117,11 @@ std::unique_ptr<OfficeDocument> OfficeDocument::Load(OfficeSession& session, con
         document->mPicturesUnplaced = leftOut.unplaced;
         document->mPicturesTooLarge = leftOut.tooLarge;
         // Pictures first: they take room on the pages the layout counts.
-        if (!document->mHasView) {
-            const Fields fields = document->fields();
-            if (fields.needLayout && (!fields.comments || OfficeInstallation::HasWriterWindows()))
+        const Fields fields = document->fields();
+        if (fields.needLayout && (document->mHasView || !fields.comments || OfficeInstallation::HasWriterWindows())) {
+            if (!document->mHasView)
                 document->layOut(session);
+            document->layOutPageFields();
         }
         document->mPicturesExpected = document->pictureCount();
     } catch (...) {
@@ -423,6 +425,21 @@ void OfficeDocument::layOut(OfficeSession& session)
     });
     session.loader()->loadComponentFromURL(rtl::OUString("private:object"), rtl::OUString("_blank"), 0, arguments);
     mHasView = true;
+}
+
+void OfficeDocument::layOutPageFields()
+{
+    // The frame lays out the pages it shows first and the others a little
+    // later, and a page field further on has its value only then: read or
+    // saved at once, it would say 0. Going to the last page lays out the
+    // whole document now. (A PDF export lays out every page itself.)
+    const uno::Reference<frame::XModel> model(*mComponent, uno::UNO_QUERY_THROW);
+    const uno::Reference<text::XTextViewCursorSupplier> view(model->getCurrentController(), uno::UNO_QUERY);
+    const uno::Reference<text::XPageCursor> pages(view.is() ? view->getViewCursor() : nullptr, uno::UNO_QUERY);
+    if (pages.is()) {
+        pages->jumpToLastPage();
+        pages->jumpToFirstPage();
+    }
 }
 
 void OfficeDocument::close() noexcept

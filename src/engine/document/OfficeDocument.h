@@ -121,6 +121,9 @@ private:
     void check(const QString& path, const SaveFormat& format);
     // Gives the document a hidden view (and so a layout).
     void layOut(OfficeSession& session);
+    // With a view: lays out every page now, so that page numbers and page
+    // counts have their values before anything reads or saves them.
+    void layOutPageFields();
 
     std::unique_ptr<css::uno::Reference<css::lang::XComponent>> mComponent;
     QString mFile;  // what the office reads

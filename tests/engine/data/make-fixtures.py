@@ -10,6 +10,7 @@
                       number and the page count, stored with the wrong value 9
                       (only a layout gives them their values, 2 and 2)
   page-number-comment.odt  the same with a comment on its first page
+  page-number-long.odt  the same with 60 pages, the field on the last one
   sheet.fods          a flat OpenDocument spreadsheet
   delay-code-wp6.wpd  the WordPerfect 6 sample with a delay code at the top of
                       its text: a page-group function (0xD1) holding, as a
@@ -100,6 +101,8 @@ write_odt("text.odt", "An OpenDocument text under another name")
 write_odt("blank.odt", "")
 write_odt("macro-on-load.odt", "A document with a macro bound to its opening", MACRO)
 write_odt("page-number.odt", "The first page" + SECOND_PAGE, styles=PAGE_BREAK)
+write_odt("page-number-long.odt", "The first page" + "".join(
+    f'</text:p><text:p text:style-name="P1">Page {n}' for n in range(2, 60)) + SECOND_PAGE, styles=PAGE_BREAK)
 write_odt("page-number-comment.odt", "The first page<office:annotation><dc:creator>A reviewer</dc:creator><text:p>"
           "A comment</text:p></office:annotation>" + SECOND_PAGE, styles=PAGE_BREAK)
 write("sheet.fods", (XML + f'<office:document {CONTENT_NS} office:version="1.2" '
